@@ -1,0 +1,43 @@
+# Top-level entry points. `make run` and `make test` work on a fresh Debian machine.
+JOBS ?= $(shell nproc)
+BUILD ?= build
+ASAN_BUILD ?= build-asan
+CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+.PHONY: all deps build build-asan run test test-unit test-asan bench fuzz soak clean
+
+all: build
+
+deps:
+	@bash scripts/deps
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+
+$(ASAN_BUILD)/CMakeCache.txt:
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DZORTA_SANITIZE=ON
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+build-asan: deps $(ASAN_BUILD)/CMakeCache.txt
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+
+# The program looks for Maps/ and TileSets/ and writes log.txt in its working
+# folder: run it from the folder the build prepared for it.
+run: build
+	cd $(BUILD)/run && ../zorta
+
+test: build build-asan
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+	@if [ -x fuzz/run-all ]; then bash fuzz/run-all; fi
+
+bench: build
+	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
+
+soak: build
+	bash tests/soak.sh $(BUILD)/zorta
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz

@@ -1,0 +1,45 @@
+// The application shell: settings, the window procedure, start-up, the frame
+// loop and shutdown.
+#pragma once
+#include <cstdint>
+
+#include "platform/window.h"
+
+extern char WindowTitle[64];
+extern int32_t ScreenWidth;
+extern int32_t ScreenHeight;
+extern int32_t ColorDepth;
+extern int32_t FullScreen;
+extern int32_t AppActive;
+extern int32_t WindowX;
+extern int32_t WindowY;
+extern int32_t EscapeQuits;
+extern char ErrorText[256];
+// -1 once Shutdown has run: the display and sound are gone and the rest of
+// the current frame must not touch them.
+extern int32_t ShutdownDone;
+
+const uint32_t MinFrameTime = 4;
+
+int WinMain(void* instance, void* previousInstance, const char* commandLine, int showCommand);
+void InitApp();
+void ApplyDefaults();
+int CreateMainWindow(void* instance, int showCommand);
+void PostWindowInit();
+void RunFrame();
+// One turn of the frame loop: -1 to go on, 0 when WM_QUIT arrived (its exit
+// code in *exitCode).
+int RunLoopTurn(int* exitCode);
+LRESULT MainWindowProc(uint32_t message, WPARAM wParam, LPARAM lParam);
+void Shutdown();
+void FatalError();
+
+void SaveAccessibilityKeys();
+void DisableAccessibilityKeys();
+void RestoreAccessibilityKeys();
+
+// Test seam: called inside RunFrame after the GUI pass, so tests can stand in
+// for frame work of a given length on the fake clock.
+extern void (*RunFrameHook)();
+// Puts the shell back to its state at program start (for tests).
+void ResetAppState();

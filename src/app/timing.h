@@ -1,0 +1,25 @@
+// The millisecond clock, the random-number generator of the noise synthesis,
+// and the start-up log "log.txt".
+#pragma once
+#include <cstdint>
+
+uint32_t GetTicks();
+void SeedRandom(double seed);
+double RandomUnit();
+void WriteLog(const char* text);
+// Empties "log.txt" (once per run, at start-up).
+void CreateLogFile();
+
+struct RandomWords {
+  uint32_t word0;
+  uint32_t word1;
+};
+struct RandomGenerator {
+  RandomWords buffer[17];
+  int32_t p1;
+  int32_t p2;
+};
+extern RandomGenerator RandomState;
+
+// Forgets the clock's first reading, so the next GetTicks starts counting anew.
+void ResetClock();

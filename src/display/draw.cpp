@@ -1,0 +1,4 @@
+#include "display/draw.h"
+
+// Filled in with the drawing primitives.
+void ResetClipRect() {}

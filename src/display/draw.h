@@ -1,0 +1,4 @@
+// Colours, the clip rectangle and drawing primitives.
+#pragma once
+
+void ResetClipRect();

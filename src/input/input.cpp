@@ -1,0 +1,95 @@
+#include "input/input.h"
+
+#include <cstring>
+
+#include "app/app.h"
+
+uint8_t KeyState[256];
+int32_t AnyKeyDown = 0;
+int32_t KeyboardGrabbed = 0;
+int32_t PointerX = 0;
+int32_t PointerY = 0;
+int32_t LeftButtonDown = 0;
+int32_t RightButtonDown = 0;
+int32_t CaptureCount = 0;
+
+int KeyPressed(int key) { return (KeyState[key & 0xFF] == 1 && !KeyboardGrabbed) ? -1 : 0; }
+
+int KeyHeld(int key) {
+  uint8_t s = KeyState[key & 0xFF];
+  return ((s == 1 || s == 2) && !KeyboardGrabbed) ? -1 : 0;
+}
+
+int AnyKeyPressed() { return KeyboardGrabbed ? 0 : AnyKeyDown; }
+
+void UpdateInput() {
+  int x = 0, y = 0;
+  if (WinGetCursorPos(&x, &y)) {
+    if (!FullScreen) WinScreenToClient(&x, &y);
+    PointerX = x;
+    PointerY = y;
+  }
+  AnyKeyDown = 0;
+  for (uint8_t& s : KeyState) {
+    if (s == 1)
+      s = 2;
+    else if (s == 3)
+      s = 0;
+  }
+}
+
+void ClearInput() {
+  memset(KeyState, 0, sizeof KeyState);
+  AnyKeyDown = 0;
+  ClearPlayerControls();
+  LeftButtonDown = 0;
+  RightButtonDown = 0;
+}
+
+void CaptureMouse() {
+  if (CaptureCount > 0) {
+    CaptureCount++;
+  } else {
+    WinSetCapture();
+    CaptureCount = 1;
+  }
+}
+
+void ReleaseMouse() {
+  CaptureCount--;
+  if (CaptureCount <= 0) {
+    WinReleaseCapture();
+    CaptureCount = 0;
+  }
+}
+
+void OnKeyDown(WPARAM key) {
+  if (key < 256) {
+    KeyState[key] = 1;
+    AnyKeyDown = -1;
+  }
+}
+
+void OnKeyUp(WPARAM key) {
+  if (key < 256 && KeyState[key] != 0) KeyState[key] = 3;
+}
+
+void OnLeftButtonDown() {
+  CaptureMouse();
+  LeftButtonDown = -1;
+}
+
+void OnLeftButtonUp() {
+  LeftButtonDown = 0;
+  ReleaseMouse();
+}
+
+void OnRightButtonDown() {
+  CaptureMouse();
+  RightButtonDown = -1;
+}
+
+void OnRightButtonUp() {
+  RightButtonDown = 0;
+  ReleaseMouse();
+}

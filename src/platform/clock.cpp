@@ -1,0 +1,55 @@
+#include "platform/clock.h"
+
+#include <SDL.h>
+
+namespace {
+bool fake = false;
+bool noCounter = false;
+int64_t fakeMicros = 0;
+uint32_t fakeUptime = 0;
+uint32_t slept = 0;
+int sleeps = 0;
+uint32_t lastSleep = 0;
+}  // namespace
+
+int QueryPerformanceFrequency(int64_t* frequency) {
+  if (noCounter) return 0;
+  *frequency = fake ? 1000000 : static_cast<int64_t>(SDL_GetPerformanceFrequency());
+  return -1;
+}
+
+int QueryPerformanceCounter(int64_t* count) {
+  if (noCounter) return 0;
+  *count = fake ? fakeMicros : static_cast<int64_t>(SDL_GetPerformanceCounter());
+  return -1;
+}
+
+uint32_t TimeGetTime() {
+  if (fake) return fakeUptime + static_cast<uint32_t>(fakeMicros / 1000);
+  return SDL_GetTicks();
+}
+
+void SleepMs(uint32_t ms) {
+  if (fake) {
+    fakeMicros += static_cast<int64_t>(ms) * 1000;
+    slept += ms;
+    sleeps++;
+    lastSleep = ms;
+    return;
+  }
+  SDL_Delay(ms);
+}
+
+void ClockSeamUseFake(bool on) {
+  fake = on;
+  fakeMicros = 0;
+  slept = 0;
+  sleeps = 0;
+  lastSleep = 0;
+}
+void ClockSeamAdvanceMicros(int64_t micros) { fakeMicros += micros; }
+void ClockSeamSetNoCounter(bool absent) { noCounter = absent; }
+void ClockSeamSetUptime(uint32_t ms) { fakeUptime = ms; }
+uint32_t ClockSeamTotalSleptMs() { return slept; }
+int ClockSeamSleepCount() { return sleeps; }
+uint32_t ClockSeamLastSleepMs() { return lastSleep; }

@@ -1,0 +1,216 @@
+#include "platform/sound.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/seam.h"
+
+struct FSOUND_SAMPLE {
+  std::vector<int16_t> frames;
+  unsigned int mode = 0;
+  int defFreq = 22050;
+  int defVol = 255;
+  int defPan = 128;
+  int defPri = 128;
+  Mix_Chunk* chunk = nullptr;  // the frames in the mixer's format, made on unlock
+};
+
+namespace {
+std::vector<std::unique_ptr<FSOUND_SAMPLE>> samples;
+bool outputOpen = false;
+bool paused = false;
+float reportedVersion = 3.71f;
+int playCount = 0;
+
+std::string Hex(const void* p) {
+  char buf[32];
+  snprintf(buf, sizeof buf, "%p", p);
+  return buf;
+}
+
+void FreeChunk(FSOUND_SAMPLE* s) {
+  if (s->chunk != nullptr) {
+    // The chunk does not own its buffer: free the chunk first, which stops
+    // any channel still playing it, then the buffer.
+    Uint8* buf = s->chunk->abuf;
+    Mix_FreeChunk(s->chunk);
+    SDL_free(buf);
+    s->chunk = nullptr;
+  }
+}
+
+// Converts the sample's 16-bit mono frames at its default rate into the
+// format the mixer was opened with.
+void MakeChunk(FSOUND_SAMPLE* s) {
+  FreeChunk(s);
+  if (!outputOpen || s->frames.empty()) return;
+  int rate = 0, channels = 0;
+  Uint16 format = 0;
+  if (Mix_QuerySpec(&rate, &format, &channels) == 0) return;
+  SDL_AudioCVT cvt;
+  if (SDL_BuildAudioCVT(&cvt, AUDIO_S16SYS, 1, s->defFreq, format, static_cast<Uint8>(channels), rate) < 0)
+    return;
+  cvt.len = static_cast<int>(s->frames.size() * sizeof(int16_t));
+  cvt.buf = static_cast<Uint8*>(SDL_malloc(static_cast<size_t>(cvt.len) * cvt.len_mult));
+  if (cvt.buf == nullptr) return;
+  memcpy(cvt.buf, s->frames.data(), static_cast<size_t>(cvt.len));
+  if (cvt.needed && SDL_ConvertAudio(&cvt) < 0) {
+    SDL_free(cvt.buf);
+    return;
+  }
+  Mix_Chunk* chunk = Mix_QuickLoad_RAW(cvt.buf, static_cast<Uint32>(cvt.len_cvt));
+  if (chunk == nullptr) {
+    SDL_free(cvt.buf);
+    return;
+  }
+  int vol = s->defVol < 0 ? 0 : (s->defVol > 255 ? 255 : s->defVol);
+  Mix_VolumeChunk(chunk, (vol * MIX_MAX_VOLUME + 127) / 255);
+  s->chunk = chunk;
+}
+}  // namespace
+
+float FSOUND_GetVersion() {
+  SeamRecord("FSOUND_GetVersion()");
+  return reportedVersion;
+}
+
+signed char FSOUND_Init(int mixrate, int maxSoftwareChannels, unsigned int flags) {
+  SeamRecord("FSOUND_Init(" + std::to_string(mixrate) + "," + std::to_string(maxSoftwareChannels) + "," +
+             std::to_string(flags) + ")");
+  if (outputOpen) return -1;
+  if (SeamShouldFail("FSOUND_Init")) return 0;
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) < 0) return 0;
+  // A short buffer keeps the delay from a click to the sound low.
+  if (Mix_OpenAudio(mixrate, AUDIO_S16SYS, 2, 512) < 0) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return 0;
+  }
+  Mix_AllocateChannels(maxSoftwareChannels);
+  outputOpen = true;
+  paused = false;
+  for (auto& s : samples) MakeChunk(s.get());
+  return -1;
+}
+
+void FSOUND_Close() {
+  SeamRecord("FSOUND_Close()");
+  if (outputOpen) {
+    Mix_HaltChannel(-1);
+  }
+  for (auto& s : samples) FreeChunk(s.get());
+  samples.clear();
+  if (outputOpen) {
+    Mix_CloseAudio();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    outputOpen = false;
+  }
+  paused = false;
+}
+
+SampleHandle FSOUND_Sample_Alloc(int index, int length, unsigned int mode, int defFreq, int defVol,
+                                 int defPan, int defPri) {
+  SeamRecord("FSOUND_Sample_Alloc(" + std::to_string(index) + "," + std::to_string(length) + "," +
+             std::to_string(mode) + "," + std::to_string(defFreq) + "," + std::to_string(defVol) + "," +
+             std::to_string(defPan) + "," + std::to_string(defPri) + ")");
+  if (SeamShouldFail("FSOUND_Sample_Alloc")) return nullptr;
+  // Only the format the synthesis writes is supported.
+  if (length <= 0 || (mode & FSOUND_16BITS) == 0 || defFreq <= 0) return nullptr;
+  auto s = std::make_unique<FSOUND_SAMPLE>();
+  s->frames.assign(static_cast<size_t>(length), 0);
+  s->mode = mode;
+  s->defFreq = defFreq;
+  s->defVol = defVol;
+  s->defPan = defPan;
+  s->defPri = defPri;
+  samples.push_back(std::move(s));
+  return samples.back().get();
+}
+
+signed char FSOUND_Sample_Lock(SampleHandle sample, int offset, int length, void** ptr1, void** ptr2,
+                               unsigned int* len1, unsigned int* len2) {
+  SeamRecord("FSOUND_Sample_Lock(" + Hex(sample) + "," + std::to_string(offset) + "," + std::to_string(length) +
+             ")");
+  if (sample == nullptr || SeamShouldFail("FSOUND_Sample_Lock")) return 0;
+  size_t bytes = sample->frames.size() * sizeof(int16_t);
+  if (offset < 0 || length < 0 || static_cast<size_t>(offset) + static_cast<size_t>(length) > bytes) return 0;
+  *ptr1 = reinterpret_cast<uint8_t*>(sample->frames.data()) + offset;
+  *len1 = static_cast<unsigned int>(length);
+  *ptr2 = nullptr;
+  *len2 = 0;
+  return -1;
+}
+
+signed char FSOUND_Sample_Unlock(SampleHandle sample, void* ptr1, void*, unsigned int, unsigned int) {
+  SeamRecord("FSOUND_Sample_Unlock(" + Hex(sample) + "," + Hex(ptr1) + ")");
+  if (sample == nullptr) return 0;
+  MakeChunk(sample);
+  return -1;
+}
+
+int FSOUND_PlaySound(int channel, SampleHandle sample) {
+  SeamRecord("FSOUND_PlaySound(" + std::to_string(channel) + "," + Hex(sample) + ")");
+  if (sample == nullptr || !outputOpen) return -1;
+  if (sample->chunk == nullptr) MakeChunk(sample);
+  if (sample->chunk == nullptr) return -1;
+  int ch = Mix_PlayChannel(channel < 0 ? -1 : channel, sample->chunk, 0);
+  if (ch < 0) return -1;
+  // A sound started while the whole output is paused waits with it.
+  if (paused) Mix_Pause(ch);
+  playCount++;
+  return ch;
+}
+
+signed char FSOUND_SetPaused(int channel, signed char pause) {
+  SeamRecord("FSOUND_SetPaused(" + std::to_string(channel) + "," + std::to_string(pause) + ")");
+  if (channel == FSOUND_ALL) paused = pause != 0;
+  if (!outputOpen) return -1;
+  int which = channel == FSOUND_ALL ? -1 : channel;
+  if (pause != 0)
+    Mix_Pause(which);
+  else
+    Mix_Resume(which);
+  return -1;
+}
+
+signed char FSOUND_IsPlaying(int channel) {
+  if (!outputOpen) return 0;
+  return Mix_Playing(channel == FSOUND_ALL ? -1 : channel) > 0 ? -1 : 0;
+}
+
+const int16_t* FSOUND_Sample_GetData(SampleHandle sample) {
+  return sample == nullptr ? nullptr : sample->frames.data();
+}
+int FSOUND_Sample_GetLength(SampleHandle sample) {
+  return sample == nullptr ? 0 : static_cast<int>(sample->frames.size());
+}
+void FSOUND_Sample_GetDefaults(SampleHandle sample, int* defFreq, int* defVol, int* defPan, int* defPri) {
+  if (sample == nullptr) return;
+  if (defFreq) *defFreq = sample->defFreq;
+  if (defVol) *defVol = sample->defVol;
+  if (defPan) *defPan = sample->defPan;
+  if (defPri) *defPri = sample->defPri;
+}
+
+void FSOUND_Sample_FreeAll() {
+  if (outputOpen) Mix_HaltChannel(-1);
+  for (auto& s : samples) FreeChunk(s.get());
+  samples.clear();
+}
+
+void SoundSeamSetVersion(float version) { reportedVersion = version; }
+bool SoundSeamOutputOpen() { return outputOpen; }
+bool SoundSeamPaused() { return paused; }
+int SoundSeamPlayCount() { return playCount; }
+void SoundSeamReset() {
+  if (outputOpen) FSOUND_Close();
+  FSOUND_Sample_FreeAll();
+  reportedVersion = 3.71f;
+  paused = false;
+  playCount = 0;
+}

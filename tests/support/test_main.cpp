@@ -1,0 +1,22 @@
+// Shared main for the unit and integration test programs: every process runs
+// headless (SDL's dummy drivers) in a private working folder, so tests that
+// write "log.txt" or list folders never see another process's files.
+#include <gtest/gtest.h>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+int main(int argc, char** argv) {
+  setenv("SDL_VIDEODRIVER", "dummy", 0);
+  setenv("SDL_AUDIODRIVER", "dummy", 0);
+  char tmpl[] = "/tmp/zorta-test-XXXXXX";
+  const char* dir = mkdtemp(tmpl);
+  if (dir != nullptr && chdir(dir) == 0) setenv("ZORTA_TEST_DIR", dir, 1);
+  ::testing::InitGoogleTest(&argc, argv);
+  int rc = RUN_ALL_TESTS();
+  if (dir != nullptr) {
+    std::string cmd = std::string("rm -rf '") + dir + "'";
+    if (system(cmd.c_str()) != 0) {}
+  }
+  return rc;
+}
