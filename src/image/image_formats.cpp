@@ -68,7 +68,11 @@ int LoadBMP(const char* path, Image* image) {
   // Headers longer than the classic 40 bytes put the rows further on; the
   // data offset says where.
   int64_t left = FileBytesLeft(f);
-  if (dataOffset > 54 && dataOffset - 54 < static_cast<uint64_t>(left)) {
+  if (dataOffset > 54) {
+    if (dataOffset - 54 > static_cast<uint64_t>(left)) {
+      FileClose(f);
+      return Report("LoadBMP() - File is truncated");
+    }
     SkipN(f, static_cast<int32_t>(dataOffset - 54));
     left -= dataOffset - 54;
   }
