@@ -94,6 +94,10 @@ void CurrentLayout(const DirectDraw* dd, int* bits, uint32_t masks[3]) {
     }
   } else {
     *bits = DDGetDesktopDepth();
+    // A window's picture reaches the desktop through a texture that SDL
+    // converts, so a 5-5-5 desktop can take the 5-6-5 surfaces its reported
+    // 16 bits promise the program.
+    if (*bits == 15) *bits = 16;
     DefaultMasks(*bits, masks);
   }
 }
