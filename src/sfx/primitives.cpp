@@ -13,15 +13,37 @@ const double PhasePi = 3.141592654;
 
 inline int16_t AddWrap(int16_t a, int16_t b) { return WrapInt(static_cast<int32_t>(a) + b); }
 
-// One frame's advance of the shared oscillator. With depth 0 the modulation
-// term is a signed zero, and adding it leaves the phase bit for bit as it is,
-// so its sin is skipped.
-inline double AdvancePhase(double phase, double step, double modDepth, double modAngle) {
-  if (modDepth != 0.0) phase = modDepth * std::sin(modAngle) + phase;
-  phase = phase + step;
-  if (phase >= 2.0) phase -= 2.0;
-  return phase;
+// The oscillator loop shared by the three generators: add value(phase) to
+// each frame, then advance the phase by the (sweeping) step and the angle by
+// the modulation step. With depth 0 the modulation term is a signed zero,
+// and adding it leaves the phase bit for bit as it is, so that loop skips
+// its sin and makes no calls at all.
+template <typename Value>
+inline void RunOscillator(int16_t* buffer, int count, double step, double delta, double modStep, double modDepth,
+                          Value value) {
+  double phase = Oscillator.phase;
+  double angle = Oscillator.modAngle;
+  if (modDepth == 0.0) {
+    for (int i = 0; i < count; i++) {
+      buffer[i] = AddWrap(buffer[i], value(phase));
+      phase = phase + step;
+      if (phase >= 2.0) phase -= 2.0;
+      step = step + delta;
+      angle = angle + modStep;
+    }
+  } else {
+    for (int i = 0; i < count; i++) {
+      buffer[i] = AddWrap(buffer[i], value(phase));
+      phase = (modDepth * std::sin(angle) + phase) + step;
+      if (phase >= 2.0) phase -= 2.0;
+      step = step + delta;
+      angle = angle + modStep;
+    }
+  }
+  Oscillator.phase = phase;
+  Oscillator.modAngle = angle;
 }
+
 }  // namespace
 
 void AddNoise(int16_t* buffer, int count, double amplitude) {
@@ -34,62 +56,59 @@ void AddNoise(int16_t* buffer, int count, double amplitude) {
 void AddSine(int16_t* buffer, int count, double startStep, double endStep, double modStep, double modDepth,
              double amplitude) {
   if (count <= 0) return;
-  double step = startStep;
   double delta = (endStep - startStep) / count;
-  double phase = Oscillator.phase;
-  double angle = Oscillator.modAngle;
-  for (int i = 0; i < count; i++) {
-    buffer[i] = AddWrap(buffer[i], WrapSample(amplitude * std::sin(PhasePi * phase) * 32767));
-    phase = AdvancePhase(phase, step, modDepth, angle);
-    step = step + delta;
-    angle = angle + modStep;
-  }
-  Oscillator.phase = phase;
-  Oscillator.modAngle = angle;
+  RunOscillator(buffer, count, startStep, delta, modStep, modDepth,
+                [=](double p) { return WrapSample(amplitude * std::sin(PhasePi * p) * 32767); });
 }
 
 void AddSaw(int16_t* buffer, int count, double startStep, double endStep, double modStep, double modDepth,
             double amplitude) {
   if (count <= 0) return;
-  double step = startStep;
   double delta = (endStep - startStep) / count;
-  double phase = Oscillator.phase;
-  double angle = Oscillator.modAngle;
-  for (int i = 0; i < count; i++) {
-    int16_t saw = WrapSample(phase * 32767 - 32767);
-    buffer[i] = AddWrap(buffer[i], WrapSample(saw * amplitude));
-    phase = AdvancePhase(phase, step, modDepth, angle);
-    step = step + delta;
-    angle = angle + modStep;
-  }
-  Oscillator.phase = phase;
-  Oscillator.modAngle = angle;
+  RunOscillator(buffer, count, startStep, delta, modStep, modDepth, [=](double p) {
+    int16_t saw = WrapSample(p * 32767 - 32767);
+    return WrapSample(saw * amplitude);
+  });
 }
 
 void AddPulse(int16_t* buffer, int count, double startWidth, double endWidth, double startStep, double endStep,
               double modStep, double modDepth, double amplitude) {
   if (count <= 0) return;
   double frames = count;
-  double step = startStep;
   double delta = (endStep - startStep) / frames;
   double width = startWidth;
   double widthDelta = (endWidth - startWidth) / frames;
-  double phase = Oscillator.phase;
-  double angle = Oscillator.modAngle;
-  // A fixed width keeps its exact value frame after frame, so one sin serves all.
-  double threshold = 1 - 0.5 * std::sin(width);
   const int16_t high = WrapSample(32767 * amplitude);
   const int16_t low = WrapSample(-32767 * amplitude);
-  for (int i = 0; i < count; i++) {
-    if (widthDelta != 0.0) threshold = 1 - 0.5 * std::sin(width);
-    buffer[i] = AddWrap(buffer[i], threshold > phase ? high : low);
-    phase = AdvancePhase(phase, step, modDepth, angle);
-    step = step + delta;
-    width = width + widthDelta;
-    angle = angle + modStep;
+  if (widthDelta == 0.0) {
+    // A fixed width keeps its exact value frame after frame: one sin serves all.
+    double threshold = 1 - 0.5 * std::sin(width);
+    RunOscillator(buffer, count, startStep, delta, modStep, modDepth,
+                  [=](double p) { return threshold > p ? high : low; });
+  } else {
+    // A sweeping width needs its sin only where the phase comes close to the
+    // threshold: |sin a - sin b| <= |a - b|, so the threshold lies within half
+    // the width's change of the last one worked out (with a margin far above
+    // any rounding), and wherever the phase is clear of that band the
+    // comparison comes out as it would with the exact threshold.
+    double anchorWidth = width;
+    double anchorThreshold = 1 - 0.5 * std::sin(width);
+    RunOscillator(buffer, count, startStep, delta, modStep, modDepth, [&](double p) {
+      double spread = 0.5 * std::fabs(width - anchorWidth) + 1e-12;
+      bool above;
+      if (anchorThreshold - spread > p) {
+        above = true;
+      } else if (anchorThreshold + spread <= p) {
+        above = false;
+      } else {
+        anchorWidth = width;
+        anchorThreshold = 1 - 0.5 * std::sin(width);
+        above = anchorThreshold > p;
+      }
+      width = width + widthDelta;
+      return above ? high : low;
+    });
   }
-  Oscillator.phase = phase;
-  Oscillator.modAngle = angle;
 }
 
 void ScaleSamples(int16_t* buffer, int count, double factor) {
@@ -144,7 +163,8 @@ void Echo(int16_t* buffer, int count, int taps) {
   for (int k = 1; k <= taps; k++) {
     int offset = k * delay;
     int divisor = 2 * k;
-    for (int j = offset; j < count; j++) buffer[j] = AddWrap(buffer[j], static_cast<int16_t>(copy[j - offset] / divisor));
+    for (int j = offset; j < count; j++)
+      buffer[j] = AddWrap(buffer[j], static_cast<int16_t>(DivideTowardZero(copy[j - offset], divisor)));
   }
   free(copy);
 }

@@ -57,9 +57,9 @@ void ApplyEnvelope(int16_t* buffer, int count, double attackFraction) {
   else if (a > 0)
     attack = static_cast<int>(a);  // truncates toward zero
   int rest = count - attack;
-  for (int i = 0; i < attack; i++) buffer[i] = WrapInt(static_cast<int64_t>(buffer[i]) * i / attack);
+  for (int i = 0; i < attack; i++) buffer[i] = WrapInt(DivideTowardZero(static_cast<int64_t>(buffer[i]) * i, attack));
   int16_t* fall = buffer + attack;
-  for (int j = 0; j < rest; j++) fall[j] = WrapInt(static_cast<int64_t>(fall[j]) * (rest - j) / rest);
+  for (int j = 0; j < rest; j++) fall[j] = WrapInt(DivideTowardZero(static_cast<int64_t>(fall[j]) * (rest - j), rest));
 }
 
 SampleHandle FinishSample() {
