@@ -66,7 +66,8 @@ static void TakeBytes(FileHandle handle, uint8_t* out, int32_t count) {
   }
   if (handle == MemoryFile) {
     MemorySourceState& m = MemorySource;
-    int64_t avail = static_cast<int64_t>(m.size) - m.offset;
+    // Once past the end everything reads as zero, as from a stream.
+    int64_t avail = m.pastEnd ? 0 : static_cast<int64_t>(m.size) - m.offset;
     if (avail < 0 || m.base == nullptr) avail = 0;
     int32_t n = count < avail ? count : static_cast<int32_t>(avail);
     if (n > 0) memcpy(out, m.base + m.offset, static_cast<size_t>(n));
@@ -195,6 +196,7 @@ int FilePastEnd(FileHandle handle) {
 int64_t FileBytesLeft(FileHandle handle) {
   if (handle == nullptr) return 0;
   if (handle == MemoryFile) {
+    if (MemorySource.pastEnd) return 0;
     int64_t left = static_cast<int64_t>(MemorySource.size) - MemorySource.offset;
     return left > 0 ? left : 0;
   }

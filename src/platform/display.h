@@ -137,6 +137,8 @@ void DisplaySeamLoseSurfaces();              // every live surface reports DDERR
 // A pixel of any surface in its own layout (24 bits: blue | green << 8 | red << 16);
 // 0xFFFFFFFF outside the surface or for a surface without pixels.
 uint32_t DisplaySeamReadPixel(DirectDrawSurface* s, int x, int y);
+// Every colour fill through SDL_FillRect (to measure it against the row fill).
+void DisplaySeamUseLibraryFill(bool on);
 int DisplaySeamLiveSurfaces();
 int DisplaySeamPresentCount();
 int DisplaySeamFullScreen();  // -1 while a display mode is set

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "platform/seam.h"
 
@@ -32,6 +34,40 @@ std::map<std::string, std::string> faceFiles;  // face name -> font file
 std::map<std::string, TextFont*> fonts;        // "file|pixels" -> open font
 int fontOpens = 0;
 TextDC screenDC = {};
+
+// Rendered strings, one byte per pixel (non-zero where the text is drawn).
+// The same short labels are drawn every frame; rendering them again each time
+// would cost more than all the other drawing of a frame.
+struct RenderedText {
+  std::vector<uint8_t> coverage;
+  int width, height;
+};
+std::unordered_map<std::string, RenderedText> renderedTexts;
+const size_t RenderedTextLimit = 1024;
+
+const RenderedText* RenderText(TextFont* font, const char* text, int length) {
+  std::string key(reinterpret_cast<const char*>(&font), sizeof font);
+  key.append(text, static_cast<size_t>(length));
+  auto it = renderedTexts.find(key);
+  if (it != renderedTexts.end()) return &it->second;
+  std::string s(text, static_cast<size_t>(length));
+  SDL_Color white = {255, 255, 255, 255};
+  SDL_Surface* glyphs = TTF_RenderText_Solid(font->font, s.c_str(), white);
+  if (glyphs == nullptr) return nullptr;
+  RenderedText r;
+  r.width = glyphs->w;
+  r.height = glyphs->h;
+  r.coverage.resize(static_cast<size_t>(r.width) * r.height);
+  if (SDL_MUSTLOCK(glyphs)) SDL_LockSurface(glyphs);
+  for (int row = 0; row < r.height; row++) {
+    const uint8_t* src = static_cast<const uint8_t*>(glyphs->pixels) + row * glyphs->pitch;
+    for (int col = 0; col < r.width; col++) r.coverage[static_cast<size_t>(row) * r.width + col] = src[col] != 0;
+  }
+  if (SDL_MUSTLOCK(glyphs)) SDL_UnlockSurface(glyphs);
+  SDL_FreeSurface(glyphs);
+  if (renderedTexts.size() >= RenderedTextLimit) renderedTexts.clear();
+  return &(renderedTexts[key] = std::move(r));
+}
 
 bool EnsureTtf() { return TTF_WasInit() || TTF_Init() == 0; }
 
@@ -202,31 +238,28 @@ int DeleteObject(HFONT font) {
   return font != nullptr ? 1 : 0;
 }
 
-int TextOutA(HDC dc, int x, int y, const char* text, int length) {
-  if (dc == nullptr || dc->font == nullptr || text == nullptr || length < 0) return 0;
+int TextOutA(HDC dc, int x, int y, const char* chars, int length) {
+  if (dc == nullptr || dc->font == nullptr || chars == nullptr || length < 0) return 0;
   if (length == 0) return 1;
   if (dc->pixels == nullptr) return 0;
   // Only transparent text is drawn; no caller asks for a filled background.
-  std::string s(text, static_cast<size_t>(length));
-  SDL_Color white = {255, 255, 255, 255};
-  SDL_Surface* glyphs = TTF_RenderText_Solid(dc->font->font, s.c_str(), white);
-  if (glyphs == nullptr) return 0;
+  const RenderedText* text = RenderText(dc->font, chars, length);
+  if (text == nullptr) return 0;
   uint32_t pixel = PixelOf(dc, dc->colour);
   uint8_t bytes3[3] = {static_cast<uint8_t>(pixel), static_cast<uint8_t>(pixel >> 8),
                        static_cast<uint8_t>(pixel >> 16)};
   uint16_t pixel16 = static_cast<uint16_t>(pixel);
-  if (SDL_MUSTLOCK(glyphs)) SDL_LockSurface(glyphs);
   int x0 = x < 0 ? -x : 0;
-  int x1 = glyphs->w;
-  if (static_cast<int64_t>(x) + x1 > dc->width) x1 = dc->width - x;
-  for (int row = 0; row < glyphs->h; row++) {
+  int x1 = text->width;
+  if (static_cast<int64_t>(x) + x1 > dc->width) x1 = static_cast<int>(dc->width - static_cast<int64_t>(x));
+  for (int row = 0; row < text->height; row++) {
     int64_t dy = static_cast<int64_t>(y) + row;
     if (dy < 0 || dy >= dc->height) continue;
-    const uint8_t* src = static_cast<const uint8_t*>(glyphs->pixels) + row * glyphs->pitch;
+    const uint8_t* src = text->coverage.data() + static_cast<size_t>(row) * text->width;
     uint8_t* dst = dc->pixels + dy * dc->pitch;
     for (int col = x0; col < x1; col++) {
       if (src[col] == 0) continue;
-      uint8_t* p = dst + static_cast<int64_t>(x + col) * dc->bytes;
+      uint8_t* p = dst + (static_cast<int64_t>(x) + col) * dc->bytes;
       switch (dc->bytes) {
         case 2: memcpy(p, &pixel16, 2); break;
         case 3: memcpy(p, bytes3, 3); break;
@@ -235,8 +268,6 @@ int TextOutA(HDC dc, int x, int y, const char* text, int length) {
       }
     }
   }
-  if (SDL_MUSTLOCK(glyphs)) SDL_UnlockSurface(glyphs);
-  SDL_FreeSurface(glyphs);
   return 1;
 }
 

@@ -43,6 +43,11 @@ TEST_F(DisplayTest, WindowedTakesTheDesktopDepth) {
     ColorDepth = 8;
     SetUpWindowed();
     EXPECT_EQ(ColorDepth, expected[i]) << desktop[i];
+    // The surfaces are laid out the way the program packs its colours.
+    DDPIXELFORMAT format;
+    ASSERT_EQ(DDSurfaceGetPixelFormat(BackBuffer, &format), DD_OK);
+    EXPECT_EQ(format.dwRBitMask | format.dwGBitMask | format.dwBBitMask,
+              PackColor(255, 255, 255, ColorDepth)) << desktop[i];
     ReleaseWindowed();
   }
 }
@@ -310,6 +315,28 @@ TEST_F(DisplayTest, LostSurfacesAreFlaggedByFillsAndRestored) {
   EXPECT_EQ(SurfacesLost, 0);
   EXPECT_EQ(FillRect(0, 0, 10, 10, 0xFFFF), -1);
   EXPECT_EQ(BlitSlot(20, 0, slot, 0, 0, 8, 8), -1);
+}
+
+TEST_F(DisplayTest, AfterShutdownNothingTouchesTheReleasedSurfaces) {
+  StartWindowed(32);
+  SurfaceSlot* slot = CreateSurfaceSlot(8, 8);
+  ASSERT_NE(slot, nullptr);
+  Shutdown();
+  EXPECT_EQ(ShutdownDone, -1);
+  EXPECT_EQ(BackBuffer, nullptr);
+  EXPECT_EQ(slot->inUse, 0);
+  EXPECT_EQ(DisplaySeamLiveSurfaces(), 0);
+  // The rest of a frame after a fatal error: every call finds nothing to use.
+  EXPECT_EQ(FillRect(0, 0, 10, 10, 1), 0);
+  EXPECT_EQ(BlitSlot(0, 0, slot, 0, 0, 8, 8), 0);
+  EXPECT_EQ(BlitSlotWrapped(630, 0, slot, 0, 0, 8, 8, WrapHorizontal), 0);
+  EXPECT_EQ(LockBackBuffer(0, 0, 1, 1), nullptr);
+  EXPECT_EQ(LockSurfaceSlot(slot, 0, 0, 1, 1), nullptr);
+  EXPECT_EQ(BackBufferPitch(), 0);
+  SetSurfaceColorKey(slot, 0);
+  Present();
+  RestoreSurfaces();
+  EXPECT_EQ(DisplaySeamPresentCount(), 0);
 }
 
 }  // namespace

@@ -132,6 +132,11 @@ TEST(FileLayer, ReadsPastTheEndYieldZerosAndMark) {
   EXPECT_EQ(FilePastEnd(MemoryFile), -1);
   SetMemorySource(text, sizeof text, nullptr);
   EXPECT_EQ(FilePastEnd(MemoryFile), 0);
+  SkipN(MemoryFile, -1);  // marks the source; from then on everything reads as zero
+  EXPECT_EQ(FilePastEnd(MemoryFile), -1);
+  EXPECT_EQ(ReadU8(MemoryFile), 0);
+  EXPECT_EQ(FileBytesLeft(MemoryFile), 0);
+  SetMemorySource(text, sizeof text, nullptr);
   SkipN(MemoryFile, 2);
   EXPECT_EQ(FilePastEnd(MemoryFile), 0);
   EXPECT_EQ(ReadRaw32(MemoryFile), 0u);

@@ -1,0 +1,22 @@
+// Image surfaces: each image converted into an off-screen surface in the
+// screen's format, plus a copy with every cell mirrored when the image asks
+// for one. Magenta is the transparent colour of both.
+#pragma once
+
+struct Image;
+struct SurfaceSlot;
+
+// Converts the pixels into the image's existing surfaces again.
+void UploadImage(Image* image);
+// Creates the surfaces the image lacks and fills them.
+void CreateImageSurfaces(Image* image);
+// Releases both surfaces and forgets them.
+void ReleaseImageSurfaces(Image* image);
+
+// The rotated and scaled copy used for skeleton bones; draws nothing.
+struct SlotTransform {
+  float angle;   // radians
+  float scaleX, scaleY;
+};
+int DrawSlotTransformed(double x, double y, SurfaceSlot* slot, double sourceX, double sourceY, double width,
+                        double height, const SlotTransform* transform);
