@@ -1,16 +1,29 @@
 #include "io/file.h"
 
 #include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
 
 struct FileStream {
   FILE* fp;
-  int pastEnd;  // -1 once a read ran past the end of the data
+  int64_t size;  // bytes in the file when opened for reading, -1 when unknown
+  int pastEnd;   // -1 once a read ran past the end of the data
 };
 
 int ByteOrder = 0;
+MemorySourceState MemorySource = {nullptr, nullptr, 0, 0, 0};
+
+void SetMemorySource(const void* base, int32_t size, void* owned) {
+  MemorySource.base = static_cast<const uint8_t*>(base);
+  MemorySource.owned = owned;
+  MemorySource.offset = 0;
+  MemorySource.size = size < 0 ? 0 : size;
+  MemorySource.pastEnd = 0;
+}
 
 FileHandle FileOpen(const char* path, const char* mode, int byteOrder) {
   ByteOrder = byteOrder;
+  if (path == nullptr || mode == nullptr) return nullptr;
   FILE* fp = fopen(path, mode);
   if (fp == nullptr) return nullptr;
   FileStream* fs = static_cast<FileStream*>(calloc(1, sizeof(FileStream)));
@@ -19,11 +32,21 @@ FileHandle FileOpen(const char* path, const char* mode, int byteOrder) {
     return nullptr;
   }
   fs->fp = fp;
+  fs->size = -1;
+  struct stat st;
+  if (fstat(fileno(fp), &st) == 0 && S_ISREG(st.st_mode)) fs->size = st.st_size;
   return fs;
 }
 
 void FileClose(FileHandle handle) {
-  if (handle == nullptr || handle == MemoryFile) return;
+  if (handle == nullptr) return;
+  if (handle == MemoryFile) {
+    if (MemorySource.owned != nullptr) {
+      MemFree(MemorySource.owned);
+      MemorySource.owned = nullptr;
+    }
+    return;
+  }
   fclose(handle->fp);
   free(handle);
 }
@@ -31,4 +54,183 @@ void FileClose(FileHandle handle) {
 void FileWriteText(FileHandle handle, const char* text) {
   if (handle == nullptr || handle == MemoryFile) return;
   fprintf(handle->fp, "%s", text);
+}
+
+// Takes count bytes in file order; what the data does not hold reads as 0
+// and marks the handle.
+static void TakeBytes(FileHandle handle, uint8_t* out, int32_t count) {
+  if (count <= 0) return;
+  if (handle == nullptr) {
+    memset(out, 0, static_cast<size_t>(count));
+    return;
+  }
+  if (handle == MemoryFile) {
+    MemorySourceState& m = MemorySource;
+    // Once past the end everything reads as zero, as from a stream.
+    int64_t avail = m.pastEnd ? 0 : static_cast<int64_t>(m.size) - m.offset;
+    if (avail < 0 || m.base == nullptr) avail = 0;
+    int32_t n = count < avail ? count : static_cast<int32_t>(avail);
+    if (n > 0) memcpy(out, m.base + m.offset, static_cast<size_t>(n));
+    if (n < count) {
+      memset(out + n, 0, static_cast<size_t>(count - n));
+      m.pastEnd = -1;
+    }
+    // The offset is a 32-bit count; keep it from wrapping.
+    int64_t next = static_cast<int64_t>(m.offset) + count;
+    m.offset = next > INT32_MAX ? INT32_MAX : static_cast<int32_t>(next);
+    return;
+  }
+  if (handle->pastEnd) {
+    memset(out, 0, static_cast<size_t>(count));
+    return;
+  }
+  size_t got = fread(out, 1, static_cast<size_t>(count), handle->fp);
+  if (got < static_cast<size_t>(count)) {
+    memset(out + got, 0, static_cast<size_t>(count) - got);
+    handle->pastEnd = -1;
+  }
+}
+
+uint8_t ReadU8(FileHandle handle) {
+  uint8_t b = 0;
+  TakeBytes(handle, &b, 1);
+  return b;
+}
+
+// Multi-byte values: big-endian only from a stream with ByteOrder 1; the
+// memory source is always little-endian.
+static uint32_t TakeWord(FileHandle handle, int bytes, int allowSwap) {
+  uint8_t b[4] = {0, 0, 0, 0};
+  TakeBytes(handle, b, bytes);
+  int big = allowSwap && handle != MemoryFile && ByteOrder == 1;
+  uint32_t v = 0;
+  for (int i = 0; i < bytes; i++) {
+    int k = big ? i : bytes - 1 - i;
+    v = (v << 8) | b[k];
+  }
+  return v;
+}
+
+uint16_t ReadU16(FileHandle handle) { return static_cast<uint16_t>(TakeWord(handle, 2, 1)); }
+uint32_t ReadI32(FileHandle handle) { return TakeWord(handle, 4, 1); }
+uint32_t ReadRaw32(FileHandle handle) { return TakeWord(handle, 4, 0); }
+
+float ReadF32(FileHandle handle) {
+  uint32_t v = TakeWord(handle, 4, 1);
+  float f;
+  memcpy(&f, &v, sizeof f);
+  return f;
+}
+
+void ReadBlock(FileHandle handle, void* destination, int32_t count) {
+  if (destination == nullptr || count <= 0) return;
+  TakeBytes(handle, static_cast<uint8_t*>(destination), count);
+}
+
+// Reads up to and including the NUL, keeping at most size - 1 characters.
+// The end of the data also ends the string.
+static void TakeString(FileHandle handle, char* out, size_t size) {
+  size_t n = 0;
+  for (;;) {
+    uint8_t c = ReadU8(handle);
+    if (c == 0 || FilePastEnd(handle)) break;
+    if (n + 1 < size) out[n++] = static_cast<char>(c);
+  }
+  if (size > 0) out[n] = 0;
+}
+
+char* ReadStringCopy(FileHandle handle) {
+  char buffer[256];
+  TakeString(handle, buffer, sizeof buffer);
+  return StrDup(buffer);
+}
+
+void ReadStringInto(FileHandle handle, char* destination, size_t size) {
+  if (destination == nullptr || size == 0) {
+    char scratch[1];
+    TakeString(handle, scratch, sizeof scratch);
+    return;
+  }
+  TakeString(handle, destination, size);
+}
+
+void SkipN(FileHandle handle, int32_t count) {
+  if (handle == nullptr || count == 0) return;
+  if (handle == MemoryFile) {
+    MemorySourceState& m = MemorySource;
+    if (count < 0) {
+      m.pastEnd = -1;
+      return;
+    }
+    int64_t next = static_cast<int64_t>(m.offset) + count;
+    if (next > m.size) m.pastEnd = -1;
+    m.offset = next > INT32_MAX ? INT32_MAX : static_cast<int32_t>(next);
+    return;
+  }
+  if (count < 0) {
+    handle->pastEnd = -1;
+    return;
+  }
+  if (handle->pastEnd) return;
+  if (handle->size >= 0) {
+    long pos = ftell(handle->fp);
+    if (pos < 0 || static_cast<int64_t>(pos) + count > handle->size) {
+      fseek(handle->fp, 0, SEEK_END);
+      handle->pastEnd = -1;
+      return;
+    }
+  }
+  if (fseek(handle->fp, count, SEEK_CUR) != 0) handle->pastEnd = -1;
+}
+
+void Skip1(FileHandle handle) { SkipN(handle, 1); }
+void Skip2(FileHandle handle) { SkipN(handle, 2); }
+void Skip4(FileHandle handle) { SkipN(handle, 4); }
+
+int FilePastEnd(FileHandle handle) {
+  if (handle == nullptr) return -1;
+  if (handle == MemoryFile) return MemorySource.pastEnd ? -1 : 0;
+  return handle->pastEnd ? -1 : 0;
+}
+
+int64_t FileBytesLeft(FileHandle handle) {
+  if (handle == nullptr) return 0;
+  if (handle == MemoryFile) {
+    if (MemorySource.pastEnd) return 0;
+    int64_t left = static_cast<int64_t>(MemorySource.size) - MemorySource.offset;
+    return left > 0 ? left : 0;
+  }
+  if (handle->pastEnd || handle->size < 0) return 0;
+  long pos = ftell(handle->fp);
+  if (pos < 0) return 0;
+  int64_t left = handle->size - pos;
+  return left > 0 ? left : 0;
+}
+
+void* MemAlloc(size_t size) { return malloc(size); }
+void* MemAllocZero(size_t size) { return calloc(size, 1); }
+void* MemRealloc(void* block, size_t size) { return realloc(block, size); }
+void MemFree(void* block) { free(block); }
+
+char* StrDup(const char* text) {
+  if (text == nullptr) return nullptr;
+  size_t n = strlen(text) + 1;
+  char* copy = static_cast<char*>(MemAlloc(n));
+  if (copy != nullptr) memcpy(copy, text, n);
+  return copy;
+}
+
+int NamesEqual(const char* a, const char* b) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(a);
+  const unsigned char* q = reinterpret_cast<const unsigned char*>(b);
+  for (;;) {
+    unsigned c = *p, d = *q;
+    if (c == 0 && d == 0) return -1;
+    if (c == d || (c >= 'A' && c <= 'Z' && c + 32 == d) || (c >= 'a' && c <= 'z' && c - 32 == d)) {
+      p++;
+      q++;
+      continue;
+    }
+    return 0;
+  }
 }

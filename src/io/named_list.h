@@ -3,16 +3,16 @@
 #include <cstdint>
 
 struct NamedItem {
-  char* name;
-  intptr_t spare;
-  void* data;
-  intptr_t value;
+  char* name;      // owned copy
+  intptr_t spare;  // not used by the framework
+  void* data;      // the owner's pointer; the list never frees it
+  intptr_t value;  // reported by the list popup when the item is clicked
 };
 
 struct NamedList {
   int32_t count;
   int32_t capacity;
-  int32_t current;
+  int32_t current;  // selected index, -1 for none
   NamedItem* items;
 };
 
@@ -21,5 +21,18 @@ extern NamedList MapList;
 extern NamedList LayerList;
 extern NamedList ObjectTypeList;
 
+// Adds an item under the name, made unique (ignoring case) by appending
+// 1, 2, 3, ... when it is taken. Returns the new item.
+NamedItem* AddItem(NamedList* list, const char* name);
+// -1 once the item is gone; 0 (nothing changes) when it is not in the list.
+int RemoveItem(NamedList* list, NamedItem* item);
 void ClearList(NamedList* list);
+NamedItem* FindItem(NamedList* list, const char* name);
+NamedItem* ItemAt(NamedList* list, int index);
+NamedItem* CurrentItem(NamedList* list);
+int SelectItem(NamedList* list, NamedItem* item);
+int SelectByData(NamedList* list, void* data);
+void SortList(NamedList* list);
+// Replaces the list's items with the folder entries matching the pattern
+// ("Maps/*.*"), sorted, with nothing selected.
 void ListFolder(NamedList* list, const char* pattern, int includeFolders, int stripExtensions);

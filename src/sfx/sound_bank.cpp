@@ -23,6 +23,7 @@ void InitSound() {
 
 void BuildSoundBank() {
   InitSound();
+  FillSoundBank();
 }
 
 void FreeSoundBank() {

@@ -1,0 +1,66 @@
+#include "platform/folder.h"
+
+#include <dirent.h>
+#include <fnmatch.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+struct FolderSearch {
+  DIR* dir;
+  std::string folder;  // with its trailing separator, or empty for the working folder
+  std::string match;   // the name pattern
+};
+
+static int NextMatch(FolderSearch* s, WIN32_FIND_DATAA* data) {
+  while (dirent* e = readdir(s->dir)) {
+    if (fnmatch(s->match.c_str(), e->d_name, FNM_CASEFOLD) != 0) continue;
+    std::string full = s->folder + e->d_name;
+    struct stat st;
+    int isDir = stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    data->dwFileAttributes = isDir ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+    snprintf(data->cFileName, sizeof data->cFileName, "%s", e->d_name);
+    return -1;
+  }
+  return 0;
+}
+
+FindHandle FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data) {
+  if (pattern == nullptr || data == nullptr) return INVALID_FIND_HANDLE;
+  std::string p(pattern);
+  size_t cut = p.find_last_of("/\\");
+  FolderSearch* s = new FolderSearch();
+  if (cut == std::string::npos) {
+    s->match = p;
+  } else {
+    s->folder = p.substr(0, cut + 1);
+    s->match = p.substr(cut + 1);
+    for (char& c : s->folder)
+      if (c == '\\') c = '/';
+  }
+  // Windows reads "*.*" as "every name", dotted or not.
+  if (s->match == "*.*") s->match = "*";
+  s->dir = opendir(s->folder.empty() ? "." : s->folder.c_str());
+  if (s->dir == nullptr) {
+    delete s;
+    return INVALID_FIND_HANDLE;
+  }
+  if (!NextMatch(s, data)) {
+    FindClose(s);
+    return INVALID_FIND_HANDLE;
+  }
+  return s;
+}
+
+int FindNextFileA(FindHandle handle, WIN32_FIND_DATAA* data) {
+  if (handle == INVALID_FIND_HANDLE || data == nullptr) return 0;
+  return NextMatch(handle, data);
+}
+
+void FindClose(FindHandle handle) {
+  if (handle == INVALID_FIND_HANDLE) return;
+  closedir(handle->dir);
+  delete handle;
+}

@@ -1,0 +1,25 @@
+// Folder-search stand-in: FindFirstFileA / FindNextFileA over a
+// "folder/*.*"-style pattern, reporting the directory attribute.
+// Backed by POSIX opendir/readdir and fnmatch.
+#pragma once
+#include <cstdint>
+
+enum : uint32_t { FILE_ATTRIBUTE_DIRECTORY = 0x10, FILE_ATTRIBUTE_NORMAL = 0x80 };
+
+struct WIN32_FIND_DATAA {
+  uint32_t dwFileAttributes;
+  char cFileName[260];
+};
+
+struct FolderSearch;  // an open enumeration
+typedef FolderSearch* FindHandle;
+#define INVALID_FIND_HANDLE (static_cast<FindHandle>(nullptr))
+
+// The first entry matching the pattern, or INVALID_FIND_HANDLE when the
+// folder cannot be opened or nothing matches. Only the last path component
+// may hold wildcards; "*.*" matches every name, as on Windows, and letter
+// case is ignored. "." and ".." are reported like any folder.
+FindHandle FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data);
+// The next matching entry: nonzero when one was found, 0 at the end.
+int FindNextFileA(FindHandle handle, WIN32_FIND_DATAA* data);
+void FindClose(FindHandle handle);

@@ -1,0 +1,504 @@
+// The four loaders against files made by ImageMagick and netpbm during the
+// run, and against files built byte by byte for the edge cases and for
+// broken input.
+#include "image_test_support.h"
+
+#include "image/image_formats.h"
+
+namespace {
+
+class Formats : public ImageTest {
+ protected:
+  Image img = {};
+  void TearDown() override {
+    FreeImage(&img);
+    ImageTest::TearDown();
+  }
+  Bytes Pixels() const {
+    return Bytes(img.pixels, img.pixels + static_cast<size_t>(img.width) * img.height * img.bytesPerPixel);
+  }
+  // A loader failure: result 0, the exact message, the record untouched.
+  void ExpectFailure(int result, const char* message) {
+    SCOPED_TRACE(message);
+    EXPECT_EQ(result, 0);
+    EXPECT_STREQ(ErrorText, message);
+    EXPECT_EQ(LastBox(), std::string("Error: ") + message);
+    EXPECT_EQ(img.pixels, nullptr);
+    EXPECT_EQ(img.palette, nullptr);
+    ResetAppState();
+  }
+};
+
+// ---------------------------------------------------------------- BMP
+
+Bytes BmpHeader(int32_t w, int32_t h, int bits = 24) {
+  Builder b;
+  b.U16(0x4D42).U32(0).U32(0).U32(54).U32(40).U32(static_cast<uint32_t>(w)).U32(static_cast<uint32_t>(h));
+  b.U16(1).U16(static_cast<uint32_t>(bits)).U32(0).U32(0).U32(0).U32(0).U32(0).U32(0);
+  return b.b;
+}
+
+TEST_F(Formats, BmpFromImageMagickMatchesItsOwnReading) {
+  for (int w = 1; w <= 5; w++) {
+    for (const char* kind : {"BMP3", "BMP"}) {
+      WriteFile("in.ppm", MakePPM(w, 3, PatternRGB(w, 3, w)));
+      std::string out = std::string("im_") + kind + std::to_string(w) + ".bmp";
+      RunCommand(std::string("convert in.ppm -type TrueColor ") + kind + ":" + out);
+      Bytes expected = RunCapture("convert " + out + " -depth 8 rgb:-");
+      ASSERT_EQ(TestBMP(out.c_str()), -1) << out;
+      ASSERT_EQ(LoadBMP(out.c_str(), &img), -1) << out;
+      EXPECT_EQ(img.width, w);
+      EXPECT_EQ(img.height, 3);
+      EXPECT_EQ(img.bits, 24);
+      EXPECT_EQ(img.bytesPerPixel, 3);
+      EXPECT_EQ(img.palette, nullptr);
+      EXPECT_EQ(Pixels(), expected) << out;
+      FreeImage(&img);
+    }
+  }
+}
+
+TEST_F(Formats, BmpRowsPaddingAndOrientation) {
+  // 3 pixels wide: 9 bytes of pixels and 3 of padding per row; the first row
+  // in the file is the bottom one, stored blue, green, red.
+  Builder b;
+  b.Raw(BmpHeader(3, 2));
+  b.U8(0xFF).U8(0).U8(0).U8(1).U8(2).U8(3).U8(4).U8(5).U8(6).U8(0xEE).U8(0xEE).U8(0xEE);
+  b.U8(7).U8(8).U8(9).U8(10).U8(11).U8(12).U8(13).U8(14).U8(15).U8(0xEE).U8(0xEE).U8(0xEE);
+  WriteFile("pad.bmp", b.b);
+  ASSERT_EQ(LoadBMP("pad.bmp", &img), -1);
+  EXPECT_EQ(Pixels(), (Bytes{9, 8, 7, 12, 11, 10, 15, 14, 13, 0, 0, 0xFF, 3, 2, 1, 6, 5, 4}));
+  FreeImage(&img);
+
+  // A negative height stores the rows from the top; the last row needs no
+  // padding bytes after it.
+  Builder t;
+  t.Raw(BmpHeader(1, -2)).U8(1).U8(2).U8(3).U8(0).U8(4).U8(5).U8(6);
+  WriteFile("topdown.bmp", t.b);
+  ASSERT_EQ(LoadBMP("topdown.bmp", &img), -1);
+  EXPECT_EQ(img.height, 2);
+  EXPECT_EQ(Pixels(), (Bytes{3, 2, 1, 6, 5, 4}));
+}
+
+TEST_F(Formats, BmpProbeAndBrokenFiles) {
+  WriteFile("eight.bmp", BmpHeader(2, 2, 8));
+  EXPECT_EQ(TestBMP("eight.bmp"), 0);
+  WriteFile("tiny.bmp", {0x42, 0x4D});
+  EXPECT_EQ(TestBMP("tiny.bmp"), 0);
+  EXPECT_EQ(Boxes(), 0);
+
+  Builder cut;
+  cut.Raw(BmpHeader(4, 4)).Raw(Bytes(40, 1));
+  WriteFile("cut.bmp", cut.b);
+  ExpectFailure(LoadBMP("cut.bmp", &img), "LoadBMP() - File is truncated");
+  Bytes header = BmpHeader(4, 4);
+  header.resize(30);
+  WriteFile("header.bmp", header);
+  ExpectFailure(LoadBMP("header.bmp", &img), "LoadBMP() - File is truncated");
+  WriteFile("huge.bmp", BmpHeader(0x10000, 0x10000));
+  ExpectFailure(LoadBMP("huge.bmp", &img), "LoadBMP() - Image size is out of range");
+  WriteFile("wrap.bmp", BmpHeader(0x7FFFFFFF, INT32_MIN));
+  ExpectFailure(LoadBMP("wrap.bmp", &img), "LoadBMP() - Image size is out of range");
+  WriteFile("zero.bmp", BmpHeader(0, 5));
+  ExpectFailure(LoadBMP("zero.bmp", &img), "LoadBMP() - Image size is out of range");
+  ExpectFailure(LoadBMP("eight.bmp", &img), "LoadBMP() - Unsupported pixel depth");
+  ExpectFailure(LoadBMP("gone.bmp", &img), "LoadBMP() - Couldn't open file 'gone.bmp'");
+}
+
+// ---------------------------------------------------------------- ILBM
+
+// Expected indices or colours: the PPM's pixels looked up in the palette.
+Bytes ThroughPalette(const Image& img) {
+  Bytes out;
+  for (int i = 0; i < img.width * img.height; i++) {
+    const uint8_t* e = img.palette + img.pixels[i] * 3;
+    out.insert(out.end(), e, e + 3);
+  }
+  return out;
+}
+
+// An image of `colours` distinct colours, so ppmtoilbm can keep it indexed.
+Bytes FewColours(int w, int h, int colours) {
+  Bytes out;
+  for (int i = 0; i < w * h; i++) {
+    int c = (i * 7 + i / w) % colours;
+    out.push_back(static_cast<uint8_t>(c * 37));
+    out.push_back(static_cast<uint8_t>(255 - c * 11));
+    out.push_back(static_cast<uint8_t>(c * 5));
+  }
+  return out;
+}
+
+TEST_F(Formats, IlbmFromPpmtoilbmMatchesTheSource) {
+  struct Case { int planes; int colours; int w; int h; };
+  for (Case c : {Case{1, 2, 20, 3}, Case{3, 6, 17, 4}, Case{5, 32, 33, 5}, Case{8, 200, 20, 20}}) {
+    for (const char* compress : {"-compress", "-nocompress"}) {
+      WriteFile("src.ppm", MakePPM(c.w, c.h, FewColours(c.w, c.h, c.colours)));
+      RunCommand("ppmtoilbm -quiet -fixplanes " + std::to_string(c.planes) + " " + compress + " src.ppm > out.ilbm");
+      Bytes expected = RunCapture("convert src.ppm -depth 8 rgb:-");
+      SCOPED_TRACE(std::to_string(c.planes) + " planes " + compress);
+      ASSERT_EQ(TestILBM("out.ilbm"), -1);
+      ASSERT_EQ(LoadILBM("out.ilbm", &img), -1) << ErrorText;
+      EXPECT_EQ(img.width, c.w);
+      EXPECT_EQ(img.height, c.h);
+      EXPECT_EQ(img.bits, c.planes);
+      EXPECT_EQ(img.bytesPerPixel, 1);
+      ASSERT_NE(img.palette, nullptr);
+      int top = 0;
+      for (int i = 0; i < c.w * c.h; i++) top = img.pixels[i] > top ? img.pixels[i] : top;
+      EXPECT_LT(top, 1 << c.planes);
+      EXPECT_EQ(ThroughPalette(img), expected);
+      FreeImage(&img);
+    }
+  }
+  // 24 planes: red, green, blue bytes and no palette needed.
+  WriteFile("deep.ppm", MakePPM(21, 4, PatternRGB(21, 4, 9)));
+  RunCommand("ppmtoilbm -quiet -24force deep.ppm > deep.ilbm");
+  ASSERT_EQ(LoadILBM("deep.ilbm", &img), -1) << ErrorText;
+  EXPECT_EQ(img.bits, 24);
+  EXPECT_EQ(img.bytesPerPixel, 3);
+  EXPECT_EQ(Pixels(), RunCapture("convert deep.ppm -depth 8 rgb:-"));
+}
+
+struct Ilbm {
+  Builder body;  // chunks after the form type
+  Ilbm& Chunk(const char* id, const Bytes& data) {
+    body.Text(id).BE32(static_cast<uint32_t>(data.size())).Raw(data);
+    if (data.size() & 1) body.U8(0);
+    return *this;
+  }
+  Ilbm& Bmhd(int w, int h, int planes, int compression, int masking = 0) {
+    Builder b;
+    b.BE16(w).BE16(h).BE32(0).U8(planes).U8(masking).U8(compression).U8(0).BE16(0).BE16(0x0A0B).BE32(0);
+    return Chunk("BMHD", b.b);
+  }
+  Bytes File() const {
+    Builder f;
+    f.Text("FORM").BE32(static_cast<uint32_t>(body.b.size() + 4)).Text("ILBM").Raw(body.b);
+    return f.b;
+  }
+};
+
+TEST_F(Formats, IlbmByteByByte) {
+  // Odd-length chunk before the header, 24 planes without CMAP, 2 x 1 pixels.
+  Ilbm a;
+  a.Chunk("ANNO", {'h', 'i', '!'}).Bmhd(2, 1, 24, 0);
+  Bytes body;
+  for (int p = 0; p < 24; p++) {
+    // pixel 0 gets 0x123456 as red 0x12 (planes 0..7) ..., pixel 1 gets all ones
+    uint32_t rgb = 0x563412;  // byte g from planes 8g..8g+7
+    int bit0 = (rgb >> p) & 1;
+    body.push_back(static_cast<uint8_t>((bit0 << 7) | 0x40));
+    body.push_back(0);
+  }
+  a.Chunk("BODY", body);
+  WriteFile("deep.ilbm", a.File());
+  ASSERT_EQ(LoadILBM("deep.ilbm", &img), -1) << ErrorText;
+  EXPECT_EQ(img.palette, nullptr);
+  EXPECT_EQ(Pixels(), (Bytes{0x12, 0x34, 0x56, 0xFF, 0xFF, 0xFF}));
+  FreeImage(&img);
+
+  // ByteRun1 with a run that reaches past the bitmap and an over-long CMAP:
+  // 16 x 2, one plane: two rows of 2 bytes.
+  Ilbm r;
+  Bytes cmap(800, 0);
+  cmap[3] = 200;
+  r.Bmhd(16, 2, 1, 1).Chunk("CMAP", cmap).Chunk("BODY", {0x80, 0x01, 0x00, 0x01, 0xFC, 0xAA});
+  WriteFile("run.ilbm", r.File());
+  ASSERT_EQ(LoadILBM("run.ilbm", &img), -1) << ErrorText;
+  EXPECT_EQ(img.pixels[0], 0);
+  EXPECT_EQ(img.pixels[7], 0);
+  EXPECT_EQ(img.pixels[8], 0);
+  EXPECT_EQ(img.pixels[15], 1);
+  EXPECT_EQ(img.pixels[16], 1);  // 0xAA run: 1 0 1 0 ...
+  EXPECT_EQ(img.pixels[17], 0);
+  EXPECT_EQ(img.palette[3], 200);
+
+  // A mask plane after the colour planes is not taken for a colour.
+  FreeImage(&img);
+  Ilbm m;
+  m.Bmhd(16, 1, 1, 0, 1).Chunk("CMAP", Bytes(6, 9)).Chunk("BODY", {0x80, 0x00, 0xFF, 0xFF});
+  WriteFile("mask.ilbm", m.File());
+  ASSERT_EQ(LoadILBM("mask.ilbm", &img), -1) << ErrorText;
+  EXPECT_EQ(img.pixels[0], 1);
+  EXPECT_EQ(img.pixels[1], 0);
+}
+
+TEST_F(Formats, IlbmMissingChunksAndBrokenFiles) {
+  Bytes cmap(6, 1);
+  Ilbm noHeader;
+  noHeader.Chunk("CMAP", cmap).Chunk("BODY", Bytes(4, 0));
+  WriteFile("a.ilbm", noHeader.File());
+  ExpectFailure(LoadILBM("a.ilbm", &img), "LoadILBM() - File contains no bitmap header");
+  Ilbm noBody;
+  noBody.Bmhd(16, 1, 1, 0).Chunk("CMAP", cmap);
+  WriteFile("b.ilbm", noBody.File());
+  ExpectFailure(LoadILBM("b.ilbm", &img), "LoadILBM() - File contains no body");
+  Ilbm noPalette;
+  noPalette.Bmhd(16, 1, 8, 0).Chunk("BODY", Bytes(16, 0));
+  WriteFile("c.ilbm", noPalette.File());
+  ExpectFailure(LoadILBM("c.ilbm", &img), "LoadILBM() - File contains no palette");
+  Ilbm tooDeep;
+  tooDeep.Bmhd(16, 1, 33, 0).Chunk("BODY", Bytes(66, 0));
+  WriteFile("d.ilbm", tooDeep.File());
+  ExpectFailure(LoadILBM("d.ilbm", &img), "LoadILBM() - Unsupported number of planes");
+  Ilbm shortBody;
+  shortBody.Bmhd(16, 4, 2, 0).Chunk("CMAP", cmap).Chunk("BODY", Bytes(15, 0));
+  WriteFile("e.ilbm", shortBody.File());
+  ExpectFailure(LoadILBM("e.ilbm", &img), "LoadILBM() - File is truncated");
+  Ilbm packedShort;
+  packedShort.Bmhd(16, 4, 2, 1).Chunk("CMAP", cmap).Chunk("BODY", {0xFE, 0x00, 0x01, 0x07});
+  WriteFile("f.ilbm", packedShort.File());
+  ExpectFailure(LoadILBM("f.ilbm", &img), "LoadILBM() - File is truncated");
+  Ilbm huge;
+  huge.Bmhd(8000, 8000, 8, 1).Chunk("CMAP", cmap).Chunk("BODY", {0x81, 0x00});
+  WriteFile("g.ilbm", huge.File());
+  ExpectFailure(LoadILBM("g.ilbm", &img), "LoadILBM() - File is truncated");
+  Ilbm negative;
+  negative.Bmhd(0xFFF0, 4, 1, 0).Chunk("CMAP", cmap).Chunk("BODY", Bytes(8, 0));
+  WriteFile("h.ilbm", negative.File());
+  ExpectFailure(LoadILBM("h.ilbm", &img), "LoadILBM() - Image size is out of range");
+  // A BODY whose length runs past the end of the file.
+  Ilbm cut;
+  cut.Bmhd(16, 1, 1, 0).Chunk("CMAP", cmap).Chunk("BODY", Bytes(2, 0));
+  Bytes file = cut.File();
+  file[file.size() - 4] = 0x40;  // length 0x4002
+  WriteFile("i.ilbm", file);
+  ExpectFailure(LoadILBM("i.ilbm", &img), "LoadILBM() - File is truncated");
+  ExpectFailure(LoadILBM("none.ilbm", &img), "LoadILBM() - Couldn't open file 'none.ilbm'");
+}
+
+// ---------------------------------------------------------------- GFX
+
+struct Gfx {
+  Builder f;
+  Gfx() { f.U32(0x47465831); }
+  Gfx& Chunk(uint32_t id, const Bytes& data) {
+    f.U32(id).U32(static_cast<uint32_t>(data.size())).Raw(data);
+    return *this;
+  }
+  Gfx& Info(int w, int h, int bits, int palettes = 0, uint32_t flags = 0, uint32_t mirror = 0, int value = 0) {
+    Builder b;
+    b.U32(w).U32(h).U32(bits).U32(value).U32(mirror).U32(palettes).U32(flags).U32(0);
+    return Chunk(0x494E464F, b.b);
+  }
+  Gfx& Imge(const Bytes& px) { return Chunk(0x494D4745, px); }
+  Gfx& Cmap(uint8_t r, uint8_t g, uint8_t b, int entry = 1) {
+    Bytes pal(768, 0);
+    pal[entry * 3] = r;
+    pal[entry * 3 + 1] = g;
+    pal[entry * 3 + 2] = b;
+    return Chunk(0x434D4150, pal);
+  }
+  Gfx& Ctbl(const std::vector<std::vector<int32_t>>& cells) {
+    Builder b;
+    b.U32(static_cast<uint32_t>(cells.size()));
+    for (const auto& c : cells)
+      for (int k = 0; k < 10; k++) b.U32(static_cast<uint32_t>(k < static_cast<int>(c.size()) ? c[k] : 0));
+    return Chunk(0x4354424C, b.b);
+  }
+  Gfx& Endf() { return Chunk(0x454E4446, {}); }
+};
+
+TEST_F(Formats, GfxPaletteBankColoursEachCell) {
+  // 4 x 2 image, all index 1; cell 0 covers x 0..1 of row 0, cell 1 covers
+  // x 1..2 of row 1; pixel (3, *) and (2, 0) lie outside every cell.
+  Gfx g;
+  g.Info(4, 2, 8, 2).Cmap(255, 0, 0).Cmap(0, 0, 255).Imge(Bytes(8, 1));
+  g.Ctbl({{0, 0, 2, 1, 0, 0, 2, 1, 1, 0}, {1, 1, 2, 1, 0, 0, 2, 1, 2, 1}}).Endf();
+  WriteFile("bank.gfx", g.f.b);
+  ASSERT_EQ(TestGFX("bank.gfx"), -1);
+  ASSERT_EQ(LoadGFX("bank.gfx", &img), -1) << ErrorText;
+  EXPECT_EQ(img.bits, 24);
+  EXPECT_EQ(img.bytesPerPixel, 3);
+  EXPECT_EQ(img.palette, nullptr);
+  ASSERT_EQ(img.cellCount, 2);
+  EXPECT_EQ(img.cells[1].kind, 2);
+  EXPECT_EQ(img.cells[1].flags, 1);
+  Bytes R = {255, 0, 0}, B = {0, 0, 255}, K = {0, 0, 0};
+  Bytes expected;
+  for (const Bytes* p : {&R, &R, &K, &K, &K, &B, &B, &K}) expected.insert(expected.end(), p->begin(), p->end());
+  EXPECT_EQ(Pixels(), expected);
+  FreeImage(&img);
+
+  // Cells reaching outside the image are cut to it; a cell without a bank
+  // palette of its own stays black; a CMAP beyond the count is dropped.
+  Gfx h;
+  h.Info(2, 2, 8, 1).Cmap(0, 255, 0).Cmap(9, 9, 9).Imge(Bytes(4, 1));
+  h.Ctbl({{-5, 1, 100, 100}, {0, 0, 2, 2}, {1000000, -1000000, 2000000000, 2000000000}}).Endf();
+  WriteFile("outside.gfx", h.f.b);
+  ASSERT_EQ(LoadGFX("outside.gfx", &img), -1) << ErrorText;
+  EXPECT_EQ(Pixels(), (Bytes{0, 0, 0, 0, 0, 0, 0, 255, 0, 0, 255, 0}));
+}
+
+TEST_F(Formats, GfxFieldsAndSkeleton) {
+  Gfx g;
+  g.Info(2, 1, 16, 0, 0x2, 7, -9).Imge({0x1F, 0xF8, 0xE0, 0x07});
+  Builder v;
+  v.U32(3);  // bones: 0 -> parent 1, 1 -> parent 0 (a cycle), 2 -> parent 99
+  int parents[3] = {1, 0, 99};
+  for (int i = 0; i < 3; i++) {
+    v.F32(0.5f * i).F32(10.0f).U32(static_cast<uint32_t>(parents[i])).U32(i).F32(1).F32(2).F32(0.25f).F32(1.5f);
+    v.U32(0xDEADBEEF).U32(i);
+  }
+  v.U32(1).Text("a-name-that-is-far-longer-than-thirty-one-characters").U8(0).U32(2);
+  for (int k = 0; k < 6; k++) v.F32(k).F32(1).F32(0).F32(1).F32(1).U32(k);
+  g.Chunk(0x56454354, v.b).Chunk(0x12345678, {1, 2, 3}).Endf();
+  WriteFile("skel.gfx", g.f.b);
+  ASSERT_EQ(LoadGFX("skel.gfx", &img), -1) << ErrorText;
+  EXPECT_EQ(img.bits, 16);
+  EXPECT_EQ(img.bytesPerPixel, 2);
+  EXPECT_EQ(img.flags, 2u);
+  EXPECT_EQ(img.mirrorWanted, 7u);
+  EXPECT_EQ(img.infoValue, -9);
+  EXPECT_EQ(Pixels(), (Bytes{0x1F, 0xF8, 0xE0, 0x07}));
+  ASSERT_NE(img.skeleton, nullptr);
+  Skeleton* s = img.skeleton;
+  ASSERT_EQ(s->boneCount, 3);
+  EXPECT_EQ(s->bones[0].parent, nullptr);  // the cycle is cut at its first bone
+  EXPECT_EQ(s->bones[1].parent, &s->bones[0]);
+  EXPECT_EQ(s->bones[2].parent, nullptr);  // index out of range
+  EXPECT_EQ(s->bones[2].baseAngle, 1.0f);
+  EXPECT_EQ(s->bones[2].frame, 2);
+  EXPECT_EQ(s->bones[2].drawScale, 1.5f);
+  EXPECT_EQ(s->bones[0].word1, 0xDEADBEEFu);
+  EXPECT_EQ(s->bones[0].evaluated, 0);
+  ASSERT_EQ(s->animationCount, 1);
+  EXPECT_STREQ(s->animations[0].name, "a-name-that-is-far-longer-than-");
+  ASSERT_EQ(s->animations[0].keyCount, 2);
+  EXPECT_EQ(s->animations[0].keys[5].angle, 5.0f);
+  EXPECT_EQ(s->animations[0].keys[5].value, 5);
+}
+
+TEST_F(Formats, GfxMissingChunksAndBrokenFiles) {
+  Gfx noInfo;
+  noInfo.Imge(Bytes(4, 0)).Cmap(1, 2, 3).Endf();
+  WriteFile("a.gfx", noInfo.f.b);
+  ExpectFailure(LoadGFX("a.gfx", &img), "LoadGFX() - File contains no info header");
+  Gfx noImage;
+  noImage.Info(2, 2, 8).Cmap(1, 2, 3).Endf();
+  WriteFile("b.gfx", noImage.f.b);
+  ExpectFailure(LoadGFX("b.gfx", &img), "LoadGFX() - File contains no image buffer");
+  Gfx noPalette;
+  noPalette.Info(2, 2, 8).Imge(Bytes(4, 0)).Endf();
+  WriteFile("c.gfx", noPalette.f.b);
+  ExpectFailure(LoadGFX("c.gfx", &img), "LoadGFX() - File contains no palette");
+  Gfx noEnd;
+  noEnd.Info(2, 2, 24).Imge(Bytes(12, 0));
+  WriteFile("d.gfx", noEnd.f.b);
+  ExpectFailure(LoadGFX("d.gfx", &img), "LoadGFX() - File is truncated");
+  Gfx small;
+  small.Info(4, 4, 24).Imge(Bytes(47, 0)).Endf();
+  WriteFile("e.gfx", small.f.b);
+  ExpectFailure(LoadGFX("e.gfx", &img), "LoadGFX() - Image buffer is too small");
+  Gfx deep;
+  deep.Info(1, 1, 64).Imge(Bytes(8, 0)).Endf();
+  WriteFile("f.gfx", deep.f.b);
+  ExpectFailure(LoadGFX("f.gfx", &img), "LoadGFX() - Unsupported pixel depth");
+  Gfx huge;
+  huge.Info(65536, 65536, 32).Imge(Bytes(4, 0)).Endf();
+  WriteFile("g.gfx", huge.f.b);
+  ExpectFailure(LoadGFX("g.gfx", &img), "LoadGFX() - Image size is out of range");
+  Gfx cells;
+  cells.Info(1, 1, 24).Imge(Bytes(3, 0));
+  cells.f.U32(0x4354424C).U32(0).U32(0x10000000);  // far more cells than bytes
+  WriteFile("h.gfx", cells.f.b);
+  ExpectFailure(LoadGFX("h.gfx", &img), "LoadGFX() - File is truncated");
+  Gfx bones;
+  bones.Info(1, 1, 24).Imge(Bytes(3, 0));
+  bones.f.U32(0x56454354).U32(0).U32(2).Raw(Bytes(80, 0)).U32(1).U8(0).U32(0x7FFFFFFF);
+  WriteFile("i.gfx", bones.f.b);
+  ExpectFailure(LoadGFX("i.gfx", &img), "LoadGFX() - File is truncated");
+  Gfx skip;
+  skip.Info(1, 1, 24).Imge(Bytes(3, 0)).Chunk(0x41414141, {});
+  skip.f.b[skip.f.b.size() - 4] = 0xFF;  // unknown chunk claiming 255 bytes
+  WriteFile("j.gfx", skip.f.b);
+  ExpectFailure(LoadGFX("j.gfx", &img), "LoadGFX() - File is truncated");
+  ExpectFailure(LoadGFX("none.gfx", &img), "LoadGFX() - Couldn't open file 'none.gfx'");
+
+  // A negative palette count passes the palette check; the image keeps no
+  // palette and later conversion reads it as grey levels.
+  Gfx negative;
+  negative.Info(1, 1, 8, -1).Imge({5}).Endf();
+  WriteFile("k.gfx", negative.f.b);
+  ASSERT_EQ(LoadGFX("k.gfx", &img), -1);
+  EXPECT_EQ(img.palette, nullptr);
+  EXPECT_EQ(img.bits, 8);
+}
+
+// ---------------------------------------------------------------- TGA
+
+Bytes TgaHeader(int type, int w, int h, int bits = 32, int idLength = 0) {
+  Builder b;
+  b.U8(idLength).U8(0).U8(type).U16(0).U16(0).U8(0).U16(0).U16(0).U16(w).U16(h).U8(bits).U8(0x28);
+  return b.b;
+}
+
+TEST_F(Formats, TgaFromImageMagickMatchesItsOwnReading) {
+  WriteFile("src.ppm", MakePPM(7, 5, PatternRGB(7, 5, 3)));
+  for (const char* options : {"", "-compress RLE"}) {
+    RunCommand(std::string("convert src.ppm -alpha set -channel A -fx 'i/7' +channel -type TrueColorAlpha ") + options +
+        " -depth 8 out.tga");
+    Bytes expected = RunCapture("convert out.tga -depth 8 rgba:-");
+    SCOPED_TRACE(options);
+    ASSERT_EQ(TestTGA("out.tga"), -1);
+    ASSERT_EQ(LoadTGA("out.tga", &img), -1) << ErrorText;
+    EXPECT_EQ(img.width, 7);
+    EXPECT_EQ(img.height, 5);
+    EXPECT_EQ(img.bits, 32);
+    EXPECT_EQ(Pixels(), expected);
+    FreeImage(&img);
+  }
+}
+
+TEST_F(Formats, TgaByteByByte) {
+  Builder b;
+  b.Raw(TgaHeader(2, 2, 1)).U8(0x10).U8(0x20).U8(0x30).U8(0x40).U8(1).U8(2).U8(3).U8(4);
+  WriteFile("plain.tga", b.b);
+  ASSERT_EQ(LoadTGA("plain.tga", &img), -1);
+  EXPECT_EQ(Pixels(), (Bytes{0x30, 0x20, 0x10, 0x40, 3, 2, 1, 4}));
+  FreeImage(&img);
+
+  // Run-length packets, one of them running across the row end, after an
+  // identification field.
+  Builder r;
+  r.Raw(TgaHeader(10, 2, 2, 32, 3)).Text("abc");
+  r.U8(0x82).U8(1).U8(2).U8(3).U8(4);   // three copies
+  r.U8(0x01).U8(5).U8(6).U8(7).U8(8).U8(9).U8(9).U8(9).U8(9);  // two literals, one too many
+  WriteFile("rle.tga", r.b);
+  ASSERT_EQ(LoadTGA("rle.tga", &img), -1) << ErrorText;
+  EXPECT_EQ(Pixels(), (Bytes{3, 2, 1, 4, 3, 2, 1, 4, 3, 2, 1, 4, 7, 6, 5, 8}));
+  FreeImage(&img);
+
+  WriteFile("24.tga", TgaHeader(2, 1, 1, 24));
+  EXPECT_EQ(TestTGA("24.tga"), 0);
+  WriteFile("mapped.tga", TgaHeader(1, 1, 1, 32));
+  EXPECT_EQ(TestTGA("mapped.tga"), 0);
+  ExpectFailure(LoadTGA("mapped.tga", &img), "LoadTGA() - Unsupported image type");
+  ExpectFailure(LoadTGA("24.tga", &img), "LoadTGA() - Unsupported pixel depth");
+  Builder cut;
+  cut.Raw(TgaHeader(2, 2, 2)).Raw(Bytes(15, 0));
+  WriteFile("cut.tga", cut.b);
+  ExpectFailure(LoadTGA("cut.tga", &img), "LoadTGA() - File is truncated");
+  Builder cutRle;
+  cutRle.Raw(TgaHeader(10, 100, 100)).U8(0xFF).U8(1).U8(2).U8(3).U8(4);
+  WriteFile("cutrle.tga", cutRle.b);
+  ExpectFailure(LoadTGA("cutrle.tga", &img), "LoadTGA() - File is truncated");
+  WriteFile("empty.tga", TgaHeader(2, 0, 5));
+  ExpectFailure(LoadTGA("empty.tga", &img), "LoadTGA() - Image size is out of range");
+}
+
+TEST_F(Formats, ByteRun1StopsAtTheExpectedSize) {
+  uint8_t out[6];
+  memset(out, 0xEE, sizeof out);
+  const uint8_t packed[] = {0x80, 0x02, 'a', 'b', 'c', 0xFE, 'x', 0xFD, 'y'};
+  EXPECT_EQ(UnpackByteRun1(packed, sizeof packed, out, 5), 5u);
+  EXPECT_EQ(Bytes(out, out + 6), (Bytes{'a', 'b', 'c', 'x', 'x', 0xEE}));
+  // A literal run cut short by the end of the data copies what is there.
+  const uint8_t cut[] = {0x05, 'p', 'q'};
+  EXPECT_EQ(UnpackByteRun1(cut, sizeof cut, out, 6), 2u);
+  const uint8_t lone[] = {0xF0};
+  EXPECT_EQ(UnpackByteRun1(lone, sizeof lone, out, 6), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,89 @@
+// zorta-tool convert IMAGE OUT.png: any of the four image formats to PNG.
+#include <png.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "image/pixel_convert.h"
+#include "image_read.h"
+#include "tool.h"
+
+namespace {
+
+// Rows of red, green, blue (and alpha for 32-bit images): indexed pixels
+// through their palette, 15 and 16 bits widened as the screens widen them.
+int ImageToRows(const Image& img, std::vector<uint8_t>* out, int* channels) {
+  size_t count = static_cast<size_t>(img.width) * img.height;
+  if (img.bits == 32) {
+    *channels = 4;
+    out->assign(img.pixels, img.pixels + count * 4);
+    return -1;
+  }
+  int indexed = img.bits >= 1 && img.bits <= 8;
+  if (!indexed && img.bits != 15 && img.bits != 16 && img.bits != 24) return 0;
+  *channels = 3;
+  out->resize(count * 3);
+  ConvertPixels(out->data(), 24, img.width, img.pixels, indexed ? 8 : img.bits, img.width, img.width, img.height,
+                img.palette, 0);
+  for (size_t i = 0; i < count; i++) std::swap((*out)[i * 3], (*out)[i * 3 + 2]);
+  return -1;
+}
+
+int WritePng(const char* path, const Image& img, const std::vector<uint8_t>& data, int channels, std::string* error) {
+  FILE* f = fopen(path, "wb");
+  if (f == nullptr) {
+    *error = std::string("cannot write '") + path + "': " + strerror(errno);
+    return 0;
+  }
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+  if (png == nullptr || info == nullptr || setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    fclose(f);
+    *error = std::string("cannot write '") + path + "': PNG encoder failed";
+    return 0;
+  }
+  png_init_io(png, f);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(img.width), static_cast<png_uint_32>(img.height), 8,
+               channels == 4 ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  size_t stride = static_cast<size_t>(img.width) * channels;
+  for (int y = 0; y < img.height; y++) png_write_row(png, const_cast<png_bytep>(data.data() + y * stride));
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  if (fclose(f) != 0) {
+    *error = std::string("cannot write '") + path + "'";
+    return 0;
+  }
+  return -1;
+}
+
+int RunConvert(int argc, char** argv) {
+  if (argc != 3) return ToolError("convert", "expected IMAGE OUT.png (see zorta-tool convert --help)");
+  Image img = {};
+  std::string error;
+  if (ReadToolImage(argv[1], &img, &error) == nullptr) return ToolError("convert", "%s", error.c_str());
+  std::vector<uint8_t> rows;
+  int channels = 0;
+  int ok = ImageToRows(img, &rows, &channels);
+  int bits = img.bits;
+  if (!ok) {
+    FreeImage(&img);
+    return ToolError("convert", "'%s': %d-bit pixels have no colour meaning", argv[1], bits);
+  }
+  ok = WritePng(argv[2], img, rows, channels, &error);
+  FreeImage(&img);
+  if (!ok) {
+    remove(argv[2]);
+    return ToolError("convert", "%s", error.c_str());
+  }
+  return 0;
+}
+
+ToolRegistration registration({"convert", "convert IMAGE OUT.png",
+                               "convert a BMP, ILBM, GFX or TGA image to PNG", RunConvert});
+
+}  // namespace

@@ -1,0 +1,291 @@
+// zorta-tool export: writes the synthesised bank as audio files, one per
+// filled slot. The samples come from the program's own bank code, read back
+// from the sound layer exactly as the program would play them.
+#include <errno.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <samplerate.h>
+#include <sndfile.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/timing.h"
+#include "platform/sound.h"
+#include "sfx/sound_bank.h"
+#include "tool.h"
+
+namespace {
+const char* const Name = "export";
+const int BankRate = 22050;
+
+enum Format { Wav, Flac, Ogg, Raw, Header };
+struct FormatName {
+  const char* name;
+  Format format;
+};
+const FormatName Formats[] = {{"wav", Wav}, {"flac", Flac}, {"ogg", Ogg}, {"raw", Raw}, {"h", Header}};
+
+// Reads a whole decimal number; false on anything else or on overflow.
+bool ParseNumber(const std::string& text, long* value) {
+  if (text.empty() || text.size() > 9) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  *value = strtol(text.c_str(), nullptr, 10);
+  return true;
+}
+
+// "0-9,33" -> the slots in ascending order, each once.
+bool ParseSlots(const std::string& list, std::vector<bool>* chosen, std::string* error) {
+  chosen->assign(SoundBankSlots, false);
+  size_t pos = 0;
+  while (true) {
+    size_t comma = list.find(',', pos);
+    std::string item = list.substr(pos, comma == std::string::npos ? std::string::npos : comma - pos);
+    size_t dash = item.find('-');
+    long first = 0, last = 0;
+    bool ok = dash == std::string::npos ? ParseNumber(item, &first) && ParseNumber(item, &last)
+                                        : ParseNumber(item.substr(0, dash), &first) &&
+                                              ParseNumber(item.substr(dash + 1), &last);
+    if (!ok || first > last) {
+      *error = "bad slot list '" + list + "' (expected numbers and ranges such as 0-9,33)";
+      return false;
+    }
+    if (last >= SoundBankSlots) {
+      *error = "slot " + std::to_string(last) + " does not exist (slots are 0 to " +
+               std::to_string(SoundBankSlots - 1) + ")";
+      return false;
+    }
+    for (long s = first; s <= last; s++) (*chosen)[s] = true;
+    if (comma == std::string::npos) break;
+    pos = comma + 1;
+  }
+  return true;
+}
+
+// mkdir -p: creates the folder and any missing parents.
+bool MakeFolder(const std::string& path, std::string* error) {
+  std::string partial;
+  size_t pos = 0;
+  while (pos <= path.size()) {
+    size_t slash = path.find('/', pos);
+    if (slash == std::string::npos) slash = path.size();
+    partial = path.substr(0, slash);
+    if (!partial.empty() && mkdir(partial.c_str(), 0777) != 0 && errno != EEXIST) {
+      *error = "cannot create folder '" + partial + "': " + strerror(errno);
+      return false;
+    }
+    pos = slash + 1;
+  }
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    *error = "'" + path + "' is not a folder";
+    return false;
+  }
+  return true;
+}
+
+// Converts the bank's 22050 Hz frames to another rate with libsamplerate.
+bool Resample(const std::vector<int16_t>& in, int rate, std::vector<int16_t>* out, std::string* error) {
+  double ratio = static_cast<double>(rate) / BankRate;
+  long outFrames = static_cast<long>(static_cast<double>(in.size()) * ratio) + 16;
+  std::vector<float> src(in.size()), dst(static_cast<size_t>(outFrames));
+  src_short_to_float_array(in.data(), src.data(), static_cast<int>(in.size()));
+  SRC_DATA data;
+  memset(&data, 0, sizeof data);
+  data.data_in = src.data();
+  data.input_frames = static_cast<long>(in.size());
+  data.data_out = dst.data();
+  data.output_frames = outFrames;
+  data.src_ratio = ratio;
+  int rc = src_simple(&data, SRC_SINC_BEST_QUALITY, 1);
+  if (rc != 0) {
+    *error = std::string("resampling failed: ") + src_strerror(rc);
+    return false;
+  }
+  out->resize(static_cast<size_t>(data.output_frames_gen));
+  src_float_to_short_array(dst.data(), out->data(), static_cast<int>(data.output_frames_gen));
+  return true;
+}
+
+bool WriteSoundFile(const std::string& path, Format format, int rate, const std::vector<int16_t>& frames,
+                    std::string* error) {
+  SF_INFO info;
+  memset(&info, 0, sizeof info);
+  info.samplerate = rate;
+  info.channels = 1;
+  if (format == Wav) info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+  if (format == Flac) info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+  if (format == Ogg) info.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+  if (!sf_format_check(&info)) {
+    *error = "this build of libsndfile cannot write that format";
+    return false;
+  }
+  SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
+  if (f == nullptr) {
+    *error = "cannot write '" + path + "': " + sf_strerror(nullptr);
+    return false;
+  }
+  sf_count_t n = static_cast<sf_count_t>(frames.size());
+  sf_count_t written = sf_write_short(f, frames.data(), n);
+  if (written != n) *error = "cannot write '" + path + "': " + sf_strerror(f);
+  if (sf_close(f) != 0 && written == n) {
+    *error = "cannot finish '" + path + "'";
+    return false;
+  }
+  return written == n;
+}
+
+bool WriteRaw(const std::string& path, const std::vector<int16_t>& frames, std::string* error) {
+  FILE* f = fopen(path.c_str(), "wb");
+  if (f == nullptr) {
+    *error = "cannot write '" + path + "': " + strerror(errno);
+    return false;
+  }
+  std::vector<unsigned char> bytes(frames.size() * 2);
+  for (size_t i = 0; i < frames.size(); i++) {
+    uint16_t u = static_cast<uint16_t>(frames[i]);
+    bytes[2 * i] = static_cast<unsigned char>(u & 0xFF);
+    bytes[2 * i + 1] = static_cast<unsigned char>(u >> 8);
+  }
+  bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  if (fclose(f) != 0) ok = false;
+  if (!ok) *error = "cannot write '" + path + "': " + strerror(errno);
+  return ok;
+}
+
+// A header that compiles as C and as C++: one static const short array.
+bool WriteHeader(const std::string& path, int slot, int rate, const std::vector<int16_t>& frames,
+                 std::string* error) {
+  FILE* f = fopen(path.c_str(), "w");
+  if (f == nullptr) {
+    *error = "cannot write '" + path + "': " + strerror(errno);
+    return false;
+  }
+  char id[16];
+  snprintf(id, sizeof id, "%02d", slot);
+  fprintf(f,
+          "/* Zorta sound bank, slot %d: %zu frames of signed 16-bit mono at %d Hz.\n"
+          "   Written by zorta-tool export. */\n"
+          "#ifndef ZORTA_SLOT_%s_H\n#define ZORTA_SLOT_%s_H\n\n"
+          "#ifndef ZORTA_UNUSED\n#if defined(__GNUC__)\n#define ZORTA_UNUSED __attribute__((unused))\n"
+          "#else\n#define ZORTA_UNUSED\n#endif\n#endif\n\n"
+          "#define ZORTA_SLOT_%s_RATE %d\n#define ZORTA_SLOT_%s_FRAMES %zu\n\n"
+          "static const short zorta_slot_%s[%zu] ZORTA_UNUSED = {",
+          slot, frames.size(), rate, id, id, id, rate, id, frames.size(), id, frames.size());
+  for (size_t i = 0; i < frames.size(); i++) fprintf(f, "%s%d,", i % 12 == 0 ? "\n   " : " ", frames[i]);
+  fprintf(f, "\n};\n\n#endif\n");
+  bool ok = !ferror(f);
+  if (fclose(f) != 0) ok = false;
+  if (!ok) *error = "cannot write '" + path + "': " + strerror(errno);
+  return ok;
+}
+
+int RunExport(int argc, char** argv) {
+  Format format = Wav;
+  const char* ext = "wav";
+  long rate = BankRate;
+  std::string slotList;
+  std::string outdir;
+  for (int i = 1; i < argc; i++) {
+    std::string arg = argv[i];
+    std::string value;
+    bool hasValue = false;
+    size_t eq = arg.find('=');
+    if (arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+      value = arg.substr(eq + 1);
+      arg = arg.substr(0, eq);
+      hasValue = true;
+    }
+    bool takesValue = arg == "--format" || arg == "--rate" || arg == "--slots";
+    if (takesValue && !hasValue) {
+      if (i + 1 >= argc) return ToolError(Name, "option %s needs a value", arg.c_str());
+      value = argv[++i];
+    }
+    if (arg == "--format") {
+      bool known = false;
+      for (const FormatName& f : Formats)
+        if (value == f.name) {
+          format = f.format;
+          ext = f.name;
+          known = true;
+        }
+      if (!known) return ToolError(Name, "unknown format '%s' (use wav, flac, ogg, raw or h)", value.c_str());
+    } else if (arg == "--rate") {
+      if (!ParseNumber(value, &rate) || rate < 1000 || rate > 384000)
+        return ToolError(Name, "bad rate '%s' (a whole number of Hz from 1000 to 384000)", value.c_str());
+    } else if (arg == "--slots") {
+      slotList = value;
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      return ToolError(Name, "unknown option '%s' (see zorta-tool export --help)", argv[i]);
+    } else if (outdir.empty()) {
+      outdir = arg;
+    } else {
+      return ToolError(Name, "only one output folder may be given ('%s' and '%s')", outdir.c_str(), arg.c_str());
+    }
+  }
+  if (outdir.empty()) return ToolError(Name, "no output folder given (see zorta-tool export --help)");
+
+  std::vector<bool> chosen(SoundBankSlots, false);
+  std::string error;
+  if (slotList.empty()) {
+    for (int s = 0; s < SoundBankEffects; s++) chosen[s] = true;
+  } else if (!ParseSlots(slotList, &chosen, &error)) {
+    return ToolError(Name, "%s", error.c_str());
+  }
+
+  // The bank as the program builds it at start-up with its clock reading 0.
+  // Sound output is not needed: samples are readable without it.
+  SeedRandom(0);
+  FillSoundBank();
+  for (int s = 0; s < SoundBankSlots; s++)
+    if (chosen[s] && SoundBank[s] == nullptr) {
+      FreeSoundBank();
+      return ToolError(Name, "slot %d holds no effect (filled slots are 0 to %d)", s, SoundBankEffects - 1);
+    }
+  if (!MakeFolder(outdir, &error)) {
+    FreeSoundBank();
+    return ToolError(Name, "%s", error.c_str());
+  }
+
+  int files = 0;
+  int rc = 0;
+  for (int s = 0; s < SoundBankSlots && rc == 0; s++) {
+    if (!chosen[s]) continue;
+    const int16_t* data = FSOUND_Sample_GetData(SoundBank[s]);
+    std::vector<int16_t> frames(data, data + FSOUND_Sample_GetLength(SoundBank[s]));
+    if (rate != BankRate && !Resample(std::vector<int16_t>(frames), static_cast<int>(rate), &frames, &error)) {
+      rc = ToolError(Name, "slot %d: %s", s, error.c_str());
+      break;
+    }
+    char file[32];
+    snprintf(file, sizeof file, "slot-%02d.%s", s, ext);
+    std::string path = outdir + "/" + file;
+    bool ok = false;
+    if (format == Raw)
+      ok = WriteRaw(path, frames, &error);
+    else if (format == Header)
+      ok = WriteHeader(path, s, static_cast<int>(rate), frames, &error);
+    else
+      ok = WriteSoundFile(path, format, static_cast<int>(rate), frames, &error);
+    if (!ok) {
+      rc = ToolError(Name, "%s", error.c_str());
+      break;
+    }
+    printf("wrote %s (%zu frames, %ld Hz)\n", path.c_str(), frames.size(), rate);
+    files++;
+  }
+  FreeSoundBank();
+  if (rc == 0) printf("exported %d slot%s to %s\n", files, files == 1 ? "" : "s", outdir.c_str());
+  return rc;
+}
+
+ToolRegistration registration({Name, "export [--format wav|flac|ogg|raw|h] [--rate HZ] [--slots LIST] OUTDIR",
+                               "write the bank as one file per filled slot (slot-NN.wav: 16-bit mono, 22050 Hz);"
+                               " LIST like 0-9,33",
+                               RunExport});
+}  // namespace
