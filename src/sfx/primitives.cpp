@@ -63,37 +63,38 @@ void AddTap(int16_t* __restrict to, const int16_t* __restrict from, int count, i
     for (int j = 0; j < count; j++) to[j] = WrapInt(to[j] + from[j] / divisor);
   }
 }
-}  // namespace
-
-double ApproxSin(double x) {
-  // Reduce by pi/2 in two parts (the first exact in 33 bits), then the
-  // classic minimax kernels for |r| <= pi/4 (error far below 1e-15).
+// Kept inline and free of branches, so the generator's blocks of frames run
+// on vector units. Reduce by pi/2 in two parts (the first exact in 33 bits),
+// then the classic minimax kernels for |r| <= pi/4, both worked out and the
+// right one picked by exact multiplications by 0, 1 and -1.
+inline double CloseSin(double x) {
   const double TwoOverPi = 0.63661977236758134308;
   const double PiHalf1 = 1.57079632673412561417e+00;
   const double PiHalf2 = 6.07710050650619224932e-11;
-  double k = static_cast<double>(static_cast<int64_t>(x * TwoOverPi + (x >= 0 ? 0.5 : -0.5)));
+  int32_t quadrant = static_cast<int32_t>(x * TwoOverPi + std::copysign(0.5, x));
+  double k = quadrant;
   double r = (x - k * PiHalf1) - k * PiHalf2;
   double z = r * r;
-  int64_t quadrant = static_cast<int64_t>(k) & 3;
-  double v;
-  if ((quadrant & 1) == 0) {
-    v = r + r * z *
-                (-1.66666666666666324348e-01 +
-                 z * (8.33333333332248946124e-03 +
-                      z * (-1.98412698298579493134e-04 +
-                           z * (2.75573137070700676789e-06 +
-                                z * (-2.50507602534068634195e-08 + z * 1.58969099521155010221e-10)))));
-  } else {
-    v = 1.0 - 0.5 * z +
-        z * z *
-            (4.16666666666666019037e-02 +
-             z * (-1.38888888888741095749e-03 +
-                  z * (2.48015872894767294178e-05 +
-                       z * (-2.75573143513906633035e-07 +
-                            z * (2.08757232129817482790e-09 + z * -1.13596475577881948265e-11)))));
-  }
-  return quadrant < 2 ? v : -v;
+  double sinR = r + r * z *
+                        (-1.66666666666666324348e-01 +
+                         z * (8.33333333332248946124e-03 +
+                              z * (-1.98412698298579493134e-04 +
+                                   z * (2.75573137070700676789e-06 +
+                                        z * (-2.50507602534068634195e-08 + z * 1.58969099521155010221e-10)))));
+  double cosR = 1.0 - 0.5 * z +
+                z * z *
+                    (4.16666666666666019037e-02 +
+                     z * (-1.38888888888741095749e-03 +
+                          z * (2.48015872894767294178e-05 +
+                               z * (-2.75573143513906633035e-07 +
+                                    z * (2.08757232129817482790e-09 + z * -1.13596475577881948265e-11)))));
+  double odd = quadrant & 1;
+  double v = sinR * (1 - odd) + cosR * odd;
+  return v * (1 - (quadrant & 2));
 }
+}  // namespace
+
+double ApproxSin(double x) { return CloseSin(x); }
 
 void AddNoise(int16_t* buffer, int count, double amplitude) {
   for (int i = 0; i < count; i++) {
@@ -111,15 +112,50 @@ void AddSine(int16_t* buffer, int count, double startStep, double endStep, doubl
   // error (see ApproxSin); elsewhere the C library's sin decides.
   const bool approx = std::fabs(amplitude) <= 1e6;
   const double slack = std::fabs(amplitude) * 32767 * 1e-10 + 1e-9;
-  RunOscillator(buffer, count, startStep, delta, modStep, modDepth, [=](double p) {
-    double theta = PhasePi * p;
-    if (approx && std::fabs(theta) <= ApproxSinRange) {
-      double x = amplitude * ApproxSin(theta) * 32767;
-      int64_t low = static_cast<int64_t>(x - slack);
-      if (low == static_cast<int64_t>(x + slack)) return WrapInt(low);
+  if (modDepth != 0.0 || !approx) {
+    RunOscillator(buffer, count, startStep, delta, modStep, modDepth, [=](double p) {
+      double theta = PhasePi * p;
+      if (approx && std::fabs(theta) <= ApproxSinRange) {
+        double x = amplitude * CloseSin(theta) * 32767;
+        int64_t low = static_cast<int64_t>(x - slack);
+        if (low == static_cast<int64_t>(x + slack)) return WrapInt(low);
+      }
+      return WrapSample(amplitude * std::sin(theta) * 32767);
+    });
+    return;
+  }
+  // Unmodulated: the phase runs ahead block by block, then the block's sines
+  // are worked out together (the same steps as the oscillator loop).
+  const int Block = 64;
+  double angles[Block], safe[Block], values[Block];
+  double phase = Oscillator.phase;
+  double angle = Oscillator.modAngle;
+  double step = startStep;
+  for (int start = 0; start < count; start += Block) {
+    int n = count - start < Block ? count - start : Block;
+    for (int u = 0; u < n; u++) {
+      angles[u] = PhasePi * phase;
+      safe[u] = std::fabs(angles[u]) <= ApproxSinRange ? angles[u] : 0.0;
+      phase = phase + step;
+      if (phase >= 2.0) phase -= 2.0;
+      step = step + delta;
+      angle = angle + modStep;
     }
-    return WrapSample(amplitude * std::sin(theta) * 32767);
-  });
+    for (int u = n; u < Block; u++) safe[u] = 0.0;
+    for (int u = 0; u < Block; u++) values[u] = amplitude * CloseSin(safe[u]) * 32767;
+    for (int u = 0; u < n; u++) {
+      double x = values[u];
+      int64_t low = static_cast<int64_t>(x - slack);
+      int16_t add;
+      if (low == static_cast<int64_t>(x + slack) && safe[u] == angles[u])
+        add = WrapInt(low);
+      else
+        add = WrapSample(amplitude * std::sin(angles[u]) * 32767);
+      buffer[start + u] = AddWrap(buffer[start + u], add);
+    }
+  }
+  Oscillator.phase = phase;
+  Oscillator.modAngle = angle;
 }
 
 void AddSaw(int16_t* buffer, int count, double startStep, double endStep, double modStep, double modDepth,
@@ -209,31 +245,39 @@ void Smooth(int16_t* buffer, int count) {
 }
 
 void Tremolo(int16_t* buffer, int count, double rate, double depth) {
-  double phase = Oscillator.phase;
+  if (count <= 0) return;
   // As in AddSine: a close sine settles every frame whose scaled value is
   // clear of a whole number; the C library's sin settles the rest.
   const bool approx = std::fabs(depth) <= 1e6;
-  for (int i = 0; i < count; i++) {
-    double theta = PhasePi * phase;
-    bool done = false;
-    if (approx && std::fabs(theta) <= ApproxSinRange) {
-      double gain = (1 - depth) + depth * 0.5 * (ApproxSin(theta) + 1);
-      double x = buffer[i] * gain;
-      double slack = std::fabs(static_cast<double>(buffer[i]) * depth) * 1e-10 + 1e-9;
-      int64_t low = static_cast<int64_t>(x - slack);
-      if (low == static_cast<int64_t>(x + slack)) {
-        buffer[i] = WrapInt(low);
-        done = true;
+  const int Block = 64;
+  double angles[Block], safe[Block], gains[Block];
+  double phase = Oscillator.phase;
+  for (int start = 0; start < count; start += Block) {
+    int n = count - start < Block ? count - start : Block;
+    for (int u = 0; u < n; u++) {
+      angles[u] = PhasePi * phase;
+      safe[u] = approx && std::fabs(angles[u]) <= ApproxSinRange ? angles[u] : 0.0;
+      phase = phase + rate;
+      if (phase >= 2.0) phase -= 2.0;
+    }
+    for (int u = n; u < Block; u++) safe[u] = 0.0;
+    for (int u = 0; u < Block; u++) gains[u] = (1 - depth) + depth * 0.5 * (CloseSin(safe[u]) + 1);
+    for (int u = 0; u < n; u++) {
+      int16_t& value = buffer[start + u];
+      if (approx && safe[u] == angles[u]) {
+        double x = value * gains[u];
+        double slack = std::fabs(static_cast<double>(value) * depth) * 1e-10 + 1e-9;
+        int64_t low = static_cast<int64_t>(x - slack);
+        if (low == static_cast<int64_t>(x + slack)) {
+          value = WrapInt(low);
+          continue;
+        }
       }
+      double gain = (1 - depth) + depth * 0.5 * (std::sin(angles[u]) + 1);
+      value = WrapSample(value * gain);
     }
-    if (!done) {
-      double gain = (1 - depth) + depth * 0.5 * (std::sin(theta) + 1);
-      buffer[i] = WrapSample(buffer[i] * gain);
-    }
-    phase = phase + rate;
-    if (phase >= 2.0) phase -= 2.0;
   }
-  if (count > 0) Oscillator.phase = phase;
+  Oscillator.phase = phase;
 }
 
 void Echo(int16_t* buffer, int count, int taps) {
