@@ -428,3 +428,34 @@ TEST(Normalize, MatchesIntegerArithmeticOnLongBuffers) {
   Normalize(v.data(), Count(v));
   EXPECT_EQ(v, ref);
 }
+
+TEST(Generators, ExtremeArgumentsFollowTheFormulas) {
+  // Far outside anything a recipe uses: the result still wraps as the formula
+  // says and nothing converts out of range.
+  for (double amplitude : {1e300, -3e7, std::nan(""), 0.0}) {
+    ResetOscillator();
+    Samples v = Zeros(5);
+    AddSine(v.data(), 5, 0.3, 0.3, 0, 0, amplitude);
+    double phase = 0;
+    for (int i = 0; i < 5; i++) {
+      EXPECT_EQ(v[i], WrapSample(amplitude * std::sin(3.141592654 * phase) * 32767)) << amplitude << " " << i;
+      phase += 0.3;
+    }
+  }
+  ResetOscillator();
+  Samples v = Zeros(3);
+  AddSine(v.data(), 3, 1e30, 1e30, 0, 0, 1);  // phases far beyond the close sine's range
+  EXPECT_EQ(v[1], WrapSample(1 * std::sin(3.141592654 * 1e30) * 32767));
+  for (double depth : {1e300, std::nan(""), -5.0}) {
+    Oscillator = {0.25, 0};
+    Samples t = {1000, -2000, 3000};
+    Tremolo(t.data(), 3, 0.5, depth);
+    double phase = 0.25;
+    const int16_t before[3] = {1000, -2000, 3000};
+    for (int i = 0; i < 3; i++) {
+      double gain = (1 - depth) + depth * 0.5 * (std::sin(3.141592654 * phase) + 1);
+      EXPECT_EQ(t[i], WrapSample(before[i] * gain)) << depth << " " << i;
+      phase += 0.5;
+    }
+  }
+}
