@@ -148,21 +148,28 @@ size_t UnpackByteRun1(const uint8_t* src, size_t srcLen, uint8_t* dst, size_t ds
 
 // Interleaved planes to chunky pixels: bit p of output byte g comes from
 // plane 8g + p, the leftmost pixel in each plane byte's top bit. Planes
-// beyond `planes` (a mask plane) are stored but not used.
+// beyond `planes` (a mask plane) are stored but not used. Eight pixels at a
+// time: Spread[b] has byte j set to 1 when pixel j of plane byte b is set.
+static uint64_t Spread[256];
+
 static void PlanarToChunky(const uint8_t* planar, int width, int height, int planes, int storedPlanes,
                            int rowWidth, uint8_t* out) {
+  if (Spread[255] == 0)
+    for (int b = 0; b < 256; b++)
+      for (int j = 0; j < 8; j++)
+        if (b & (0x80 >> j)) Spread[b] |= uint64_t(1) << (8 * j);
   int bytesPerPixel = (planes + 7) / 8;
   size_t planeRow = static_cast<size_t>(rowWidth / 8);
-  memset(out, 0, static_cast<size_t>(width) * height * bytesPerPixel);
   for (int y = 0; y < height; y++) {
     const uint8_t* rowBase = planar + static_cast<size_t>(y) * storedPlanes * planeRow;
     uint8_t* dst = out + static_cast<size_t>(y) * width * bytesPerPixel;
-    for (int p = 0; p < planes; p++) {
-      const uint8_t* src = rowBase + p * planeRow;
-      uint8_t bit = static_cast<uint8_t>(1u << (p & 7));
-      uint8_t* d = dst + p / 8;
-      for (int x = 0; x < width; x++) {
-        if (src[x >> 3] & (0x80 >> (x & 7))) d[static_cast<size_t>(x) * bytesPerPixel] |= bit;
+    for (int g = 0; g < bytesPerPixel; g++) {
+      int first = 8 * g, count = planes - first < 8 ? planes - first : 8;
+      for (int x = 0; x < width; x += 8) {
+        uint64_t acc = 0;
+        for (int p = 0; p < count; p++) acc |= Spread[rowBase[(first + p) * planeRow + x / 8]] << p;
+        int n = width - x < 8 ? width - x : 8;
+        for (int j = 0; j < n; j++) dst[static_cast<size_t>(x + j) * bytesPerPixel + g] = static_cast<uint8_t>(acc >> (8 * j));
       }
     }
   }

@@ -13,9 +13,15 @@ void CreateImageSurfaces(Image* image);
 // Releases both surfaces and forgets them.
 void ReleaseImageSurfaces(Image* image);
 
-// The rotated and scaled copy used for skeleton bones; draws nothing.
+// The rotated and scaled copy used for skeleton bones. The source rectangle,
+// scaled by scaleX and scaleY (a negative scale mirrors), is placed with its
+// top-left corner at (x, y) and then turned by `angle` radians about its
+// centre, the way bone angles turn (angle 0 points down the screen, a
+// positive angle towards +x). Nearest-pixel sampling; magenta pixels, the
+// image surfaces' transparent colour, are not drawn; the clip rectangle is
+// obeyed. -1 when something was drawn, else 0.
 struct SlotTransform {
-  float angle;   // radians
+  float angle;
   float scaleX, scaleY;
 };
 int DrawSlotTransformed(double x, double y, SurfaceSlot* slot, double sourceX, double sourceY, double width,

@@ -203,3 +203,53 @@ TEST_F(Surfaces, ModeSwitchAndBatchesRenewSurfaces) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Surfaces, TransformedCopyTurnsScalesAndKeys) {
+  Start(16);
+  // Three pixels A, B, magenta... then C: a 4 x 1 strip.
+  const uint16_t A = 0x001F, B = 0x07E0, C = 0x1234;
+  Image* img = Add(4, 1, 16, {0x1F, 0x00, 0xE0, 0x07, 0x1F, 0xF8, 0x34, 0x12});
+  CreateImageSurfaces(img);
+  FillRect(0, 0, 64, 64, 0x0001);
+  SlotTransform plain = {0, 1, 1};
+  EXPECT_EQ(DrawSlotTransformed(10, 10, img->surface, 0, 0, 4, 1, &plain), -1);
+  EXPECT_EQ(Screen(10, 10), A);
+  EXPECT_EQ(Screen(11, 10), B);
+  EXPECT_EQ(Screen(12, 10), 0x0001u);  // magenta is not drawn
+  EXPECT_EQ(Screen(13, 10), C);
+  EXPECT_EQ(Screen(14, 10), 0x0001u);
+
+  // A quarter turn stands the first three pixels up, the first at the bottom.
+  SlotTransform turned = {1.57079633f, 1, 1};
+  FillRect(0, 0, 64, 64, 0x0001);
+  EXPECT_EQ(DrawSlotTransformed(20, 20, img->surface, 0, 0, 3, 1, &turned), -1);
+  EXPECT_EQ(Screen(21, 19), 0x0001u);
+  EXPECT_EQ(Screen(21, 20), B);
+  EXPECT_EQ(Screen(21, 21), A);
+  EXPECT_EQ(Screen(20, 20), 0x0001u);
+  EXPECT_EQ(Screen(22, 20), 0x0001u);
+
+  // Twice the size, mirrored by a negative scale.
+  SlotTransform big = {0, -2, 2};
+  FillRect(0, 0, 64, 64, 0x0001);
+  EXPECT_EQ(DrawSlotTransformed(30, 30, img->surface, 0, 0, 2, 1, &big), -1);
+  for (int y = 30; y < 32; y++) {
+    EXPECT_EQ(Screen(30, y), B);
+    EXPECT_EQ(Screen(31, y), B);
+    EXPECT_EQ(Screen(32, y), A);
+    EXPECT_EQ(Screen(33, y), A);
+  }
+  EXPECT_EQ(Screen(34, 30), 0x0001u);
+
+  // The clip rectangle holds; nothing outside the slot is read.
+  SetClipRect(0, 0, 40, 40);
+  EXPECT_EQ(DrawSlotTransformed(41, 10, img->surface, 0, 0, 4, 1, &plain), 0);
+  EXPECT_EQ(DrawSlotTransformed(10, 10, img->surface, 2, 0, 4, 1, &plain), 0);
+  EXPECT_EQ(DrawSlotTransformed(10, 10, nullptr, 0, 0, 4, 1, &plain), 0);
+  SlotTransform flat = {0, 0, 1};
+  EXPECT_EQ(DrawSlotTransformed(10, 10, img->surface, 0, 0, 4, 1, &flat), 0);
+}
+
+}  // namespace

@@ -1,0 +1,116 @@
+// Decoding a 1024 x 1024 image of each format and converting it to a 32-bit
+// surface layout, in megapixels per second, beside the whole-process time of
+// an outside decoder reading the same file: ImageMagick's `convert IN rgba:-`
+// for BMP and TGA, netpbm's ilbmtoppm for ILBM (ImageMagick has no ILBM
+// reader), and ImageMagick on the raw pixels of the GFX file's image block.
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "image/image_formats.h"
+#include "image/image_table.h"
+#include "image/pixel_convert.h"
+#include "io/file.h"
+#include "platform/window.h"
+
+namespace {
+
+const int Side = 1024;
+std::string Folder;
+
+std::string PathOf(const char* name) { return Folder + "/" + name; }
+
+void Shell(const std::string& command) {
+  if (system(command.c_str()) != 0) fprintf(stderr, "bench_image: failed: %s\n", command.c_str());
+}
+
+// One natural-looking picture in every format, made once.
+void MakeFiles() {
+  char tmpl[] = "/tmp/zorta-bench-image-XXXXXX";
+  Folder = mkdtemp(tmpl);
+  Shell("cd " + Folder + " && convert -seed 7 -size 1024x1024 plasma:fractal -depth 8 src.ppm && " +
+        "convert src.ppm -type TrueColor BMP3:image.bmp && " +
+        "convert src.ppm -alpha set -type TrueColorAlpha -depth 8 image.tga && " +
+        "ppmtoilbm -quiet -24force src.ppm > image.ilbm && " + "convert src.ppm -depth 8 rgb:image.rgb");
+  // GFX: INFO, a 24-bit IMGE and ENDF around the same pixels.
+  FILE* in = fopen(PathOf("image.rgb").c_str(), "rb");
+  FILE* out = fopen(PathOf("image.gfx").c_str(), "wb");
+  if (in == nullptr || out == nullptr) return;
+  std::vector<uint8_t> rgb(Side * Side * 3);
+  if (fread(rgb.data(), 1, rgb.size(), in) != rgb.size()) fprintf(stderr, "bench_image: short rgb\n");
+  auto u32 = [&](uint32_t v) { fwrite(&v, 4, 1, out); };
+  u32(0x47465831);
+  u32(0x494E464F);
+  u32(32);
+  uint32_t info[8] = {Side, Side, 24, 0, 0, 0, 0, 0};
+  fwrite(info, 4, 8, out);
+  u32(0x494D4745);
+  u32(static_cast<uint32_t>(rgb.size()));
+  fwrite(rgb.data(), 1, rgb.size(), out);
+  u32(0x454E4446);
+  u32(0);
+  fclose(in);
+  fclose(out);
+}
+
+void DecodeAndConvert(benchmark::State& state, const char* file, int (*load)(const char*, Image*)) {
+  std::string path = PathOf(file);
+  std::vector<uint8_t> surface(Side * Side * 4);
+  for (auto _ : state) {
+    Image img;
+    memset(&img, 0, sizeof img);
+    if (!load(path.c_str(), &img)) {
+      state.SkipWithError(ErrorText);
+      ResetAppState();
+      break;
+    }
+    ConvertPixels(surface.data(), 32, Side, img.pixels, img.bits, img.width, img.width, img.height, img.palette, 0);
+    benchmark::DoNotOptimize(surface.data());
+    FreeImage(&img);
+  }
+  state.counters["MP/s"] = benchmark::Counter(Side * Side / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void OutsideDecoder(benchmark::State& state, std::string command) {
+  for (auto _ : state) Shell("cd " + Folder + " && " + command + " > /dev/null");
+  state.counters["MP/s"] = benchmark::Counter(Side * Side / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void BM_ZortaBMP(benchmark::State& s) { DecodeAndConvert(s, "image.bmp", LoadBMP); }
+void BM_ZortaILBM(benchmark::State& s) { DecodeAndConvert(s, "image.ilbm", LoadILBM); }
+void BM_ZortaGFX(benchmark::State& s) { DecodeAndConvert(s, "image.gfx", LoadGFX); }
+void BM_ZortaTGA(benchmark::State& s) { DecodeAndConvert(s, "image.tga", LoadTGA); }
+void BM_ImageMagickBMP(benchmark::State& s) { OutsideDecoder(s, "convert image.bmp rgba:-"); }
+void BM_NetpbmILBM(benchmark::State& s) { OutsideDecoder(s, "ilbmtoppm -quiet image.ilbm"); }
+void BM_ImageMagickRawGFX(benchmark::State& s) {
+  OutsideDecoder(s, "convert -size 1024x1024 -depth 8 rgb:image.rgb rgba:-");
+}
+void BM_ImageMagickTGA(benchmark::State& s) { OutsideDecoder(s, "convert image.tga rgba:-"); }
+
+BENCHMARK(BM_ZortaBMP)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImageMagickBMP)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ZortaILBM)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NetpbmILBM)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ZortaGFX)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImageMagickRawGFX)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ZortaTGA)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImageMagickTGA)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  MakeFiles();
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  Shell("rm -rf '" + Folder + "'");
+  return 0;
+}
