@@ -95,13 +95,13 @@ void BM_ImageMagickRawGFX(benchmark::State& s) {
 }
 void BM_ImageMagickTGA(benchmark::State& s) { OutsideDecoder(s, "convert image.tga rgba:-"); }
 
-BENCHMARK(BM_ZortaBMP)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZortaBMP)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ImageMagickBMP)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_ZortaILBM)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZortaILBM)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_NetpbmILBM)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_ZortaGFX)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZortaGFX)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ImageMagickRawGFX)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_ZortaTGA)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZortaTGA)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ImageMagickTGA)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

@@ -52,21 +52,22 @@ void BM_FillSoundBank(benchmark::State& state) {
 }
 BENCHMARK(BM_FillSoundBank)->Unit(benchmark::kMillisecond);
 
-enum Primitive { Noise, Sine, SineModulated, Saw, PulseFixed, PulseSweep, Scale, Norm, Smoothing, Trem, Echo4 };
+enum Primitive { Noise, Sine, SineModulated, Saw, Pulse, PulseSweep, Scale, Norm, Smoothing, Trem, Echo4 };
 
-void BM_Primitive(benchmark::State& state) {
+// One primitive over a million frames per iteration.
+void BM_Primitive(benchmark::State& state, Primitive which) {
   std::vector<int16_t> buf(Million);
   for (int i = 0; i < Million; i++) buf[i] = static_cast<int16_t>((i * 37) % 20000 - 10000);
   int16_t* b = buf.data();
   SeedRandom(0);
   ResetOscillator();
   for (auto _ : state) {
-    switch (state.range(0)) {
+    switch (which) {
       case Noise: AddNoise(b, Million, 0.3333333333333333); break;
       case Sine: AddSine(b, Million, 0.02, 0.06, 0, 0, 0.3333333333333333); break;
       case SineModulated: AddSine(b, Million, 0.02, 0.06, 0.001, 0.01, 0.3333333333333333); break;
       case Saw: AddSaw(b, Million, 0.02, 0.06, 0, 0, 0.3333333333333333); break;
-      case PulseFixed: AddPulse(b, Million, 0, 0, 0.02, 0.06, 0, 0, 0.3333333333333333); break;
+      case Pulse: AddPulse(b, Million, 0, 0, 0.02, 0.06, 0, 0, 0.3333333333333333); break;
       case PulseSweep: AddPulse(b, Million, 0, 1, 0.02, 0.06, 0, 0, 0.3333333333333333); break;
       case Scale: ScaleSamples(b, Million, 0.75); break;
       case Norm: Normalize(b, Million); break;
@@ -78,10 +79,17 @@ void BM_Primitive(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * Million);
 }
-BENCHMARK(BM_Primitive)
-    ->ArgName("noise=0,sine=1,sine_mod=2,saw=3,pulse=4,pulse_sweep=5,scale=6,normalize=7,smooth=8,tremolo=9,echo=10")
-    ->DenseRange(0, 10)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Primitive, AddNoise, Noise)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Primitive, AddSine, Sine)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Primitive, AddSine_modulated, SineModulated)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Primitive, AddSaw, Saw)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Primitive, AddPulse, Pulse)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Primitive, AddPulse_width_sweep, PulseSweep)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Primitive, ScaleSamples, Scale)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Primitive, Normalize, Norm)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Primitive, Smooth, Smoothing)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Primitive, Tremolo, Trem)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Primitive, Echo_4_taps, Echo4)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -564,7 +564,8 @@ int LoadGFX(const char* path, Image* image) {
     return Report("LoadGFX() - File contains no palette");
   }
   const char* problem = nullptr;
-  int bytesPerPixel = (g.bits + 7) / 8;
+  // Widened: a hostile depth near the top of the range must not overflow.
+  int bytesPerPixel = static_cast<int>((static_cast<int64_t>(g.bits) + 7) / 8);
   if (broken)
     problem = "LoadGFX() - File is truncated";
   else if (g.bits < 0 || g.bits > 32)

@@ -57,8 +57,15 @@ void ApplyEnvelope(int16_t* buffer, int count, double attackFraction) {
   else if (a > 0)
     attack = static_cast<int>(a);  // truncates toward zero
   int rest = count - attack;
-  for (int i = 0; i < attack; i++) buffer[i] = WrapInt(DivideTowardZero(static_cast<int64_t>(buffer[i]) * i, attack));
   int16_t* fall = buffer + attack;
+  if (count <= 65535) {
+    // The products fit 32 bits; these loops run on vector units.
+    const double a = attack, r = rest;
+    for (int i = 0; i < attack; i++) buffer[i] = WrapInt32(static_cast<int32_t>((buffer[i] * i) / a));
+    for (int j = 0; j < rest; j++) fall[j] = WrapInt32(static_cast<int32_t>((fall[j] * (rest - j)) / r));
+    return;
+  }
+  for (int i = 0; i < attack; i++) buffer[i] = WrapInt(DivideTowardZero(static_cast<int64_t>(buffer[i]) * i, attack));
   for (int j = 0; j < rest; j++) fall[j] = WrapInt(DivideTowardZero(static_cast<int64_t>(fall[j]) * (rest - j), rest));
 }
 

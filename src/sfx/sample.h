@@ -36,6 +36,8 @@ SampleHandle FinishSample();
 // Integer results kept to 16 bits the same way (the conversion to a signed
 // type wraps on every compiler we build with, and C++20 requires it).
 inline int16_t WrapInt(int64_t x) { return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint64_t>(x))); }
+// The same for 32-bit results, which vector units handle better.
+inline int16_t WrapInt32(int32_t x) { return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(x))); }
 
 SFX_COLD int16_t WrapSampleSlow(double x);
 inline int16_t WrapSample(double x) {

@@ -395,6 +395,10 @@ TEST_F(Formats, GfxMissingChunksAndBrokenFiles) {
   deep.Info(1, 1, 64).Imge(Bytes(8, 0)).Endf();
   WriteFile("f.gfx", deep.f.b);
   ExpectFailure(LoadGFX("f.gfx", &img), "LoadGFX() - Unsupported pixel depth");
+  Gfx deepest;
+  deepest.Info(1, 1, 0x7FFFFFFE).Imge(Bytes(8, 0)).Endf();
+  WriteFile("f2.gfx", deepest.f.b);
+  ExpectFailure(LoadGFX("f2.gfx", &img), "LoadGFX() - Unsupported pixel depth");
   Gfx huge;
   huge.Info(65536, 65536, 32).Imge(Bytes(4, 0)).Endf();
   WriteFile("g.gfx", huge.f.b);

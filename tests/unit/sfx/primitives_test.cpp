@@ -298,3 +298,164 @@ TEST(Echo, TapsRepeatTheHalvedSound) {
   Echo(v.data(), Count(v), 1);
   EXPECT_EQ(v, (Samples{16383, 16383, 16383 + 8191, 16383 + 8191}));
 }
+
+TEST(ApproxSin, CloseToTheLibrarySin) {
+  double worst = 0;
+  for (int i = -640000; i <= 640000; i++) {
+    double x = i * 0.0001;
+    worst = std::max(worst, std::fabs(ApproxSin(x) - std::sin(x)));
+  }
+  // Around the quadrant edges, where the reduction switches kernels.
+  for (int q = -40; q <= 40; q++)
+    for (int e = -50; e <= 50; e++) {
+      double x = q * 0.78539816339744830962 + e * 1e-12;
+      worst = std::max(worst, std::fabs(ApproxSin(x) - std::sin(x)));
+    }
+  EXPECT_LT(worst, 1e-13);
+}
+
+// Samples whose exact value lies a hair from a whole number must come out as
+// the C library's sin makes them, wherever the close sine would tip them over.
+TEST(AddSine, SamplesNextToWholeNumbersFollowTheLibrarySin) {
+  int checked = 0;
+  for (int i = 1; i < 4000; i++) {
+    double phase = i * 0.000499;
+    double s = std::sin(3.141592654 * phase);
+    double amplitude = (1000 + i % 7) / (s * 32767);
+    for (int nudge = -3; nudge <= 3; nudge++) {
+      double a = std::nextafter(amplitude, nudge < 0 ? 0.0 : 2.0 * amplitude);
+      for (int n = 1; n < std::abs(nudge); n++) a = std::nextafter(a, nudge < 0 ? 0.0 : 2.0 * amplitude);
+      Oscillator = {phase, 0.0};
+      int16_t v = 0;
+      AddSine(&v, 1, 0, 0, 0, 0, a);
+      ASSERT_EQ(v, static_cast<int16_t>(static_cast<int64_t>(a * std::sin(3.141592654 * phase) * 32767)))
+          << i << " " << nudge;
+      checked++;
+    }
+  }
+  EXPECT_EQ(checked, 3999 * 7);
+}
+
+TEST(Tremolo, ValuesNextToWholeNumbersFollowTheLibrarySin) {
+  for (int i = 1; i < 4000; i++) {
+    double phase = i * 0.000499;
+    double s = std::sin(3.141592654 * phase);
+    int16_t value = static_cast<int16_t>(1000 + i % 5000);
+    // Depth chosen so that value × gain lands on (or next to) a whole number.
+    double target = std::floor(value * 0.75) + 0.0;
+    double depth = (1 - target / value) / (1 - 0.5 * (s + 1));
+    for (int nudge = -2; nudge <= 2; nudge++) {
+      double d = depth;
+      for (int n = 0; n < std::abs(nudge); n++) d = std::nextafter(d, nudge < 0 ? 0.0 : 2.0);
+      Oscillator = {phase, 0.0};
+      int16_t v = value;
+      Tremolo(&v, 1, 0.1, d);
+      double gain = (1 - d) + d * 0.5 * (std::sin(3.141592654 * phase) + 1);
+      ASSERT_EQ(v, static_cast<int16_t>(static_cast<int64_t>(value * gain))) << i << " " << nudge;
+    }
+  }
+}
+
+namespace {
+Samples Pattern(int n, uint32_t seed) {
+  Samples v(static_cast<size_t>(n));
+  for (int i = 0; i < n; i++) {
+    seed = seed * 1664525u + 1013904223u;
+    v[i] = static_cast<int16_t>(seed >> 16);
+  }
+  v[0] = -32768;
+  v[n / 2] = 32767;
+  return v;
+}
+}  // namespace
+
+TEST(AddPulse, SweepingWidthMatchesAnExactThresholdEveryFrame) {
+  const double params[][5] = {{0, 1, 0.01, 0.005, 0.5}, {0, 16, 0.095, 0.006, 0.5}, {1, 0, 0.19, 0.1, 1},
+                              {-3, 40, 0.3, 0.3, 0.25}, {2, 2.0001, 0.05, 0.07, 0.7}};
+  for (const auto& p : params) {
+    Samples v = Zeros(20000);
+    ResetOscillator();
+    AddPulse(v.data(), Count(v), p[0], p[1], p[2], p[3], 0, 0, p[4]);
+    double phase = 0, step = p[2], width = p[0];
+    double delta = (p[3] - p[2]) / 20000.0, wdelta = (p[1] - p[0]) / 20000.0;
+    for (int i = 0; i < Count(v); i++) {
+      double level = (1 - 0.5 * std::sin(width)) > phase ? 32767 : -32767;
+      ASSERT_EQ(v[i], static_cast<int16_t>(static_cast<int64_t>(level * p[4]))) << i;
+      phase = phase + step;
+      if (phase >= 2) phase -= 2;
+      step += delta;
+      width += wdelta;
+    }
+  }
+}
+
+TEST(Echo, ManyTapsMatchIntegerDivision) {
+  for (int taps : {1, 7, 511, 512, 700}) {
+    Samples v = Pattern(3000, static_cast<uint32_t>(taps));
+    Samples ref = v;
+    for (auto& x : ref) x = static_cast<int16_t>(static_cast<int64_t>(x * 0.5));
+    Samples copy = ref;
+    int delay = 3000 / (taps + 1);
+    for (int k = 1; k <= taps; k++)
+      for (int j = k * delay; j < 3000; j++)
+        ref[j] = static_cast<int16_t>(static_cast<uint16_t>(ref[j] + copy[j - k * delay] / (2 * k)));
+    Echo(v.data(), Count(v), taps);
+    ASSERT_EQ(v, ref) << taps;
+  }
+}
+
+TEST(ApplyEnvelope, LongBuffersMatchIntegerArithmetic) {
+  for (int n : {65535, 65536, 70001}) {
+    for (double fraction : {0.0, 0.37, 1.0}) {
+      Samples v = Pattern(n, static_cast<uint32_t>(n));
+      Samples ref = v;
+      int attack = static_cast<int>(fraction * n), rest = n - attack;
+      for (int i = 0; i < attack; i++) ref[i] = static_cast<int16_t>(static_cast<int64_t>(ref[i]) * i / attack);
+      for (int j = 0; j < rest; j++)
+        ref[attack + j] = static_cast<int16_t>(static_cast<int64_t>(ref[attack + j]) * (rest - j) / rest);
+      ApplyEnvelope(v.data(), n, fraction);
+      ASSERT_EQ(v, ref) << n << " " << fraction;
+    }
+  }
+}
+
+TEST(Normalize, MatchesIntegerArithmeticOnLongBuffers) {
+  Samples v = Pattern(1001, 5);
+  for (auto& x : v) x = static_cast<int16_t>(x / 7);  // peak 4681: factor 7
+  v[0] = -32768;
+  Samples ref = v;
+  for (auto& x : ref) x = static_cast<int16_t>(static_cast<uint16_t>(static_cast<int32_t>(x) * 7));
+  Normalize(v.data(), Count(v));
+  EXPECT_EQ(v, ref);
+}
+
+TEST(Generators, ExtremeArgumentsFollowTheFormulas) {
+  // Far outside anything a recipe uses: the result still wraps as the formula
+  // says and nothing converts out of range.
+  for (double amplitude : {1e300, -3e7, std::nan(""), 0.0}) {
+    ResetOscillator();
+    Samples v = Zeros(5);
+    AddSine(v.data(), 5, 0.3, 0.3, 0, 0, amplitude);
+    double phase = 0;
+    for (int i = 0; i < 5; i++) {
+      EXPECT_EQ(v[i], WrapSample(amplitude * std::sin(3.141592654 * phase) * 32767)) << amplitude << " " << i;
+      phase += 0.3;
+    }
+  }
+  ResetOscillator();
+  Samples v = Zeros(3);
+  AddSine(v.data(), 3, 1e30, 1e30, 0, 0, 1);  // phases far beyond the close sine's range
+  EXPECT_EQ(v[1], WrapSample(1 * std::sin(3.141592654 * 1e30) * 32767));
+  for (double depth : {1e300, std::nan(""), -5.0}) {
+    Oscillator = {0.25, 0};
+    Samples t = {1000, -2000, 3000};
+    Tremolo(t.data(), 3, 0.5, depth);
+    double phase = 0.25;
+    const int16_t before[3] = {1000, -2000, 3000};
+    for (int i = 0; i < 3; i++) {
+      double gain = (1 - depth) + depth * 0.5 * (std::sin(3.141592654 * phase) + 1);
+      EXPECT_EQ(t[i], WrapSample(before[i] * gain)) << depth << " " << i;
+      phase += 0.5;
+    }
+  }
+}
