@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "app/app.h"
+#include "platform/joystick.h"
 
 uint8_t KeyState[256];
 int32_t AnyKeyDown = 0;
@@ -92,4 +93,18 @@ void OnRightButtonDown() {
 void OnRightButtonUp() {
   RightButtonDown = 0;
   ReleaseMouse();
+}
+
+int ReadJoystick(int which) {
+  JOYINFO info;
+  if (joyGetPos(which == 0 ? JOYSTICKID1 : JOYSTICKID2, &info) != JOYERR_NOERROR) return 0;
+  int bits = 0;
+  if (info.wXpos < 14000) bits += 1;
+  if (info.wXpos > 50000) bits += 2;
+  if (info.wYpos < 14000) bits += 4;
+  if (info.wYpos > 50000) bits += 8;
+  if (info.wButtons & JOY_BUTTON1) bits += 16;
+  if (info.wButtons & JOY_BUTTON2) bits += 32;
+  if (info.wButtons & JOY_BUTTON3) bits += 64;
+  return bits;
 }

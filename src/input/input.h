@@ -30,6 +30,35 @@ void OnLeftButtonUp();
 void OnRightButtonDown();
 void OnRightButtonUp();
 
-// Player controls.
+// Player controls: four directions and three buttons per player, from seven
+// bound keys or a joystick.
+enum : uint32_t {
+  ControlLeft = 1,
+  ControlRight = 2,
+  ControlUp = 4,
+  ControlDown = 8,
+  ControlButton1 = 16,
+  ControlButton2 = 32,
+  ControlButton3 = 64,
+};
+typedef uint32_t ControlBits;
+const int ControlCount = 7;
+const int PlayerCount = 2;
+
+struct PlayerControl {
+  int32_t bindings[ControlCount];  // virtual-key code per control, in bit order; 0 = none
+  int32_t UseJoystick;             // -1: read the joystick instead of the keys
+  ControlBits current;             // down in this frame's sample
+  ControlBits previous;            // down in the previous sample
+  ControlBits pressed;             // went down since the pressed bits were last cleared
+};
+extern PlayerControl PlayerControls[PlayerCount];
+
+void UpdatePlayerControls();
 void ApplyDefaultBindings();
-void ClearPlayerControls();
+void ClearPlayerControls();       // current and pressed of both players
+void ClearPressedControls();      // pressed of both players, after each logic step
+// For game code: rebind one control (its bit, 1 to 64) of player 0 or 1, or
+// switch a player to the joystick. -1 on success, 0 for a bad player or bit.
+int BindControl(int player, ControlBits control, int key);
+int SetUseJoystick(int player, int use);

@@ -203,6 +203,16 @@ int WinGetCursorPos(int* x, int* y) {
     return -1;
   }
   if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return 0;
+  // Over the window, the position from its own motion events: on X servers
+  // without XInput2 raw events (Xvfb) the global state is never refreshed.
+  if (window != nullptr && SDL_GetMouseFocus() == window) {
+    int wx = 0, wy = 0;
+    SDL_GetMouseState(x, y);
+    SDL_GetWindowPosition(window, &wx, &wy);
+    *x += wx;
+    *y += wy;
+    return -1;
+  }
   SDL_GetGlobalMouseState(x, y);
   return -1;
 }

@@ -7,3 +7,6 @@ void LoadFirstMap();
 void ClearObjects();
 void FreeMap();
 void FreeObjectTypes();
+// The RootWindow's Draw: player controls, the due logic steps, the world's
+// drawing and, last, the demo screen.
+void WorldFrame();

@@ -1,0 +1,66 @@
+# Helpers for the demo's end-to-end scripts: the client area's place on the
+# X screen, screenshots, pixels, the button grid and the captured audio.
+
+# The program's window may be replaced once while its renderer starts: take
+# the last window with the caption and its client corner on the screen.
+find_client() {
+  ZORTA_WIN=$(xdotool search --name '^Zorta$' | tail -1)
+  local info
+  info=$(xwininfo -id "$ZORTA_WIN")
+  CLIENT_X=$(echo "$info" | awk -F: '/Absolute upper-left X/ {print $2 + 0}')
+  CLIENT_Y=$(echo "$info" | awk -F: '/Absolute upper-left Y/ {print $2 + 0}')
+  xdotool windowactivate --sync "$ZORTA_WIN" >/dev/null 2>&1 || true
+}
+
+# A screenshot of the client area alone.
+shot() {
+  import -window root -crop "640x480+$CLIENT_X+$CLIENT_Y" +repage "$1"
+}
+
+expect_pixel() {
+  local got
+  got=$(convert "$1" -format "%[pixel:p{$2,$3}]" info:)
+  [ "$got" = "$4" ] || fail "$5: pixel ($2, $3) is $got, expected $4"
+}
+
+# Number of distinct colours in a rectangle of the picture.
+colours_in() {
+  convert "$1" -crop "${4}x${5}+${2}+${3}" +repage -format %k info:
+}
+
+# Top-left corner of a slot's button: 25 rows 18 apart from y 20, columns 32 apart from x 2.
+button_xy() {
+  echo "$((2 + ($1 / 25) * 32)) $((20 + ($1 % 25) * 18))"
+}
+
+pointer_to() {
+  xdotool mousemove $((CLIENT_X + $1)) $((CLIENT_Y + $2))
+}
+
+# The button state is sampled once per frame: hold the press for a few frames.
+click_at() {
+  pointer_to "$1" "$2"
+  sleep 0.1
+  CLICK_FRAME=$(audio_frames)
+  xdotool mousedown 1
+  sleep 0.1
+  xdotool mouseup 1
+}
+
+# Stereo 16-bit frames written to the captured audio so far.
+audio_frames() {
+  echo $(($(stat -c %s "$E2E_DIR/audio.raw") / 4))
+}
+
+# First and last frame with a non-zero sample in a raw 16-bit file of the
+# given channel count, counted from frame $3 (default 0); "none" when silent.
+sound_span() {
+  local file=$1 channels=$2 skip=${3:-0}
+  od -An -v -td2 -w$((channels * 2)) -j $((skip * channels * 2)) "$file" |
+    awk -v base="$skip" '{for (i = 1; i <= NF; i++) if ($i != 0) {if (first == "") first = NR - 1; last = NR - 1}}
+      END {if (first == "") print "none"; else print first + base, last + base}'
+}
+
+sound_span_after() {
+  sound_span "$E2E_DIR/audio.raw" 2 "$1"
+}
