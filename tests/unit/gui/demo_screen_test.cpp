@@ -1,0 +1,127 @@
+// The demo screen drawn by the GUI pass in the root window: layout, labels,
+// hover colour, clicks and the sounds they start.
+#include <cstdio>
+
+#include "gui_fixture.h"
+#include "sfx/demo_screen.h"
+
+namespace {
+
+class DemoTest : public GuiTest {
+ protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    OpenGuiWindow(&RootWindow, 0, 0, ScreenWidth, ScreenHeight);
+    SeamRecordCalls(true);
+    SeamClearCalls();
+  }
+  // Top-left corner of a slot's button.
+  static int ButtonX(int slot) { return 2 + (slot / 25) * 32; }
+  static int ButtonY(int slot) { return 20 + (slot % 25) * 18; }
+  static bool HasWhite(int x, int y, int w, int h) {
+    for (int j = y; j < y + h; j++)
+      for (int i = x; i < x + w; i++)
+        if (Pixel(i, j) == Colour(255, 255, 255)) return true;
+    return false;
+  }
+  static void Click(int x, int y) {
+    Frame(x, y, false);
+    Frame(x, y, true);
+    Frame(x, y, false);
+  }
+};
+
+TEST_F(DemoTest, FiveHundredButtonsInTwentyColumnsOfTwentyFiveRows) {
+  Frame(-10, -10, false);
+  EXPECT_EQ(Pixel(0, 0), Colour(0, 0, 128));
+  EXPECT_EQ(Pixel(639, 14), Colour(0, 0, 128));
+  EXPECT_EQ(Pixel(0, 15), 0u);
+  EXPECT_TRUE(HasWhite(128, 0, 200, 15)) << "title text";
+  const uint32_t button = Colour(64, 64, 64);
+  for (int slot = 0; slot < 500; slot++) {
+    int x = ButtonX(slot), y = ButtonY(slot);
+    ASSERT_EQ(Pixel(x + 1, y + 15), button) << slot;
+    ASSERT_EQ(Pixel(x + 29, y), button) << slot;
+    ASSERT_EQ(Pixel(x - 1, y), 0u) << slot;       // the gap left
+    ASSERT_EQ(Pixel(x + 30, y + 8), slot >= 475 ? 0xFFFFFFFFu : 0u) << slot;
+    ASSERT_EQ(Pixel(x, y + 16), 0u) << slot;      // the gap below
+    ASSERT_EQ(HasWhite(x, y, 30, 16), slot < 89) << slot;
+  }
+  EXPECT_EQ(ButtonX(499), 610);
+  EXPECT_EQ(ButtonY(499), 452);
+  EXPECT_EQ(Pixel(2, 470), 0u);  // below the last row
+}
+
+TEST_F(DemoTest, TheButtonUnderThePointerAloneTakesTheHoverColour) {
+  Frame(ButtonX(130) + 10, ButtonY(130) + 3, false);
+  EXPECT_EQ(Pixel(ButtonX(130) + 1, ButtonY(130) + 15), Colour(96, 96, 96));
+  EXPECT_EQ(Pixel(ButtonX(129) + 1, ButtonY(129) + 15), Colour(64, 64, 64));
+  EXPECT_EQ(Pixel(ButtonX(131) + 1, ButtonY(131) + 15), Colour(64, 64, 64));
+  EXPECT_EQ(PlayCalls(), 0);
+}
+
+TEST_F(DemoTest, AClickPlaysItsSlotOnceOnAnyFreeChannel) {
+  Click(ButtonX(7) + 12, ButtonY(7) + 5);
+  ASSERT_EQ(PlayCalls(), 1);
+  char expected[64];
+  snprintf(expected, sizeof expected, "FSOUND_PlaySound(-1,%p)", static_cast<void*>(SoundBank[7]));
+  EXPECT_EQ(SeamCalls().back(), expected);
+  // Holding the button for more frames plays nothing more; a new click plays again.
+  Frame(ButtonX(7) + 12, ButtonY(7) + 5, true);
+  Frame(ButtonX(7) + 12, ButtonY(7) + 5, true);
+  Frame(ButtonX(7) + 12, ButtonY(7) + 5, false);
+  EXPECT_EQ(PlayCalls(), 2);
+}
+
+TEST_F(DemoTest, TheGapRightOfAButtonCountsForItAndTheGapBelowForNone) {
+  Click(ButtonX(40) + 31, ButtonY(40) + 8);
+  ASSERT_EQ(PlayCalls(), 1);
+  EXPECT_NE(SeamCalls().back().find("FSOUND_PlaySound(-1,"), std::string::npos);
+  Frame(ButtonX(40) + 31, ButtonY(40) + 8, false);
+  EXPECT_EQ(Pixel(ButtonX(40) + 1, ButtonY(40) + 1), Colour(96, 96, 96));
+  SeamClearCalls();
+  Click(ButtonX(40) + 10, ButtonY(40) + 17);
+  EXPECT_EQ(PlayCalls(), 0);
+  EXPECT_EQ(Pixel(ButtonX(40) + 1, ButtonY(40) + 1), Colour(64, 64, 64));
+  EXPECT_EQ(Pixel(ButtonX(41) + 1, ButtonY(41) + 1), Colour(64, 64, 64));
+}
+
+TEST_F(DemoTest, EmptySlotsAndEmptyHandlesPlayNothingButStillLightUp) {
+  Click(ButtonX(300) + 5, ButtonY(300) + 5);
+  EXPECT_EQ(PlayCalls(), 0);
+  EXPECT_EQ(Pixel(ButtonX(300) + 1, ButtonY(300) + 1), Colour(96, 96, 96));
+  SoundBank[12] = nullptr;  // a recipe that produced nothing
+  Frame(-10, -10, false);
+  EXPECT_FALSE(HasWhite(ButtonX(12), ButtonY(12), 30, 16));
+  Click(ButtonX(12) + 5, ButtonY(12) + 5);
+  EXPECT_EQ(PlayCalls(), 0);
+}
+
+TEST_F(DemoTest, AShorterScreenGivesShorterColumnsThatRunOffTheRightEdge) {
+  ScreenHeight = 200;
+  ResetClipRect();
+  OpenGuiWindow(&RootWindow, 0, 0, 640, 200);
+  // A column goes on while y + 18 < 184: y = 20, 38, ..., 182 (10 rows); slot 10 starts column 2.
+  Click(34 + 3, 20 + 3);
+  ASSERT_EQ(PlayCalls(), 1);
+  char expected[64];
+  snprintf(expected, sizeof expected, "FSOUND_PlaySound(-1,%p)", static_cast<void*>(SoundBank[10]));
+  EXPECT_EQ(SeamCalls().back(), expected);
+  EXPECT_EQ(Pixel(2, 197), Colour(64, 64, 64));
+  EXPECT_EQ(Pixel(2, 198), 0u);
+}
+
+TEST_F(DemoTest, AClickIsSeenByTheDemoThoughTheStepsConsumeIt) {
+  // The world frame's steps consume the click; RestoreClicks shows it to the
+  // demo drawing that follows them.
+  Frame(ButtonX(3) + 5, ButtonY(3) + 5, false);
+  PointerX = ButtonX(3) + 5;
+  PointerY = ButtonY(3) + 5;
+  LeftButtonDown = -1;
+  ConsumeClicks();
+  DrawWindows();
+  EXPECT_EQ(PlayCalls(), 1);
+  EXPECT_EQ(ClicksConsumed, 0);
+}
+
+}  // namespace
