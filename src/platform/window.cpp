@@ -23,7 +23,7 @@ int messageBoxes = 0;
 std::string lastMessageBox;
 bool headless = false;
 
-STICKYKEYS stickyKeys = {sizeof(STICKYKEYS), 0x1FA};
+STICKYKEYS stickyKeys = {sizeof(STICKYKEYS), 0x1FE};
 FILTERKEYS filterKeys = {sizeof(FILTERKEYS), 0x7E, 1000, 500, 500, 0};
 
 LRESULT Send(uint32_t message, WPARAM wParam, LPARAM lParam) {
@@ -368,6 +368,6 @@ void WinSeamReset() {
   messageBoxes = 0;
   lastMessageBox.clear();
   capture = false;
-  stickyKeys = {sizeof(STICKYKEYS), 0x1FA};
+  stickyKeys = {sizeof(STICKYKEYS), 0x1FE};
   filterKeys = {sizeof(FILTERKEYS), 0x7E, 1000, 500, 500, 0};
 }

@@ -112,20 +112,13 @@ void AddSine(int16_t* buffer, int count, double startStep, double endStep, doubl
   // error (see ApproxSin); elsewhere the C library's sin decides.
   const bool approx = std::fabs(amplitude) <= 1e6;
   const double slack = std::fabs(amplitude) * 32767 * 1e-10 + 1e-9;
-  if (modDepth != 0.0 || !approx) {
-    RunOscillator(buffer, count, startStep, delta, modStep, modDepth, [=](double p) {
-      double theta = PhasePi * p;
-      if (approx && std::fabs(theta) <= ApproxSinRange) {
-        double x = amplitude * CloseSin(theta) * 32767;
-        int64_t low = static_cast<int64_t>(x - slack);
-        if (low == static_cast<int64_t>(x + slack)) return WrapInt(low);
-      }
-      return WrapSample(amplitude * std::sin(theta) * 32767);
-    });
+  if (!approx) {
+    RunOscillator(buffer, count, startStep, delta, modStep, modDepth,
+                  [=](double p) { return WrapSample(amplitude * std::sin(PhasePi * p) * 32767); });
     return;
   }
-  // Unmodulated: the phase runs ahead block by block, then the block's sines
-  // are worked out together (the same steps as the oscillator loop).
+  // The phase runs ahead block by block (the same steps as the oscillator
+  // loop), then the block's sines are worked out together.
   const int Block = 64;
   double angles[Block], safe[Block], values[Block];
   double phase = Oscillator.phase;
@@ -133,13 +126,24 @@ void AddSine(int16_t* buffer, int count, double startStep, double endStep, doubl
   double step = startStep;
   for (int start = 0; start < count; start += Block) {
     int n = count - start < Block ? count - start : Block;
-    for (int u = 0; u < n; u++) {
-      angles[u] = PhasePi * phase;
-      safe[u] = std::fabs(angles[u]) <= ApproxSinRange ? angles[u] : 0.0;
-      phase = phase + step;
-      if (phase >= 2.0) phase -= 2.0;
-      step = step + delta;
-      angle = angle + modStep;
+    if (modDepth == 0.0) {
+      for (int u = 0; u < n; u++) {
+        angles[u] = PhasePi * phase;
+        safe[u] = std::fabs(angles[u]) <= ApproxSinRange ? angles[u] : 0.0;
+        phase = phase + step;
+        if (phase >= 2.0) phase -= 2.0;
+        step = step + delta;
+        angle = angle + modStep;
+      }
+    } else {
+      for (int u = 0; u < n; u++) {
+        angles[u] = PhasePi * phase;
+        safe[u] = std::fabs(angles[u]) <= ApproxSinRange ? angles[u] : 0.0;
+        phase = (modDepth * std::sin(angle) + phase) + step;
+        if (phase >= 2.0) phase -= 2.0;
+        step = step + delta;
+        angle = angle + modStep;
+      }
     }
     for (int u = n; u < Block; u++) safe[u] = 0.0;
     for (int u = 0; u < Block; u++) values[u] = amplitude * CloseSin(safe[u]) * 32767;

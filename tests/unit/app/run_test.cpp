@@ -1,0 +1,57 @@
+// The whole program, headless: start-up, a few frames, close.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/app.h"
+#include "app/timing.h"
+#include "platform/seam.h"
+#include "platform/sound.h"
+#include "platform/window.h"
+#include "test_util.h"
+
+namespace {
+
+int frames = 0;
+void CloseAfterFiveFrames() {
+  if (++frames == 5) WinPostMessage(WM_CLOSE, 0, 0);
+}
+
+class RunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetAppState();
+    WinSeamReset();
+    SeamReset();
+    SoundSeamReset();
+    ResetClock();
+  }
+  void TearDown() override { SetUp(); }
+};
+
+TEST_F(RunTest, HeadlessRunLogsThisRunOnlyAndExitsCleanly) {
+  WriteWholeFile("log.txt", "a line from the previous run\n");
+  frames = 0;
+  RunFrameHook = CloseAfterFiveFrames;
+  int rc = WinMain(nullptr, nullptr, "", 1);
+  EXPECT_EQ(rc, 0);
+  EXPECT_EQ(frames, 5);
+  EXPECT_EQ(ShutdownDone, -1);
+  EXPECT_FALSE(SoundSeamOutputOpen());
+  EXPECT_EQ(WinWindowExists(), 0);
+  std::string log = ReadWholeFile("log.txt");
+  EXPECT_EQ(log.find("previous run"), std::string::npos);
+  EXPECT_NE(log.find("FSOUND Init: Ok\n"), std::string::npos);
+  EXPECT_EQ(EscapeQuits, 0);
+}
+
+TEST_F(RunTest, AWindowThatCannotBeCreatedIsReportedAndFails) {
+  SeamFailCall("CreateWindow", 1);
+  testing::internal::CaptureStderr();
+  int rc = WinMain(nullptr, nullptr, "", 1);
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(rc, 0);
+  EXPECT_EQ(err, "zorta: cannot create the window: window creation refused\n");
+}
+
+}  // namespace

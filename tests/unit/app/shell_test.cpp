@@ -1,0 +1,318 @@
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <string>
+
+#include "app/app.h"
+#include "app/timing.h"
+#include "input/input.h"
+#include "platform/clock.h"
+#include "platform/seam.h"
+#include "platform/sound.h"
+#include "platform/window.h"
+#include "sfx/sound_bank.h"
+#include "test_util.h"
+
+namespace {
+
+class ShellTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetAppState();
+    WinSeamReset();
+    SeamReset();
+    SoundSeamReset();
+    ClearInput();
+    ApplyDefaults();
+    CreateLogFile();
+  }
+  void TearDown() override {
+    ClockSeamUseFake(false);
+    ResetClock();
+    ResetAppState();
+    WinSeamReset();
+    SeamReset();
+    SoundSeamReset();
+  }
+  // Takes every queued message; true when WM_QUIT was among them.
+  static bool QuitPosted() {
+    bool quit = false;
+    while (WinPeekMessage()) {
+      MSG m;
+      if (!WinGetMessage(&m)) quit = true;
+    }
+    return quit;
+  }
+  static int CountCalls(const std::string& call) {
+    const auto& calls = SeamCalls();
+    return static_cast<int>(std::count(calls.begin(), calls.end(), call));
+  }
+};
+
+TEST_F(ShellTest, DefaultsAreTheCompiledInSettings) {
+  EXPECT_STREQ(WindowTitle, "Zorta");
+  EXPECT_EQ(ScreenWidth, 640);
+  EXPECT_EQ(ScreenHeight, 480);
+  EXPECT_EQ(ColorDepth, 16);
+  EXPECT_EQ(FullScreen, 0);
+  EXPECT_EQ(WindowX, 100);
+  EXPECT_EQ(WindowY, 100);
+  EXPECT_EQ(EscapeQuits, -1);
+}
+
+TEST_F(ShellTest, SoundStartUpLogsOneLinePerOutcome) {
+  SoundSeamSetVersion(3.70f);
+  InitSound();
+  EXPECT_EQ(SoundReady, 0);
+  EXPECT_FALSE(SoundSeamOutputOpen());
+  EXPECT_EQ(ReadWholeFile("log.txt"), "FMOD Error: Wrong DLL Version\n");
+
+  CreateLogFile();
+  SoundSeamSetVersion(3.71f);
+  SeamFailCall("FSOUND_Init", 1);
+  InitSound();
+  EXPECT_EQ(SoundReady, 0);
+  EXPECT_EQ(ReadWholeFile("log.txt"), "FSOUND Init: Failed\n");
+
+  CreateLogFile();
+  SeamRecordCalls(true);
+  InitSound();
+  EXPECT_EQ(SoundReady, -1);
+  EXPECT_TRUE(SoundSeamOutputOpen());
+  EXPECT_EQ(ReadWholeFile("log.txt"), "FSOUND Init: Ok\n");
+  EXPECT_EQ(CountCalls("FSOUND_Init(44100,64,0)"), 1);
+  FreeSoundBank();
+  EXPECT_FALSE(SoundSeamOutputOpen());
+}
+
+TEST_F(ShellTest, SamplesStayUsableWithoutOutput) {
+  SeamFailCall("FSOUND_Init", 1);
+  InitSound();
+  SampleHandle s = FSOUND_Sample_Alloc(FSOUND_UNMANAGED, 10, 0x130, 22050, 255, 128, 128);
+  ASSERT_NE(s, nullptr);
+  void *p1, *p2;
+  unsigned l1, l2;
+  ASSERT_TRUE(FSOUND_Sample_Lock(s, 0, 20, &p1, &p2, &l1, &l2));
+  static_cast<int16_t*>(p1)[9] = -5;
+  FSOUND_Sample_Unlock(s, p1, p2, l1, l2);
+  EXPECT_EQ(FSOUND_Sample_GetData(s)[9], -5);
+  EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, s), -1);  // nothing plays
+}
+
+TEST_F(ShellTest, ActivationPausesAndResumesSoundAndClearsInput) {
+  InitSound();
+  OnKeyDown('A');
+  OnLeftButtonDown();
+  MainWindowProc(WM_ACTIVATEAPP, 0, 0);
+  EXPECT_EQ(AppActive, 0);
+  EXPECT_TRUE(SoundSeamPaused());
+  EXPECT_EQ(KeyState['A'], 0);
+  EXPECT_EQ(LeftButtonDown, 0);
+
+  OnKeyDown('B');
+  MainWindowProc(WM_ACTIVATEAPP, 1, 0);
+  EXPECT_EQ(AppActive, 1);
+  EXPECT_FALSE(SoundSeamPaused());
+  EXPECT_EQ(KeyState['B'], 0);
+
+  MainWindowProc(WM_KILLFOCUS, 0, 0);
+  EXPECT_TRUE(SoundSeamPaused());
+  OnLeftButtonUp();
+}
+
+TEST_F(ShellTest, AltF4AndEscapeDoNotClose) {
+  EscapeQuits = 0;
+  EXPECT_EQ(MainWindowProc(WM_SYSKEYDOWN, VK_F1 + 3, 0), 0);
+  EXPECT_EQ(MainWindowProc(WM_SYSKEYUP, VK_F1 + 3, 0), 0);
+  EXPECT_EQ(MainWindowProc(WM_KEYDOWN, VK_ESCAPE, 0), 0);
+  EXPECT_EQ(KeyState[VK_ESCAPE], 1);
+  EXPECT_FALSE(QuitPosted());
+  EXPECT_EQ(ShutdownDone, 0);
+}
+
+TEST_F(ShellTest, EscapeQuitsOnlyBeforeStartUpClearsIt) {
+  EXPECT_EQ(EscapeQuits, -1);
+  MainWindowProc(WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_EQ(ShutdownDone, -1);
+  EXPECT_TRUE(QuitPosted());
+}
+
+TEST_F(ShellTest, DestroyRunsShutdownOnce) {
+  InitSound();
+  SeamRecordCalls(true);
+  MainWindowProc(WM_DESTROY, 0, 0);
+  MainWindowProc(WM_DESTROY, 0, 0);
+  EXPECT_EQ(CountCalls("FSOUND_Close()"), 1);
+  EXPECT_TRUE(QuitPosted());
+  for (int i = 0; i < SoundBankSlots; i++) ASSERT_EQ(SoundBank[i], nullptr);
+}
+
+TEST_F(ShellTest, AccessibilityHotKeysAreSwitchedOffAndRestored) {
+  STICKYKEYS sticky;
+  FILTERKEYS filter;
+  WinSeamGetAccessibility(&sticky, &filter);
+  const STICKYKEYS originalSticky = sticky;
+  const FILTERKEYS originalFilter = filter;
+  ASSERT_NE(sticky.dwFlags & SKF_HOTKEYACTIVE, 0u);
+
+  DisableAccessibilityKeys();  // nothing saved yet: nothing changes
+  WinSeamGetAccessibility(&sticky, &filter);
+  EXPECT_EQ(sticky.dwFlags, originalSticky.dwFlags);
+
+  SaveAccessibilityKeys();
+  DisableAccessibilityKeys();
+  WinSeamGetAccessibility(&sticky, &filter);
+  EXPECT_EQ(sticky.dwFlags, originalSticky.dwFlags & ~SKF_HOTKEYACTIVE);
+  EXPECT_EQ(filter.dwFlags, originalFilter.dwFlags & ~FKF_HOTKEYACTIVE);
+  EXPECT_EQ(filter.iDelayMSec, originalFilter.iDelayMSec);
+
+  RestoreAccessibilityKeys();
+  WinSeamGetAccessibility(&sticky, &filter);
+  EXPECT_EQ(sticky.dwFlags, originalSticky.dwFlags);
+  EXPECT_EQ(filter.dwFlags, originalFilter.dwFlags);
+}
+
+int framesRun = 0;
+int64_t frameWorkMicros = 0;
+void FakeFrameWork() {
+  framesRun++;
+  ClockSeamAdvanceMicros(frameWorkMicros);
+}
+
+TEST_F(ShellTest, FramesArePacedToFourMilliseconds) {
+  ClockSeamUseFake(true);
+  ResetClock();
+  GetTicks();
+  AppActive = 1;
+  RunFrameHook = FakeFrameWork;
+  int code = 0;
+  const struct {
+    int64_t work;
+    uint32_t sleep;
+  } cases[] = {{1000, 3}, {0, 4}, {3999, 1}, {4000, 0}, {9000, 0}};
+  for (const auto& c : cases) {
+    frameWorkMicros = c.work;
+    int before = ClockSeamSleepCount();
+    ASSERT_TRUE(RunLoopTurn(&code));
+    if (c.sleep == 0) {
+      EXPECT_EQ(ClockSeamSleepCount(), before) << "work " << c.work;
+    } else {
+      EXPECT_EQ(ClockSeamSleepCount(), before + 1) << "work " << c.work;
+      EXPECT_EQ(ClockSeamLastSleepMs(), c.sleep) << "work " << c.work;
+    }
+  }
+}
+
+TEST_F(ShellTest, NoFrameRunsWhileInactive) {
+  ClockSeamUseFake(true);
+  framesRun = 0;
+  frameWorkMicros = 0;
+  RunFrameHook = FakeFrameWork;
+  AppActive = 0;
+  // The inactive turn blocks until the next event: a timer provides one.
+  ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS), 0);
+  SDL_TimerID timer = SDL_AddTimer(
+      20,
+      [](Uint32, void*) -> Uint32 {
+        SDL_Event e;
+        SDL_zero(e);
+        e.type = SDL_USEREVENT;
+        SDL_PushEvent(&e);
+        return 0;
+      },
+      nullptr);
+  int code = 0;
+  Uint32 start = SDL_GetTicks();
+  EXPECT_TRUE(RunLoopTurn(&code));
+  EXPECT_GE(SDL_GetTicks() - start, 15u);
+  SDL_RemoveTimer(timer);
+  EXPECT_EQ(framesRun, 0);
+  EXPECT_EQ(ClockSeamSleepCount(), 0);
+  WinPostMessage(WM_ACTIVATEAPP, 1, 0);
+  EXPECT_TRUE(RunLoopTurn(&code));
+  EXPECT_EQ(framesRun, 1);
+}
+
+TEST_F(ShellTest, QuitMessageEndsTheLoopWithItsCode) {
+  WinPostQuitMessage(7);
+  int code = 0;
+  EXPECT_FALSE(RunLoopTurn(&code));
+  EXPECT_EQ(code, 7);
+}
+
+TEST_F(ShellTest, FatalErrorReleasesEverythingAndSkipsTheRestOfTheFrame) {
+  InitSound();
+  AppActive = 1;
+  framesRun = 0;
+  frameWorkMicros = 0;
+  RunFrameHook = FakeFrameWork;
+  snprintf(ErrorText, sizeof ErrorText, "%s", "LoadBMP() - Unable to open file");
+  testing::internal::CaptureStderr();
+  FatalError();
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(err, "Error: LoadBMP() - Unable to open file\n");
+  EXPECT_EQ(ShutdownDone, -1);
+  EXPECT_FALSE(SoundSeamOutputOpen());
+  EXPECT_EQ(WinSeamMessageBoxCount(), 1);
+  EXPECT_STREQ(WinSeamLastMessageBox(), "Error: LoadBMP() - Unable to open file");
+  int code = -1;
+  EXPECT_FALSE(RunLoopTurn(&code));
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(framesRun, 0);
+}
+
+TEST_F(ShellTest, KeyStatesFollowMessagesAndAgeEachTurn) {
+  MainWindowProc(WM_KEYDOWN, 'Q', 0);
+  EXPECT_EQ(KeyPressed('Q'), -1);
+  EXPECT_EQ(AnyKeyPressed(), -1);
+  UpdateInput();
+  EXPECT_EQ(KeyPressed('Q'), 0);
+  EXPECT_EQ(KeyHeld('Q'), -1);
+  EXPECT_EQ(AnyKeyPressed(), 0);
+  MainWindowProc(WM_KEYDOWN, 'Q', 1 << 30);  // auto-repeat presses again
+  EXPECT_EQ(KeyPressed('Q'), -1);
+  MainWindowProc(WM_KEYUP, 'Q', 0);
+  EXPECT_EQ(KeyState['Q'], 3);
+  EXPECT_EQ(KeyHeld('Q'), 0);
+  UpdateInput();
+  EXPECT_EQ(KeyState['Q'], 0);
+  MainWindowProc(WM_KEYUP, 'W', 0);  // up without down stays up
+  EXPECT_EQ(KeyState['W'], 0);
+  KeyboardGrabbed = -1;
+  MainWindowProc(WM_KEYDOWN, 'E', 0);
+  EXPECT_EQ(KeyPressed('E'), 0);
+  EXPECT_EQ(KeyHeld('E'), 0);
+  EXPECT_EQ(AnyKeyPressed(), 0);
+  EXPECT_EQ(KeyState['E'], 1);
+  KeyboardGrabbed = 0;
+}
+
+TEST_F(ShellTest, MouseCaptureLastsUntilBothButtonsAreUp) {
+  MainWindowProc(WM_LBUTTONDOWN, 0, 0);
+  MainWindowProc(WM_RBUTTONDOWN, 0, 0);
+  EXPECT_EQ(CaptureCount, 2);
+  MainWindowProc(WM_LBUTTONUP, 0, 0);
+  EXPECT_EQ(WinHasCapture(), -1);
+  EXPECT_EQ(LeftButtonDown, 0);
+  EXPECT_EQ(RightButtonDown, -1);
+  MainWindowProc(WM_RBUTTONUP, 0, 0);
+  EXPECT_EQ(WinHasCapture(), 0);
+  EXPECT_EQ(CaptureCount, 0);
+  MainWindowProc(WM_LBUTTONUP, 0, 0);  // release without a press
+  EXPECT_EQ(CaptureCount, 0);
+  MainWindowProc(WM_LBUTTONDBLCLK, 0, 0);
+  EXPECT_EQ(LeftButtonDown, -1);
+  EXPECT_EQ(CaptureCount, 1);
+  MainWindowProc(WM_LBUTTONUP, 0, 0);
+}
+
+TEST_F(ShellTest, PointerIsReadInClientPixelsAfterEachTurn) {
+  WinSeamSetCursorPos(-20, 700);
+  UpdateInput();
+  EXPECT_EQ(PointerX, -20);
+  EXPECT_EQ(PointerY, 700);
+}
+
+}  // namespace
