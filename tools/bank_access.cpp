@@ -3,6 +3,9 @@
 #include <errno.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#ifdef _WIN32
+#include <direct.h>
+#endif
 
 #include <cstdlib>
 #include <cstring>
@@ -54,6 +57,14 @@ bool ParseSlots(const std::string& list, std::vector<bool>* chosen, std::string*
   return true;
 }
 
+static int MakeOneFolder(const std::string& path) {
+#ifdef _WIN32
+  return _mkdir(path.c_str());
+#else
+  return mkdir(path.c_str(), 0777);
+#endif
+}
+
 bool MakeFolder(const std::string& path, std::string* error) {
   std::string partial;
   size_t pos = 0;
@@ -61,7 +72,7 @@ bool MakeFolder(const std::string& path, std::string* error) {
     size_t slash = path.find('/', pos);
     if (slash == std::string::npos) slash = path.size();
     partial = path.substr(0, slash);
-    if (!partial.empty() && mkdir(partial.c_str(), 0777) != 0 && errno != EEXIST) {
+    if (!partial.empty() && MakeOneFolder(partial) != 0 && errno != EEXIST) {
       *error = "cannot create folder '" + partial + "': " + strerror(errno);
       return false;
     }
