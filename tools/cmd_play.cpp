@@ -70,7 +70,6 @@ int RunPlay(int argc, char** argv) {
 }
 
 ToolRegistration registration({Name, "play SLOT...",
-                               "synthesise the bank and play the given slots (numbers or ranges like 3-5) one after"
-                               " the other through the sound device",
+                               "play slots one after the other through the sound device (SLOT: 5 or 3-7)",
                                RunPlay});
 }  // namespace

@@ -97,7 +97,7 @@ int RunPlot(int argc, char** argv) {
 }
 
 ToolRegistration registration({Name, "plot [--slots LIST] [--size WxH] OUTDIR",
-                               "draw each slot's waveform and spectrogram (slot-NN.png, 800x480 unless --size)"
-                               " and a contact sheet of the bank (bank.png); LIST like 0-9,33",
+                               "draw each slot's waveform and spectrogram (slot-NN.png) and a contact sheet"
+                               " (bank.png); LIST like 0-9,33",
                                RunPlot});
 }  // namespace

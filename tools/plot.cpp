@@ -39,6 +39,10 @@ uint32_t PackRgb(const Rgb& c) {
   return 0xFF000000u | (byte(c.r) << 16) | (byte(c.g) << 8) | byte(c.b);
 }
 
+void SetColour(cairo_t* cr, uint32_t rgb) {
+  cairo_set_source_rgb(cr, ((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, (rgb & 0xFF) / 255.0);
+}
+
 // 1, 2 or 5 times a power of ten, giving at most maxTicks steps over range.
 double NiceStep(double range, int maxTicks) {
   if (range <= 0) return 1;
@@ -278,8 +282,9 @@ bool WriteSlotPlot(int slot, const std::vector<int16_t>& frames, int rate, int w
     int stride = cairo_image_surface_get_stride(image);
     std::vector<int> firstBin(static_cast<size_t>(l.specH)), lastBin(static_cast<size_t>(l.specH));
     for (int row = 0; row < l.specH; row++) {
-      double hzHigh = (l.specH - row) / static_cast<double>(l.specH) * (rate / 2.0);
-      double hzLow = (l.specH - row - 1) / static_cast<double>(l.specH) * (rate / 2.0);
+      double halfRow = rate / 4.0 / l.specH;
+      double hzHigh = SpectrogramRowHz(l, row, rate) + halfRow;
+      double hzLow = SpectrogramRowHz(l, row, rate) - halfRow;
       int a = static_cast<int>(std::lround(hzLow / spec.binHz));
       int b = static_cast<int>(std::lround(hzHigh / spec.binHz)) - 1;
       a = std::min(a, spec.bins - 1);
@@ -352,7 +357,7 @@ bool WriteSlotPlot(int slot, const std::vector<int16_t>& frames, int rate, int w
   }
   DrawText(cr, l.specX + l.specW, l.specY + l.specH + 26, "time (ms)", 1);
   // The waveform goes over its time grid.
-  cairo_set_source_rgb(cr, 0.12, 0.35, 0.7);
+  SetColour(cr, PlotWaveColour);
   DrawWaveform(cr, frames, l.waveX, l.waveY, l.waveW, l.waveH);
 
   cairo_destroy(cr);
@@ -393,7 +398,7 @@ bool WriteBankSheet(const std::vector<std::vector<int16_t>>& waves, int rate, co
     cairo_set_source_rgb(cr, 0.8, 0.8, 0.8);
     cairo_rectangle(cr, x, y + cellH / 2, cellW, 1);
     cairo_fill(cr);
-    cairo_set_source_rgb(cr, 0.12, 0.35, 0.7);
+    SetColour(cr, PlotWaveColour);
     DrawWaveform(cr, waves[s], x, y, cellW, cellH);
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_DEFAULT);
     char label[16];

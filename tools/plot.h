@@ -30,6 +30,8 @@ struct PlotLayout {
   int waveX, waveY, waveW, waveH;  // waveform
   int specX, specY, specW, specH;  // spectrogram, same left edge and width
 };
+// The waveform's colour, 0xRRGGBB.
+const uint32_t PlotWaveColour = 0x1F59B3;
 const int PlotMinWidth = 240, PlotMinHeight = 180, PlotMaxSide = 8192;
 const int PlotDefaultWidth = 800, PlotDefaultHeight = 480;
 PlotLayout LayoutSlotPlot(int width, int height);

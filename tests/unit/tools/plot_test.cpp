@@ -153,9 +153,11 @@ TEST(SlotPlot, SpectrogramPanelShowsSlot81At110Hz) {
       brightest = row;
     }
   }
+  // Rows run from 11025 Hz at the top to 0 Hz at the bottom.
   double rowHz = 11025.0 / l.specH;
-  EXPECT_NEAR(SpectrogramRowHz(l, brightest, BankRate), 110.25, rowHz + BankRate / static_cast<double>(PlotWindow))
-      << "row " << brightest;
+  int expected = l.specH - 1 - static_cast<int>(110.25 / rowHz);
+  EXPECT_NEAR(brightest, expected, 1.0 + (BankRate / static_cast<double>(PlotWindow)) / rowHz);
+  EXPECT_NEAR(SpectrogramRowHz(l, expected, BankRate), 110.25, rowHz);
   // Far above the tone the panel is dark.
   EXPECT_LT(p.Brightness(l.specX + l.specW / 4, l.specY + l.specH / 4), 40.0);
 }
@@ -170,12 +172,26 @@ TEST(SlotPlot, WaveformUsesTheFull16BitScale) {
   ASSERT_TRUE(p.Ok());
   PlotLayout l = LayoutSlotPlot(400, 300);
   int left = l.waveX + l.waveW / 4, right = l.waveX + 3 * l.waveW / 4;
-  uint32_t panel = p.Pixel(l.waveX + 1, l.waveY + l.waveH / 4);
-  // Drawn where the level is, and only there.
-  EXPECT_NE(p.Pixel(left, l.waveY), panel);
-  EXPECT_EQ(p.Pixel(left, l.waveY + l.waveH - 1), p.Pixel(right, l.waveY));
-  EXPECT_NE(p.Pixel(right, l.waveY + l.waveH - 1), p.Pixel(right, l.waveY + l.waveH / 4));
-  EXPECT_EQ(p.Pixel(left, l.waveY + l.waveH / 4), p.Pixel(right, l.waveY + l.waveH / 4));
+  int top = l.waveY, bottom = l.waveY + l.waveH - 1;
+  // 32767 reaches the panel's top row and no further down; -32768 its bottom row.
+  EXPECT_EQ(p.Pixel(left, top), PlotWaveColour);
+  EXPECT_NE(p.Pixel(left, top + 2), PlotWaveColour);
+  EXPECT_NE(p.Pixel(left, bottom), PlotWaveColour);
+  EXPECT_EQ(p.Pixel(right, bottom), PlotWaveColour);
+  EXPECT_NE(p.Pixel(right, bottom - 2), PlotWaveColour);
+  EXPECT_NE(p.Pixel(right, top), PlotWaveColour);
+  // Nothing of the waveform outside its panel.
+  EXPECT_NE(p.Pixel(left, top - 1), PlotWaveColour);
+  EXPECT_NE(p.Pixel(right, bottom + 1), PlotWaveColour);
+  // The switch from top to bottom lies in the middle column, where the
+  // min/max bar spans the whole panel.
+  int middle = l.waveX + l.waveW / 2;
+  int spanning = 0;
+  for (int x = middle - 1; x <= middle + 1; x++)
+    if (p.Pixel(x, top) == PlotWaveColour && p.Pixel(x, bottom) == PlotWaveColour &&
+        p.Pixel(x, (top + bottom) / 2) == PlotWaveColour)
+      spanning++;
+  EXPECT_GE(spanning, 1);
 }
 
 TEST(SlotLists, OrderRangesAndErrors) {
