@@ -120,4 +120,9 @@ void WinSeamReleaseCursor();              // back to the real cursor
 int WinSeamMessageBoxCount();
 const char* WinSeamLastMessageBox();      // "caption: text"
 void WinSeamGetAccessibility(STICKYKEYS* sticky, FILTERKEYS* filter);
+// A message that arrives only once the loop waits for one (WinWaitMessage).
+void WinSeamPostOnWait(uint32_t message, WPARAM wParam, LPARAM lParam);
+int WinSeamWaitCount();
+// Dispatches messages to `proc` without creating a window.
+void WinSeamSetWindowProc(WindowProc proc);
 void WinSeamReset();                      // empties the queue and forgets the scripted state

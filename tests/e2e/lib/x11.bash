@@ -50,7 +50,8 @@ start_x() {
 
 # Starts the program in $E2E_DIR/run with its sound going to $E2E_DIR/audio.raw.
 start_zorta() {
-  local bin=$1
+  local bin
+  bin=$(realpath "$1")
   mkdir -p "$E2E_DIR/run/Maps" "$E2E_DIR/run/TileSets"
   if [ -n "${ZORTA_DATA:-}" ] && [ -d "$ZORTA_DATA" ]; then cp -r "$ZORTA_DATA"/. "$E2E_DIR/run/"; fi
   (cd "$E2E_DIR/run" && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$E2E_DIR/audio.raw" \
