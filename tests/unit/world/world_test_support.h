@@ -51,6 +51,17 @@ inline void WriteBytes(const std::string& path, const Bytes& bytes) {
   fclose(f);
 }
 
+inline Bytes ReadFile(const std::string& path) {
+  Bytes out;
+  FILE* f = fopen(path.c_str(), "rb");
+  if (f == nullptr) return out;
+  uint8_t buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.insert(out.end(), buf, buf + n);
+  fclose(f);
+  return out;
+}
+
 inline void WriteMap(const std::string& name, const Bytes& bytes) {
   mkdir("Maps", 0755);
   WriteBytes("Maps/" + name, bytes);
