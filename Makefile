@@ -4,7 +4,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps build build-asan run test test-unit test-asan bench fuzz soak clean
+.PHONY: all deps build build-asan run test test-unit test-asan bench fuzz soak clean install
 
 all: build
 
@@ -38,6 +38,12 @@ bench: build
 
 soak: build
 	bash tests/soak.sh $(BUILD)/zorta
+
+# `sudo make install` after `make`; PREFIX=DIR for another place than the
+# configured one (/usr/local), DESTDIR=DIR to stage for a package.
+install: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+	cmake --install $(BUILD) $(if $(PREFIX),--prefix $(PREFIX))
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz

@@ -2,8 +2,6 @@
 // filled slot. The samples come from the program's own bank code, read back
 // from the sound layer exactly as the program would play them.
 #include <errno.h>
-#include <sys/stat.h>
-#include <sys/types.h>
 
 #include <samplerate.h>
 #include <sndfile.h>
@@ -14,14 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "app/timing.h"
+#include "bank_access.h"
 #include "platform/sound.h"
 #include "sfx/sound_bank.h"
 #include "tool.h"
 
 namespace {
 const char* const Name = "export";
-const int BankRate = 22050;
 
 enum Format { Wav, Flac, Ogg, Raw, Header };
 struct FormatName {
@@ -29,65 +26,6 @@ struct FormatName {
   Format format;
 };
 const FormatName Formats[] = {{"wav", Wav}, {"flac", Flac}, {"ogg", Ogg}, {"raw", Raw}, {"h", Header}};
-
-// Reads a whole decimal number; false on anything else or on overflow.
-bool ParseNumber(const std::string& text, long* value) {
-  if (text.empty() || text.size() > 9) return false;
-  for (char c : text)
-    if (c < '0' || c > '9') return false;
-  *value = strtol(text.c_str(), nullptr, 10);
-  return true;
-}
-
-// "0-9,33" -> the slots in ascending order, each once.
-bool ParseSlots(const std::string& list, std::vector<bool>* chosen, std::string* error) {
-  chosen->assign(SoundBankSlots, false);
-  size_t pos = 0;
-  while (true) {
-    size_t comma = list.find(',', pos);
-    std::string item = list.substr(pos, comma == std::string::npos ? std::string::npos : comma - pos);
-    size_t dash = item.find('-');
-    long first = 0, last = 0;
-    bool ok = dash == std::string::npos ? ParseNumber(item, &first) && ParseNumber(item, &last)
-                                        : ParseNumber(item.substr(0, dash), &first) &&
-                                              ParseNumber(item.substr(dash + 1), &last);
-    if (!ok || first > last) {
-      *error = "bad slot list '" + list + "' (expected numbers and ranges such as 0-9,33)";
-      return false;
-    }
-    if (last >= SoundBankSlots) {
-      *error = "slot " + std::to_string(last) + " does not exist (slots are 0 to " +
-               std::to_string(SoundBankSlots - 1) + ")";
-      return false;
-    }
-    for (long s = first; s <= last; s++) (*chosen)[s] = true;
-    if (comma == std::string::npos) break;
-    pos = comma + 1;
-  }
-  return true;
-}
-
-// mkdir -p: creates the folder and any missing parents.
-bool MakeFolder(const std::string& path, std::string* error) {
-  std::string partial;
-  size_t pos = 0;
-  while (pos <= path.size()) {
-    size_t slash = path.find('/', pos);
-    if (slash == std::string::npos) slash = path.size();
-    partial = path.substr(0, slash);
-    if (!partial.empty() && mkdir(partial.c_str(), 0777) != 0 && errno != EEXIST) {
-      *error = "cannot create folder '" + partial + "': " + strerror(errno);
-      return false;
-    }
-    pos = slash + 1;
-  }
-  struct stat st;
-  if (stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-    *error = "'" + path + "' is not a folder";
-    return false;
-  }
-  return true;
-}
 
 // Converts the bank's 22050 Hz frames to another rate with libsamplerate.
 bool Resample(const std::vector<int16_t>& in, int rate, std::vector<int16_t>* out, std::string* error) {
@@ -238,14 +176,11 @@ int RunExport(int argc, char** argv) {
     return ToolError(Name, "%s", error.c_str());
   }
 
-  // The bank as the program builds it at start-up with its clock reading 0.
-  // Sound output is not needed: samples are readable without it.
-  SeedRandom(0);
-  FillSoundBank();
+  FillBankAsProgram();
   for (int s = 0; s < SoundBankSlots; s++)
-    if (chosen[s] && SoundBank[s] == nullptr) {
+    if (chosen[s] && !SlotHasEffect(s, &error)) {
       FreeSoundBank();
-      return ToolError(Name, "slot %d holds no effect (filled slots are 0 to %d)", s, SoundBankEffects - 1);
+      return ToolError(Name, "%s", error.c_str());
     }
   if (!MakeFolder(outdir, &error)) {
     FreeSoundBank();
@@ -256,8 +191,7 @@ int RunExport(int argc, char** argv) {
   int rc = 0;
   for (int s = 0; s < SoundBankSlots && rc == 0; s++) {
     if (!chosen[s]) continue;
-    const int16_t* data = FSOUND_Sample_GetData(SoundBank[s]);
-    std::vector<int16_t> frames(data, data + FSOUND_Sample_GetLength(SoundBank[s]));
+    std::vector<int16_t> frames = SlotFrames(s);
     if (rate != BankRate && !Resample(std::vector<int16_t>(frames), static_cast<int>(rate), &frames, &error)) {
       rc = ToolError(Name, "slot %d: %s", s, error.c_str());
       break;

@@ -45,6 +45,19 @@ void FreeChunk(FSOUND_SAMPLE* s) {
   }
 }
 
+// A chunk over mixer-format bytes (freed with the chunk by FreeChunk) at the
+// sample's default volume 0..255; null (and the bytes freed) on failure.
+Mix_Chunk* WrapChunk(Uint8* bytes, Uint32 length, int defVol) {
+  Mix_Chunk* chunk = Mix_QuickLoad_RAW(bytes, length);
+  if (chunk == nullptr) {
+    SDL_free(bytes);
+    return nullptr;
+  }
+  int vol = defVol < 0 ? 0 : (defVol > 255 ? 255 : defVol);
+  Mix_VolumeChunk(chunk, (vol * MIX_MAX_VOLUME + 127) / 255);
+  return chunk;
+}
+
 // Converts the sample's 16-bit mono frames at its default rate into the
 // format the mixer was opened with.
 void MakeChunk(FSOUND_SAMPLE* s) {
@@ -53,6 +66,23 @@ void MakeChunk(FSOUND_SAMPLE* s) {
   int rate = 0, channels = 0;
   Uint16 format = 0;
   if (Mix_QuerySpec(&rate, &format, &channels) == 0) return;
+  if (format == AUDIO_S16SYS && channels == 2 && rate == 2 * s->defFreq) {
+    // The usual case (22050 Hz samples, 44100 Hz output): doubling with linear
+    // interpolation costs a fraction of SDL's general resampler, which would
+    // add over 100 ms to start-up for the whole bank.
+    size_t n = s->frames.size();
+    int16_t* out = static_cast<int16_t*>(SDL_malloc(n * 4 * sizeof(int16_t)));
+    if (out == nullptr) return;
+    const int16_t* in = s->frames.data();
+    for (size_t i = 0; i < n; i++) {
+      int16_t a = in[i];
+      int16_t mid = static_cast<int16_t>(i + 1 < n ? (a + in[i + 1]) / 2 : a);
+      out[4 * i] = out[4 * i + 1] = a;
+      out[4 * i + 2] = out[4 * i + 3] = mid;
+    }
+    s->chunk = WrapChunk(reinterpret_cast<Uint8*>(out), static_cast<Uint32>(n * 4 * sizeof(int16_t)), s->defVol);
+    return;
+  }
   SDL_AudioCVT cvt;
   if (SDL_BuildAudioCVT(&cvt, AUDIO_S16SYS, 1, s->defFreq, format, static_cast<Uint8>(channels), rate) < 0)
     return;
@@ -64,14 +94,7 @@ void MakeChunk(FSOUND_SAMPLE* s) {
     SDL_free(cvt.buf);
     return;
   }
-  Mix_Chunk* chunk = Mix_QuickLoad_RAW(cvt.buf, static_cast<Uint32>(cvt.len_cvt));
-  if (chunk == nullptr) {
-    SDL_free(cvt.buf);
-    return;
-  }
-  int vol = s->defVol < 0 ? 0 : (s->defVol > 255 ? 255 : s->defVol);
-  Mix_VolumeChunk(chunk, (vol * MIX_MAX_VOLUME + 127) / 255);
-  s->chunk = chunk;
+  s->chunk = WrapChunk(cvt.buf, static_cast<Uint32>(cvt.len_cvt), s->defVol);
 }
 }  // namespace
 

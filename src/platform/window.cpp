@@ -13,6 +13,7 @@ namespace {
 SDL_Window* window = nullptr;
 WindowProc windowProc = nullptr;
 std::deque<MSG> queue;
+std::deque<MSG> arriveOnWait;  // scripted messages that arrive only while the loop waits
 std::string lastError;
 bool capture = false;
 int cursorCount = 0;
@@ -22,6 +23,7 @@ int borderLeft = 0, borderTop = 0;
 int messageBoxes = 0;
 std::string lastMessageBox;
 bool headless = false;
+int waits = 0;
 
 STICKYKEYS stickyKeys = {sizeof(STICKYKEYS), 0x1FE};
 FILTERKEYS filterKeys = {sizeof(FILTERKEYS), 0x7E, 1000, 500, 500, 0};
@@ -116,6 +118,10 @@ int WinCreateWindow(const char* title, int x, int y, int w, int h, WindowProc pr
   // Mouse clicks that activate the window also count as clicks, as on Windows.
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  // An OpenGL renderer would make SDL recreate the window (new id, position
+  // lost); a 640 x 480 streaming texture is cheap to show in software.
+  SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   window = SDL_CreateWindow(title, x, y, w, h, SDL_WINDOW_HIDDEN);
   if (window == nullptr) {
     lastError = SDL_GetError();
@@ -169,8 +175,14 @@ int WinGetMessage(MSG* msg) {
 void WinDispatchMessage(const MSG* msg) { Send(msg->message, msg->wParam, msg->lParam); }
 
 void WinWaitMessage() {
+  waits++;
   PumpSdl();
   if (!queue.empty()) return;
+  if (!arriveOnWait.empty()) {
+    queue.push_back(arriveOnWait.front());
+    arriveOnWait.pop_front();
+    return;
+  }
   if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return;
   SDL_Event e;
   if (SDL_WaitEvent(&e)) TranslateEvent(e);
@@ -246,14 +258,21 @@ void WinGetWindowRect(int* x, int* y, int* w, int* h) {
 }
 
 void WinSetPopupStyle(int popup) {
-  if (window != nullptr) SDL_SetWindowBordered(window, popup ? SDL_FALSE : SDL_TRUE);
+  if (window == nullptr) return;
+  bool borderless = (SDL_GetWindowFlags(window) & SDL_WINDOW_BORDERLESS) != 0;
+  // Re-applying the same style makes some window managers forget the frame
+  // size for a moment, which would misplace the next move.
+  if (borderless != (popup != 0)) SDL_SetWindowBordered(window, popup ? SDL_FALSE : SDL_TRUE);
 }
 
 void WinSetWindowPos(int x, int y, int w, int h) {
   if (window == nullptr) return;
   SDL_SetWindowSize(window, w, h);
   int top = 0, left = 0, bottom = 0, right = 0;
-  if (SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right) != 0) top = left = 0;
+  if (SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right) != 0 || (top == 0 && left == 0)) {
+    top = borderTop;
+    left = borderLeft;
+  }
   if (SDL_GetWindowFlags(window) & SDL_WINDOW_BORDERLESS) top = left = 0;
   SDL_SetWindowPosition(window, x + left, y + top);
 }
@@ -271,6 +290,8 @@ void WinMessageBox(const char* text, const char* caption) {
   if (driver == nullptr || strcmp(driver, "dummy") == 0 || strcmp(driver, "offscreen") == 0) return;
   SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, window);
 }
+
+void WinShutdownPlatform() { SDL_Quit(); }
 
 int WinSystemParametersInfo(uint32_t action, uint32_t param, void* pv, uint32_t) {
   switch (action) {
@@ -362,8 +383,15 @@ void WinSeamGetAccessibility(STICKYKEYS* sticky, FILTERKEYS* filter) {
   *sticky = stickyKeys;
   *filter = filterKeys;
 }
+void WinSeamPostOnWait(uint32_t message, WPARAM wParam, LPARAM lParam) {
+  arriveOnWait.push_back(MSG{message, wParam, lParam});
+}
+int WinSeamWaitCount() { return waits; }
+void WinSeamSetWindowProc(WindowProc proc) { windowProc = proc; }
 void WinSeamReset() {
   queue.clear();
+  arriveOnWait.clear();
+  waits = 0;
   scriptedCursor = false;
   messageBoxes = 0;
   lastMessageBox.clear();

@@ -87,6 +87,8 @@ void WinSetWindowPos(int x, int y, int w, int h);      // outer position, client
 void WinGetClientSize(int* w, int* h);
 
 void WinMessageBox(const char* text, const char* caption);
+// Ends the platform layer at program exit (after the window is gone).
+void WinShutdownPlatform();
 
 // Accessibility settings, kept in memory (no effect on Linux).
 struct STICKYKEYS {
@@ -120,4 +122,9 @@ void WinSeamReleaseCursor();              // back to the real cursor
 int WinSeamMessageBoxCount();
 const char* WinSeamLastMessageBox();      // "caption: text"
 void WinSeamGetAccessibility(STICKYKEYS* sticky, FILTERKEYS* filter);
+// A message that arrives only once the loop waits for one (WinWaitMessage).
+void WinSeamPostOnWait(uint32_t message, WPARAM wParam, LPARAM lParam);
+int WinSeamWaitCount();
+// Dispatches messages to `proc` without creating a window.
+void WinSeamSetWindowProc(WindowProc proc);
 void WinSeamReset();                      // empties the queue and forgets the scripted state

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <SDL.h>
-
 #include <algorithm>
 #include <string>
 
@@ -22,6 +20,7 @@ class ShellTest : public ::testing::Test {
   void SetUp() override {
     ResetAppState();
     WinSeamReset();
+    WinSeamSetWindowProc(MainWindowProc);
     SeamReset();
     SoundSeamReset();
     ClearInput();
@@ -211,23 +210,11 @@ TEST_F(ShellTest, NoFrameRunsWhileInactive) {
   frameWorkMicros = 0;
   RunFrameHook = FakeFrameWork;
   AppActive = 0;
-  // The inactive turn blocks until the next event: a timer provides one.
-  ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS), 0);
-  SDL_TimerID timer = SDL_AddTimer(
-      20,
-      [](Uint32, void*) -> Uint32 {
-        SDL_Event e;
-        SDL_zero(e);
-        e.type = SDL_USEREVENT;
-        SDL_PushEvent(&e);
-        return 0;
-      },
-      nullptr);
+  // The inactive turn waits for the next message instead of running a frame.
+  WinSeamPostOnWait(WM_PAINT, 0, 0);
   int code = 0;
-  Uint32 start = SDL_GetTicks();
   EXPECT_TRUE(RunLoopTurn(&code));
-  EXPECT_GE(SDL_GetTicks() - start, 15u);
-  SDL_RemoveTimer(timer);
+  EXPECT_EQ(WinSeamWaitCount(), 1);
   EXPECT_EQ(framesRun, 0);
   EXPECT_EQ(ClockSeamSleepCount(), 0);
   WinPostMessage(WM_ACTIVATEAPP, 1, 0);

@@ -1,0 +1,65 @@
+#!/bin/bash
+# cmake --install: the files in their places, a launcher that runs the
+# installed program in a writable working folder linking to the installed
+# data, a valid menu entry and icon, staging with DESTDIR.
+# $1 = zorta (its folder is the build folder), $2 = zorta-tool (unused).
+set -u
+BUILD=$(cd "$(dirname "$1")" && pwd)
+WORK=$(mktemp -d)
+PID=""
+trap '[ -n "$PID" ] && kill "$PID" 2>/dev/null; rm -rf "$WORK"' EXIT
+cd "$WORK" || exit 1
+fail() { echo "FAIL: $*"; exit 1; }
+
+P="$WORK/prefix"
+cmake --install "$BUILD" --prefix "$P" > install.log || fail "cmake --install"
+for f in bin/zorta bin/zorta-tool libexec/zorta/zorta; do [ -x "$P/$f" ] || fail "$f not installed"; done
+for d in share/zorta/Maps share/zorta/TileSets; do [ -d "$P/$d" ] || fail "$d not installed"; done
+DESKTOP="$P/share/applications/zorta.desktop"
+ICON="$P/share/icons/hicolor/scalable/apps/zorta.svg"
+[ -f "$DESKTOP" ] && [ -f "$ICON" ] || fail "menu entry or icon missing"
+grep -qx "Exec=$P/bin/zorta" "$DESKTOP" || fail "menu entry runs: $(grep Exec "$DESKTOP")"
+grep -qx "Icon=zorta" "$DESKTOP" || fail "menu entry icon"
+if command -v desktop-file-validate > /dev/null; then desktop-file-validate "$DESKTOP" || fail "menu entry invalid"; fi
+xmllint --noout "$ICON" 2> /dev/null || grep -q "<svg" "$ICON" || fail "icon is no SVG"
+[ "$(convert "$ICON" -format '%wx%h' info:)" = 64x64 ] || fail "icon does not render"
+"$P/bin/zorta-tool" --help | grep -q "zorta-tool plot" || fail "installed zorta-tool"
+
+# Started from another folder, the program runs in ~/.local/share/zorta.
+export HOME="$WORK/home"
+unset XDG_DATA_HOME ZORTA_HOME
+RUN="$HOME/.local/share/zorta"
+start() {
+  (cd / && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy exec "$P/bin/zorta" > "$WORK/out.txt" 2>&1) &
+  PID=$!
+  for _ in $(seq 1 100); do
+    grep -q "Screen Depth" "$RUN/log.txt" 2> /dev/null && break
+    sleep 0.1
+  done
+  grep -q "Screen Depth" "$RUN/log.txt" 2> /dev/null || fail "the program did not start: $(cat "$WORK/out.txt")"
+  kill -0 "$PID" 2> /dev/null || fail "the program ended"
+  # The launcher replaces itself with the program.
+  [ "$(readlink -f "/proc/$PID/exe")" = "$(readlink -f "$P/libexec/zorta/zorta")" ] || fail "launcher did not exec"
+  [ "$(readlink -f "/proc/$PID/cwd")" = "$(readlink -f "$RUN")" ] || fail "working folder"
+  kill "$PID"
+  wait "$PID" 2> /dev/null
+  PID=""
+}
+start
+[ "$(readlink -f "$RUN/Maps")" = "$(readlink -f "$P/share/zorta/Maps")" ] || fail "Maps link"
+[ "$(readlink -f "$RUN/TileSets")" = "$(readlink -f "$P/share/zorta/TileSets")" ] || fail "TileSets link"
+grep -q "FSOUND Init: Ok" "$RUN/log.txt" || fail "log: $(cat "$RUN/log.txt")"
+
+# A moved installation: the stale links are renewed, a folder of the user's own is kept.
+rm -f "$RUN/log.txt"
+mkdir "$WORK/moved" && mv "$P" "$WORK/moved/" && P="$WORK/moved/prefix"
+rm "$RUN/TileSets" && mkdir "$RUN/TileSets"
+start
+[ "$(readlink -f "$RUN/Maps")" = "$(readlink -f "$P/share/zorta/Maps")" ] || fail "Maps link after the move"
+[ -d "$RUN/TileSets" ] && [ ! -L "$RUN/TileSets" ] || fail "user's TileSets replaced"
+
+# Staged for packaging: files under DESTDIR, the menu entry names the final place.
+DESTDIR="$WORK/stage" cmake --install "$BUILD" --prefix /opt/zorta > stage.log || fail "staged install"
+grep -qx "Exec=/opt/zorta/bin/zorta" "$WORK/stage/opt/zorta/share/applications/zorta.desktop" || fail "staged menu entry"
+[ -x "$WORK/stage/opt/zorta/libexec/zorta/zorta" ] || fail "staged program"
+echo "install: ok"

@@ -1,0 +1,103 @@
+// zorta-tool plot: a picture of each slot (waveform over spectrogram) and a
+// contact sheet of the whole bank, from the program's own recipe code.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "bank_access.h"
+#include "plot.h"
+#include "sfx/sound_bank.h"
+#include "tool.h"
+
+namespace {
+const char* const Name = "plot";
+
+// "800x480" -> 800, 480.
+bool ParseSize(const std::string& text, int* width, int* height) {
+  size_t x = text.find('x');
+  long w = 0, h = 0;
+  if (x == std::string::npos || !ParseNumber(text.substr(0, x), &w) || !ParseNumber(text.substr(x + 1), &h))
+    return false;
+  *width = static_cast<int>(w);
+  *height = static_cast<int>(h);
+  return true;
+}
+
+int RunPlot(int argc, char** argv) {
+  std::string slotList, outdir;
+  int width = PlotDefaultWidth, height = PlotDefaultHeight;
+  for (int i = 1; i < argc; i++) {
+    std::string arg = argv[i], value;
+    bool hasValue = false;
+    size_t eq = arg.find('=');
+    if (arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+      value = arg.substr(eq + 1);
+      arg = arg.substr(0, eq);
+      hasValue = true;
+    }
+    bool takesValue = arg == "--slots" || arg == "--size";
+    if (takesValue && !hasValue) {
+      if (i + 1 >= argc) return ToolError(Name, "option %s needs a value", arg.c_str());
+      value = argv[++i];
+    }
+    if (arg == "--slots") {
+      slotList = value;
+    } else if (arg == "--size") {
+      if (!ParseSize(value, &width, &height) || width < PlotMinWidth || height < PlotMinHeight ||
+          width > PlotMaxSide || height > PlotMaxSide)
+        return ToolError(Name, "bad size '%s' (WIDTHxHEIGHT in pixels, from %dx%d to %dx%d)", value.c_str(),
+                         PlotMinWidth, PlotMinHeight, PlotMaxSide, PlotMaxSide);
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      return ToolError(Name, "unknown option '%s' (see zorta-tool plot --help)", argv[i]);
+    } else if (outdir.empty()) {
+      outdir = arg;
+    } else {
+      return ToolError(Name, "only one output folder may be given ('%s' and '%s')", outdir.c_str(), arg.c_str());
+    }
+  }
+  if (outdir.empty()) return ToolError(Name, "no output folder given (see zorta-tool plot --help)");
+
+  std::vector<bool> chosen(SoundBankSlots, false);
+  std::string error;
+  if (slotList.empty()) {
+    for (int s = 0; s < SoundBankEffects; s++) chosen[s] = true;
+  } else if (!ParseSlots(slotList, &chosen, &error)) {
+    return ToolError(Name, "%s", error.c_str());
+  }
+  FillBankAsProgram();
+  for (int s = 0; s < SoundBankSlots; s++)
+    if (chosen[s] && !SlotHasEffect(s, &error)) {
+      FreeSoundBank();
+      return ToolError(Name, "%s", error.c_str());
+    }
+  if (!MakeFolder(outdir, &error)) {
+    FreeSoundBank();
+    return ToolError(Name, "%s", error.c_str());
+  }
+
+  std::vector<std::vector<int16_t>> waves(SoundBankEffects);
+  for (int s = 0; s < SoundBankEffects; s++) waves[s] = SlotFrames(s);
+  FreeSoundBank();
+
+  int files = 0;
+  for (int s = 0; s < SoundBankSlots; s++) {
+    if (!chosen[s]) continue;
+    char file[32];
+    snprintf(file, sizeof file, "slot-%02d.png", s);
+    std::string path = outdir + "/" + file;
+    if (!WriteSlotPlot(s, waves[s], BankRate, width, height, path, &error)) return ToolError(Name, "%s", error.c_str());
+    printf("wrote %s (%dx%d)\n", path.c_str(), width, height);
+    files++;
+  }
+  std::string sheet = outdir + "/bank.png";
+  if (!WriteBankSheet(waves, BankRate, sheet, &error)) return ToolError(Name, "%s", error.c_str());
+  printf("wrote %s (all %d slots)\n", sheet.c_str(), SoundBankEffects);
+  printf("plotted %d slot%s to %s\n", files, files == 1 ? "" : "s", outdir.c_str());
+  return 0;
+}
+
+ToolRegistration registration({Name, "plot [--slots LIST] [--size WxH] OUTDIR",
+                               "draw each slot's waveform and spectrogram (slot-NN.png) and a contact sheet"
+                               " (bank.png); LIST like 0-9,33",
+                               RunPlot});
+}  // namespace
