@@ -8,6 +8,7 @@
 #include <string>
 
 #include "fuzz_common.h"
+#include "display/draw.h"
 #include "io/named_list.h"
 #include "world/world.h"
 
@@ -44,20 +45,25 @@ void WriteTileSet(const char* path) {
 
 }  // namespace
 
+// Maps/ and the tile set live in a private folder, so runs leave no files in
+// the source tree. The fuzzer itself keeps its own working folder (its corpus
+// paths are relative), so each input steps into the private one and back.
+char PrivateDir[64];
+char OwnDir[4096];
+
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  // Maps/ and the tile set live in a private folder, so runs leave no files
-  // in the source tree.
-  char tmpl[] = "/tmp/zorta-fuzz-map-XXXXXX";
-  const char* dir = mkdtemp(tmpl);
-  if (dir == nullptr || chdir(dir) != 0) abort();
+  snprintf(PrivateDir, sizeof PrivateDir, "%s", "/tmp/zorta-fuzz-map-XXXXXX");
+  if (mkdtemp(PrivateDir) == nullptr || getcwd(OwnDir, sizeof OwnDir) == nullptr || chdir(PrivateDir) != 0) abort();
   mkdir("Maps", 0755);
   mkdir("TileSets", 0755);
   WriteTileSet("t.gfx");
   WriteTileSet("TileSets/example.gfx");  // named by the shipped example
+  if (chdir(OwnDir) != 0) abort();
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (chdir(PrivateDir) != 0) abort();
   static bool linked = false;
   if (!linked) {
     // Maps/in.map is the fuzzer's input, through the in-memory file.
@@ -98,5 +104,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ClearList(&LayerList);
   ResetWorldState();
   ResetAfterInput();
+  if (chdir(OwnDir) != 0) abort();
   return 0;
 }
