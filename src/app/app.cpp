@@ -1,7 +1,5 @@
 #include "app/app.h"
 
-#include <SDL.h>
-
 #include <cstdio>
 #include <cstring>
 

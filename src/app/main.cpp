@@ -1,9 +1,7 @@
-#include <SDL.h>
-
 #include "app/app.h"
 
 int main(int, char**) {
   int rc = WinMain(nullptr, nullptr, "", 1);
-  SDL_Quit();
+  WinShutdownPlatform();
   return rc;
 }

@@ -301,6 +301,8 @@ void WinMessageBox(const char* text, const char* caption) {
   SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, window);
 }
 
+void WinShutdownPlatform() { SDL_Quit(); }
+
 int WinSystemParametersInfo(uint32_t action, uint32_t param, void* pv, uint32_t) {
   switch (action) {
     case SPI_GETSTICKYKEYS:

@@ -87,6 +87,8 @@ void WinSetWindowPos(int x, int y, int w, int h);      // outer position, client
 void WinGetClientSize(int* w, int* h);
 
 void WinMessageBox(const char* text, const char* caption);
+// Ends the platform layer at program exit (after the window is gone).
+void WinShutdownPlatform();
 
 // Accessibility settings, kept in memory (no effect on Linux).
 struct STICKYKEYS {

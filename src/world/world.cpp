@@ -1,9 +1,127 @@
 #include "world/world.h"
 
-// Filled in with the map and the world.
-void ComputeSteps() {}
-void LoadPendingMap() {}
-void LoadFirstMap() {}
-void ClearObjects() {}
-void FreeMap() {}
-void FreeObjectTypes() {}
+#include "app/app.h"
+#include "app/timing.h"
+#include "display/draw.h"
+#include "io/named_list.h"
+
+int32_t WorldRunning = 0;
+uint32_t StepsDue = 0;
+uint32_t LastGoodSteps = 1;
+uint32_t StepClock = 0;
+int32_t ObjectLayerIndex = -1;
+NamedItem* PendingMap = nullptr;
+void (*GameStep)() = nullptr;
+
+// The map started at start-up when the MapList holds it; none in this program.
+static const char StartMapName[] = "";
+
+void ResetWorldState() {
+  WorldRunning = 0;
+  StepsDue = 0;
+  LastGoodSteps = 1;
+  StepClock = 0;
+  ObjectLayerIndex = -1;
+  PendingMap = nullptr;
+  GameStep = nullptr;
+  YSortDepth = -1;
+  MainLayer = nullptr;
+  View = ViewRect{0, 0, 0, 0};
+  Camera = CameraState{0, 0, 0, 0, 0, 0};
+}
+
+void ComputeSteps() {
+  uint32_t now = GetTicks();
+  uint32_t due = (now - StepClock) / StepTime;
+  if (now < StepClock || due > MaxSteps) {
+    StepsDue = LastGoodSteps;
+    StepClock = GetTicks();
+    return;
+  }
+  StepsDue = due;
+  LastGoodSteps = due != 0 ? due : 1;
+  StepClock += StepTime * due;
+}
+
+void LoadPendingMap() {
+  if (PendingMap == nullptr) return;
+  // The entry may be a name the MapList no longer holds; take only what is there.
+  NamedItem* item = PendingMap;
+  PendingMap = nullptr;
+  if (item < MapList.items || item >= MapList.items + MapList.count) return;
+  SelectItem(&MapList, item);
+  LoadMap(item->name);
+  if (ShutdownDone) return;
+  StartWorld();
+}
+
+void StartLevel() {
+  YSortDepth = -1;
+  ChooseMainLayer();
+  ObjectLayerIndex = LayerList.count - 1;
+  if (MainLayer != nullptr) CopyWorkingTiles(MainLayer);
+  ResetTileRemaps();
+  StepClock = GetTicks();
+  ResetView();
+  BuildObjectGrid();
+  Camera.x = 0;
+  Camera.y = 0;
+  SpawnPlacements();
+}
+
+void StartWorld() {
+  if (ShutdownDone) return;
+  ClearObjects();
+  StartLevel();
+  WorldRunning = -1;
+}
+
+void StopWorld() {
+  if (!WorldRunning) return;
+  ResetView();
+  WorldRunning = 0;
+  ClearObjects();
+}
+
+void LoadFirstMap() {
+  NamedItem* item = FindItem(&MapList, StartMapName);
+  if (item == nullptr) item = ItemAt(&MapList, 0);
+  if (item != nullptr) {
+    SelectItem(&MapList, item);
+    LoadMap(item->name);
+  }
+  StartWorld();
+}
+
+void RunWorldStep() {
+  if (WorldRunning) UpdateObjects();
+  if (ShutdownDone) return;
+  if (GameStep != nullptr) GameStep();
+  if (WorldRunning) SetCamera(Camera.x, Camera.y, -1);
+}
+
+void DrawWorld() {
+  ClipRectangle saved = ClipRect;
+  SetClipRect(View.x, View.y, View.x + View.w - 1, View.y + View.h - 1);
+  if (LayerList.count == 0) {
+    ResortObjects();
+    DrawObjects();
+  } else {
+    for (int i = 0; i < LayerList.count; i++) {
+      MapLayer* layer = LayerAt(i);
+      if (layer != nullptr && layer->enabled) {
+        if (!layer->manualScroll)
+          SetLayerScroll(layer, static_cast<float>(Camera.ix) * layer->parallaxX,
+                         static_cast<float>(Camera.iy) * layer->parallaxY, -1);
+        DrawLayer(layer);
+      }
+      if (i == ObjectLayerIndex) {
+        ClipRect = saved;
+        ResortObjects();
+        DrawObjects();
+        SetClipRect(View.x, View.y, View.x + View.w - 1, View.y + View.h - 1);
+      }
+    }
+  }
+  ClipRect = saved;
+}

@@ -1,5 +1,11 @@
 // Map, objects and the world frame.
 #pragma once
+#include <cstdint>
+
+#include "io/named_list.h"
+#include "world/layers.h"
+#include "world/map.h"
+#include "world/objects.h"
 
 void ComputeSteps();
 void LoadPendingMap();
@@ -7,6 +13,31 @@ void LoadFirstMap();
 void ClearObjects();
 void FreeMap();
 void FreeObjectTypes();
+
+// The world's fixed-step clock and life cycle.
+const uint32_t StepTime = 4;   // ms per logic step
+const uint32_t MaxSteps = 32;  // more due than this: resynchronise
+extern int32_t WorldRunning;
+extern uint32_t StepsDue;
+extern uint32_t LastGoodSteps;
+extern uint32_t StepClock;
+extern int32_t ObjectLayerIndex;
+extern NamedItem* PendingMap;
+// The game's per-step operation; none in this program.
+extern void (*GameStep)();
+
+void StartLevel();
+void StartWorld();
+void StopWorld();
+
+// The parts of the world frame around the input and clicks: one logic step
+// (objects, game step, camera limit), and the drawing of the layers with the
+// objects among them, clipped to the View.
+void RunWorldStep();
+void DrawWorld();
+// Puts the world back to its state at program start (for tests).
+void ResetWorldState();
+
 // The RootWindow's Draw: player controls, the due logic steps, the world's
 // drawing and, last, the demo screen.
 void WorldFrame();

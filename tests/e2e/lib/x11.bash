@@ -23,29 +23,28 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Starts Xvfb on a free display (depth $1, default 24) and openbox on it.
+# Starts Xvfb on a display number of its own choosing (depth $1, default 24)
+# and openbox on it.
 start_x() {
   local depth=${1:-24}
-  local n
-  for n in $(seq 91 140); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 "1024x768x$depth" -nolisten tcp >"$E2E_DIR/xvfb.log" 2>&1 &
-    XVFB_PID=$!
-    export DISPLAY=":$n"
-    local i
-    for i in $(seq 1 50); do
-      xdpyinfo >/dev/null 2>&1 && break
-      sleep 0.1
-    done
-    if xdpyinfo >/dev/null 2>&1; then
-      openbox --config-file "$(dirname "${BASH_SOURCE[0]}")/openbox-rc.xml" >"$E2E_DIR/wm.log" 2>&1 &
-      WM_PID=$!
-      sleep 0.5
-      return 0
-    fi
-    kill "$XVFB_PID" 2>/dev/null || true
+  Xvfb -displayfd 3 -screen 0 "1024x768x$depth" -nolisten tcp 3>"$E2E_DIR/display" >"$E2E_DIR/xvfb.log" 2>&1 &
+  XVFB_PID=$!
+  local i n=""
+  for i in $(seq 1 100); do
+    n=$(cat "$E2E_DIR/display" 2>/dev/null || true)
+    [ -n "$n" ] && break
+    sleep 0.1
   done
-  fail "no X server could be started"
+  [ -n "$n" ] || fail "no X server could be started"
+  export DISPLAY=":$n"
+  for i in $(seq 1 50); do
+    xdpyinfo >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  xdpyinfo >/dev/null 2>&1 || fail "the X server on $DISPLAY does not answer"
+  openbox --config-file "$(dirname "${BASH_SOURCE[0]}")/openbox-rc.xml" >"$E2E_DIR/wm.log" 2>&1 &
+  WM_PID=$!
+  sleep 0.5
 }
 
 # Starts the program in $E2E_DIR/run with its sound going to $E2E_DIR/audio.raw.

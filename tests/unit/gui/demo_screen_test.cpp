@@ -4,6 +4,7 @@
 
 #include "gui_fixture.h"
 #include "sfx/demo_screen.h"
+#include "world/world.h"
 
 namespace {
 
@@ -122,6 +123,39 @@ TEST_F(DemoTest, AClickIsSeenByTheDemoThoughTheStepsConsumeIt) {
   DrawWindows();
   EXPECT_EQ(PlayCalls(), 1);
   EXPECT_EQ(ClicksConsumed, 0);
+}
+
+}  // namespace
+
+namespace {
+
+int stepsSeeingClick = 0;
+int stepsSeeingKey = 0;
+int stepsRun = 0;
+void CountingStep() {
+  stepsRun++;
+  if (IsClicked(&RootWindow)) stepsSeeingClick++;
+  if (KeyPressed('K')) stepsSeeingKey++;
+}
+
+TEST_F(DemoTest, OnlyTheFirstOfThreeStepsSeesTheClickAndTheKeyAndTheDemoSeesTheClickAgain) {
+  ResetWorldState();
+  GameStep = CountingStep;
+  stepsSeeingClick = stepsSeeingKey = stepsRun = 0;
+  Frame(ButtonX(5) + 5, ButtonY(5) + 5, false);
+  StepsDue = 3;
+  OnKeyDown('K');
+  PointerX = ButtonX(5) + 5;
+  PointerY = ButtonY(5) + 5;
+  LeftButtonDown = -1;
+  DrawWindows();
+  EXPECT_EQ(stepsRun, 3);
+  EXPECT_EQ(stepsSeeingClick, 1);
+  EXPECT_EQ(stepsSeeingKey, 1);
+  EXPECT_EQ(PlayCalls(), 1);
+  EXPECT_EQ(KeyboardGrabbed, 0);
+  GameStep = nullptr;
+  ResetWorldState();
 }
 
 }  // namespace

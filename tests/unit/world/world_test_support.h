@@ -1,0 +1,153 @@
+// Shared by the world tests: map files and GFX tile sets built byte by byte,
+// a 32-bit display to read pixels back from, and a clean world per test.
+#pragma once
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "app/timing.h"
+#include "display/display.h"
+#include "display/draw.h"
+#include "image/image_table.h"
+#include "io/file.h"
+#include "io/named_list.h"
+#include "platform/clock.h"
+#include "platform/display.h"
+#include "platform/seam.h"
+#include "platform/window.h"
+#include "world/world.h"
+
+typedef std::vector<uint8_t> Bytes;
+
+struct MapBytes {
+  Bytes b;
+  MapBytes& U8(uint32_t v) { b.push_back(static_cast<uint8_t>(v)); return *this; }
+  MapBytes& U16(uint32_t v) { return U8(v).U8(v >> 8); }
+  MapBytes& U32(uint32_t v) { return U16(v).U16(v >> 16); }
+  MapBytes& F32(float f) { uint32_t v; memcpy(&v, &f, 4); return U32(v); }
+  MapBytes& Str(const std::string& s) { b.insert(b.end(), s.begin(), s.end()); b.push_back(0); return *this; }
+  MapBytes& Magic() { return U32(0x5444524D).U32(0x4C45564C); }
+  // A layer block; tiles row-major (width x height values).
+  MapBytes& Layer(const std::string& name, const std::string& image, int32_t w, int32_t h,
+                  const std::vector<uint16_t>& tiles, float parallaxX = 1, float parallaxY = 1, uint32_t wrapX = 0,
+                  uint32_t wrapY = 0, uint32_t enabled = 1) {
+    Str(name).U32(0).U32(enabled).U32(0).Str(image).U32(w).U32(h).F32(0).F32(0).F32(parallaxX).F32(parallaxY);
+    U32(wrapX).U32(wrapY);
+    for (uint16_t t : tiles) U16(t);
+    return *this;
+  }
+};
+
+inline void WriteBytes(const std::string& path, const Bytes& bytes) {
+  FILE* f = fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr) << path;
+  if (!bytes.empty()) fwrite(bytes.data(), 1, bytes.size(), f);
+  fclose(f);
+}
+
+inline Bytes ReadFile(const std::string& path) {
+  Bytes out;
+  FILE* f = fopen(path.c_str(), "rb");
+  if (f == nullptr) return out;
+  uint8_t buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.insert(out.end(), buf, buf + n);
+  fclose(f);
+  return out;
+}
+
+inline void WriteMap(const std::string& name, const Bytes& bytes) {
+  mkdir("Maps", 0755);
+  WriteBytes("Maps/" + name, bytes);
+}
+
+// The colour of block k of the test tile sets: distinct and never magenta.
+inline void BlockColour(int k, uint8_t* r, uint8_t* g, uint8_t* b) {
+  *r = static_cast<uint8_t>(20 + 30 * k);
+  *g = static_cast<uint8_t>(200 - 20 * k);
+  *b = static_cast<uint8_t>(40 + 10 * k);
+}
+
+// A 24-bit GFX tile set of `count` 32 x 32 blocks in one row; block k is
+// cell k, drawn with `kinds[k]` (2 when not given). Blocks of kind 1 have a
+// magenta left half.
+inline void WriteTileSet(const std::string& path, int count, const std::vector<int>& kinds = {}) {
+  int w = 32 * count, h = 32;
+  MapBytes f;
+  f.U32(0x47465831);
+  f.U32(0x494E464F).U32(32).U32(w).U32(h).U32(24).U32(0).U32(0).U32(0).U32(0).U32(0);
+  f.U32(0x494D4745).U32(w * h * 3);
+  for (int y = 0; y < h; y++)
+    for (int x = 0; x < w; x++) {
+      int k = x / 32;
+      int kind = k < static_cast<int>(kinds.size()) ? kinds[k] : 2;
+      uint8_t r, g, b;
+      BlockColour(k, &r, &g, &b);
+      if (kind == 1 && x % 32 < 16) r = 255, g = 0, b = 255;
+      f.U8(r).U8(g).U8(b);
+    }
+  f.U32(0x4354424C).U32(4 + 40 * count).U32(count);
+  for (int k = 0; k < count; k++) {
+    int kind = k < static_cast<int>(kinds.size()) ? kinds[k] : 2;
+    f.U32(32 * k).U32(0).U32(32).U32(32).U32(0).U32(0).U32(32).U32(32).U32(kind).U32(0);
+  }
+  f.U32(0x454E4446).U32(0);
+  WriteBytes(path, f.b);
+}
+
+inline uint32_t BlockPixel(int k) {
+  uint8_t r, g, b;
+  BlockColour(k, &r, &g, &b);
+  return PackColor(r, g, b, 32);
+}
+
+class WorldTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SeamReset();
+    DisplaySeamReset();
+    WinSeamReset();
+    ResetAppState();
+    ScreenWidth = 640;
+    ScreenHeight = 480;
+    ColorDepth = 32;
+    CreateLogFile();
+    SurfacesLost = 0;
+    ResetWorldState();
+    ClearObjects();
+    ResetClipRect();
+  }
+  void TearDown() override {
+    ResetAppState();  // a test may have ended in a fatal error
+    FreeMap();
+    FreeObjectTypes();
+    FreeAllImages();
+    ClearList(&LayerList);
+    ClearList(&MapList);
+    ClearList(&TileSetList);
+    ClearList(&ObjectTypeList);
+    ResetWorldState();
+    ClearObjects();
+    ReleaseAllSurfaceSlots();
+    if (BackBuffer != nullptr) ReleaseWindowed();
+    DisplaySeamReset();
+    SeamReset();
+    WinSeamReset();
+    ClockSeamUseFake(false);
+  }
+  void StartDisplay() {
+    DisplaySeamSetDesktopDepth(32);
+    SetUpWindowed();
+    ASSERT_NE(BackBuffer, nullptr);
+    ASSERT_EQ(ColorDepth, 32);
+    ResetClipRect();
+  }
+  uint32_t Pixel(int x, int y) { return DisplaySeamReadPixel(BackBuffer, x, y); }
+  void ClearScreen() { FillRect(0, 0, ScreenWidth, ScreenHeight, 0); }
+};
