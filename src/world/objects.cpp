@@ -269,6 +269,8 @@ struct FramePlace {
 bool PlaceFrame(float x, float y, Image* image, int32_t n, float ax, float ay, uint32_t mirror, FramePlace* out) {
   if (image == nullptr || image->cells == nullptr || n < 0 || n >= image->cellCount) return false;
   const ImageCell& c = image->cells[n];
+  // A cell larger than its image names no pixels to copy.
+  if (c.width <= 0 || c.height <= 0 || c.width > image->width || c.height > image->height) return false;
   int64_t fw = c.boxWidth, fh = c.boxHeight;
   int64_t X;
   if (mirror && image->mirrorSurface != nullptr) {

@@ -14,7 +14,11 @@ fail() { echo "FAIL: $*"; exit 1; }
 P="$WORK/prefix"
 cmake --install "$BUILD" --prefix "$P" > install.log || fail "cmake --install"
 for f in bin/zorta bin/zorta-tool libexec/zorta/zorta; do [ -x "$P/$f" ] || fail "$f not installed"; done
-for d in share/zorta/Maps share/zorta/TileSets; do [ -d "$P/$d" ] || fail "$d not installed"; done
+for d in Maps TileSets; do
+  [ -d "$P/share/zorta/$d" ] || fail "$d not installed"
+  # The shipped data, as the build copies it for `make run`.
+  if [ -d "$BUILD/run/$d" ]; then diff -r "$BUILD/run/$d" "$P/share/zorta/$d" > /dev/null || fail "$d differs"; fi
+done
 DESKTOP="$P/share/applications/zorta.desktop"
 ICON="$P/share/icons/hicolor/scalable/apps/zorta.svg"
 [ -f "$DESKTOP" ] && [ -f "$ICON" ] || fail "menu entry or icon missing"
@@ -53,7 +57,8 @@ grep -q "FSOUND Init: Ok" "$RUN/log.txt" || fail "log: $(cat "$RUN/log.txt")"
 # A moved installation: the stale links are renewed, a folder of the user's own is kept.
 rm -f "$RUN/log.txt"
 mkdir "$WORK/moved" && mv "$P" "$WORK/moved/" && P="$WORK/moved/prefix"
-rm "$RUN/TileSets" && mkdir "$RUN/TileSets"
+# (the user's own TileSets holds what the example map needs)
+rm "$RUN/TileSets" && cp -r "$P/share/zorta/TileSets" "$RUN/TileSets"
 start
 [ "$(readlink -f "$RUN/Maps")" = "$(readlink -f "$P/share/zorta/Maps")" ] || fail "Maps link after the move"
 [ -d "$RUN/TileSets" ] && [ ! -L "$RUN/TileSets" ] || fail "user's TileSets replaced"

@@ -3,6 +3,7 @@
 #pragma once
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -109,7 +110,15 @@ inline uint32_t BlockPixel(int k) {
 
 class WorldTest : public ::testing::Test {
  protected:
+  std::string ownFolder;
+  // Each test gets a fresh working folder, so Maps/ holds only its own maps.
   void SetUp() override {
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    ownFolder = cwd;
+    char tmpl[] = "world-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    ASSERT_EQ(chdir(tmpl), 0);
     SeamReset();
     DisplaySeamReset();
     WinSeamReset();
@@ -140,6 +149,7 @@ class WorldTest : public ::testing::Test {
     SeamReset();
     WinSeamReset();
     ClockSeamUseFake(false);
+    if (!ownFolder.empty() && chdir(ownFolder.c_str()) != 0) ADD_FAILURE() << "cannot go back to " << ownFolder;
   }
   void StartDisplay() {
     DisplaySeamSetDesktopDepth(32);
