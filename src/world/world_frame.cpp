@@ -18,5 +18,7 @@ void WorldFrame() {
   RestoreClicks();
   KeyboardGrabbed = 0;
   DrawWorld();
+  // A callback's fatal error has released the display.
+  if (ShutdownDone) return;
   DrawDemoScreen();
 }
