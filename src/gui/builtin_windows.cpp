@@ -112,9 +112,11 @@ void DrawConfirmDialog(GuiWindow* window) {
   // One answer per question: once one has closed the dialog, the later tests
   // of the same frame (a key still down) give no second, contrary answer.
   if (dialog->callback != nullptr) {
-    if (GuiButton(dialog, "Yes", dialog->w - 72, 8, 30, 14))
+    int yes = GuiButton(dialog, "Yes", dialog->w - 72, 8, 30, 14);
+    int no = GuiButton(dialog, "No", dialog->w - 38, 8, 30, 14);
+    if (yes)
       Answer(dialog, -1);
-    else if (GuiButton(dialog, "No", dialog->w - 38, 8, 30, 14))
+    else if (no)
       Answer(dialog, 0);
   }
   if (!dialog->open) return;
