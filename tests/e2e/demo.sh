@@ -10,7 +10,7 @@ TOOL=$2
 start_x 24
 start_zorta "$ZORTA"
 find_client
-sleep 0.5
+wait_first_frame
 
 shot "$E2E_DIR/shot.png"
 expect_pixel "$E2E_DIR/shot.png" 5 5 "srgb(0,0,128)" "title bar"

@@ -4,12 +4,31 @@
 # The program's window may be replaced once while its renderer starts: take
 # the last window with the caption and its client corner on the screen.
 find_client() {
-  ZORTA_WIN=$(xdotool search --name '^Zorta$' | tail -1)
-  local info
-  info=$(xwininfo -id "$ZORTA_WIN")
+  local info="" i
+  for i in $(seq 1 50); do
+    ZORTA_WIN=$(xdotool search --name '^Zorta$' 2>/dev/null | tail -1 || true)
+    if [ -n "$ZORTA_WIN" ] && info=$(xwininfo -id "$ZORTA_WIN" 2>/dev/null) &&
+       echo "$info" | grep -q 'Map State: IsViewable'; then
+      break
+    fi
+    info=""
+    sleep 0.1
+  done
+  [ -n "$info" ] || fail "no viewable window"
   CLIENT_X=$(echo "$info" | awk -F: '/Absolute upper-left X/ {print $2 + 0}')
   CLIENT_Y=$(echo "$info" | awk -F: '/Absolute upper-left Y/ {print $2 + 0}')
   xdotool windowactivate --sync "$ZORTA_WIN" >/dev/null 2>&1 || true
+}
+
+# Waits (up to 10 s) until a frame has been presented: the title bar is blue.
+wait_first_frame() {
+  local i
+  for i in $(seq 1 100); do
+    import -window root -crop "1x1+$((CLIENT_X + 5))+$((CLIENT_Y + 5))" -depth 8 txt:- 2>/dev/null |
+      grep -q '#000080' && return 0
+    sleep 0.1
+  done
+  fail "no frame was presented"
 }
 
 # A screenshot of the client area alone.

@@ -1,0 +1,258 @@
+// The list popup, the message window and the yes/no dialog, alone and over
+// the running demo.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "display/text.h"
+#include "gui/builtin_windows.h"
+#include "gui_fixture.h"
+#include "platform/text.h"
+
+namespace {
+
+std::vector<int32_t> answers;
+void RecordAnswer(int32_t answer) { answers.push_back(answer); }
+
+// Every text printed, with its place, through a recording of the back buffer:
+// a line is found by the white pixels in its row band.
+bool WhiteInRow(int x, int y, int w, int h) {
+  for (int j = y; j < y + h; j++)
+    for (int i = x; i < x + w; i++)
+      if (DisplaySeamReadPixel(BackBuffer, i, j) == PackColor(255, 255, 255, ColorDepth)) return true;
+  return false;
+}
+
+class BuiltinTest : public GuiTest {
+ protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    answers.clear();
+    memset(&source, 0, sizeof source);
+    source.current = -1;
+    ModalWindow = nullptr;
+  }
+  void TearDown() override {
+    ClearList(&source);
+    ListPopup.source = nullptr;
+    ClearList(&ListPopup.shown);
+    GuiTest::TearDown();
+  }
+  // A frame with a key that went down before it.
+  void KeyFrame(int key, int x = -50, int y = -50) {
+    OnKeyDown(static_cast<WPARAM>(key));
+    Frame(x, y, false);
+    OnKeyUp(static_cast<WPARAM>(key));
+  }
+  NamedList source;
+};
+
+TEST_F(BuiltinTest, TypingALetterShowsTheEntriesStartingWithItAndTheirSourceIndices) {
+  AddItem(&source, "apple");
+  AddItem(&source, "Banana");
+  AddItem(&source, "avocado");
+  OpenListPopup(&source, 100, 50, 120);
+  EXPECT_EQ(ListPopup.h, 3 * 12 + 8);
+  EXPECT_EQ(FocusWindow, &ListPopup);
+  EXPECT_EQ(KeyboardGrabbed, -1);
+  KeyFrame('A', 0, 200);
+  ASSERT_EQ(ListPopup.shown.count, 2);
+  EXPECT_STREQ(ListPopup.shown.items[0].name, "apple");
+  EXPECT_EQ(ListPopup.shown.items[0].value, 0);
+  EXPECT_STREQ(ListPopup.shown.items[1].name, "avocado");
+  EXPECT_EQ(ListPopup.shown.items[1].value, 2);
+  EXPECT_EQ(ListPopup.h, 32);
+  EXPECT_EQ(ListPopup.rows, 2);
+  EXPECT_EQ(ListPopup.filter, 'A');
+  EXPECT_EQ(ListPopup.x, 100);
+  EXPECT_EQ(ListPopup.y, 50);
+  EXPECT_EQ(ListPopup.open, -1);
+}
+
+TEST_F(BuiltinTest, FortyMatchesShowThirtyRowsAndTheBottomEdgeScrollsToTheLastTen) {
+  for (int i = 0; i < 40; i++) AddItem(&source, ("item" + std::to_string(i)).c_str());
+  AddItem(&source, "other");
+  OpenListPopup(&source, 10, 10, 200);
+  KeyFrame('I', 50, 200);
+  EXPECT_EQ(ListPopup.rows, 30);
+  EXPECT_EQ(ListPopup.h, 368);
+  EXPECT_EQ(ListPopup.firstRow, 0);
+  const int bottom = ListPopup.y + ListPopup.h - 1;
+  Frame(50, bottom - 1, false);
+  EXPECT_EQ(ListPopup.firstRow, 0);
+  for (int frame = 1; frame <= 12; frame++) {
+    Frame(500, frame % 2 ? bottom : 470, false);  // on the last pixel row or below, any x
+    EXPECT_EQ(ListPopup.firstRow, frame < 10 ? frame : 10) << frame;
+  }
+  EXPECT_STREQ(ItemAt(&ListPopup.shown, ListPopup.firstRow + 29)->name, "item39");
+  Frame(50, ListPopup.y, false);  // the top row scrolls back
+  EXPECT_EQ(ListPopup.firstRow, 9);
+}
+
+TEST_F(BuiltinTest, APressOnTheThirdRowChoosesItAndClosesInTheSameFrame) {
+  AddItem(&source, "zero");
+  AddItem(&source, "one");
+  AddItem(&source, "two");
+  AddItem(&source, "three");
+  OpenListPopup(&source, 100, 100, 100);
+  EXPECT_EQ(ListPopup.chosen, -1);
+  const int rowY = 100 + 4 + 12 * 2 + 5;
+  Frame(150, rowY, false);
+  EXPECT_EQ(DisplaySeamReadPixel(BackBuffer, 101, rowY), PackColor(60, 60, 80, ColorDepth));
+  Frame(150, rowY, true);
+  EXPECT_EQ(ListPopup.chosen, 2);
+  EXPECT_EQ(ListPopup.open, 0);
+  EXPECT_EQ(FocusWindow, nullptr);
+  Frame(150, rowY, false);  // the keys are the game's again from the next pass
+  EXPECT_EQ(KeyboardGrabbed, 0);
+}
+
+TEST_F(BuiltinTest, APressOffTheListOrEscapeClosesWithoutAChoice) {
+  AddItem(&source, "zero");
+  OpenListPopup(&source, 100, 100, 100);
+  Frame(400, 300, false);
+  Frame(400, 300, false, true);
+  EXPECT_EQ(ListPopup.open, 0);
+  EXPECT_EQ(ListPopup.chosen, -1);
+  OpenListPopup(&source, 100, 100, 100);
+  KeyFrame(VK_ESCAPE, 400, 300);
+  EXPECT_EQ(ListPopup.open, 0);
+}
+
+TEST_F(BuiltinTest, APopupWithoutSourceOnlyMovesToItsAnchorWhenALetterIsTyped) {
+  OpenListPopup(nullptr, 600, 30, 100);
+  EXPECT_EQ(ListPopup.x, 540);  // pulled back on screen
+  EXPECT_EQ(ListPopup.h, 8);
+  ListPopup.x = 7;
+  KeyFrame('Q', 0, 200);
+  EXPECT_EQ(ListPopup.x, 540);
+  EXPECT_EQ(ListPopup.shown.count, 0);
+}
+
+TEST_F(BuiltinTest, HashMarksBreakLinesFourteenPixelsApart) {
+  OpenMessageWindow("One#Two", 100, 100, 200, 80);
+  Frame(400, 400, false);
+  EXPECT_TRUE(WhiteInRow(108, 108, 100, 14));
+  EXPECT_TRUE(WhiteInRow(108, 122, 100, 14));
+  EXPECT_FALSE(WhiteInRow(108, 136, 100, 30));
+  EXPECT_EQ(DisplaySeamReadPixel(BackBuffer, 100, 100), PackColor(128, 128, 128, ColorDepth));
+  EXPECT_EQ(DisplaySeamReadPixel(BackBuffer, 101, 101), PackColor(32, 32, 32, ColorDepth));
+  // "One##Two": the second line starts with the "#", as wide as "#Two".
+  FillRect(0, 0, 640, 480, 0);
+  strcpy(MessageWindow.text, "One##Two#");
+  Frame(400, 400, false);
+  int widest = 0;
+  for (int x = 108; x < 300; x++)
+    if (WhiteInRow(x, 122, 1, 14)) widest = x - 108 + 1;
+  EXPECT_GT(widest, TextWidth("Two") + 2);
+  EXPECT_LE(widest, TextWidth("#Two"));
+  EXPECT_FALSE(WhiteInRow(108, 136, 100, 30));  // a final "#" adds no line
+}
+
+TEST_F(BuiltinTest, AMessageClosesOnAnyKeyOrButtonDown) {
+  OpenMessageWindow("Hello", 10, 10, 100, 40);
+  EXPECT_EQ(FocusWindow, &MessageWindow);
+  Frame(400, 400, false);
+  EXPECT_EQ(MessageWindow.open, -1);
+  Frame(400, 400, false, true);  // right button, anywhere
+  EXPECT_EQ(MessageWindow.open, 0);
+  EXPECT_EQ(FocusWindow, nullptr);
+  OpenMessageWindow("Hello", 10, 10, 100, 40);
+  KeyFrame('Z');
+  EXPECT_EQ(MessageWindow.open, 0);
+}
+
+TEST_F(BuiltinTest, OverlongTextsAreCutAtTheirBuffers) {
+  std::string longText(2000, 'x');
+  OpenMessageWindow(longText.c_str(), 0, 0, 640, 60);
+  EXPECT_EQ(strlen(MessageWindow.text), 511u);
+  Frame(700, 700, false);  // one printed line, cut at 255
+  OpenConfirmDialog(longText.c_str(), RecordAnswer, 0, 100, 640, 40);
+  EXPECT_EQ(strlen(ConfirmDialog.text), 255u);
+  // Without a terminator the line printer stops at the buffer's end.
+  memset(MessageWindow.text, 'y', sizeof MessageWindow.text);
+  Frame(700, 700, false);
+}
+
+TEST_F(BuiltinTest, TheNKeyAnswersNoAndFreesTheMouse) {
+  OpenConfirmDialog("Quit?", RecordAnswer, 200, 200, 200, 40);
+  EXPECT_EQ(ModalWindow, &ConfirmDialog);
+  EXPECT_EQ(FocusWindow, &ConfirmDialog);
+  Frame(0, 0, false);
+  EXPECT_TRUE(answers.empty());
+  KeyFrame('N');
+  EXPECT_EQ(answers, (std::vector<int32_t>{0}));
+  EXPECT_EQ(ModalWindow, nullptr);
+  EXPECT_EQ(FocusWindow, nullptr);
+  EXPECT_EQ(ConfirmDialog.open, 0);
+}
+
+TEST_F(BuiltinTest, TheButtonsAnswerOnReleaseAndOnlyOnce) {
+  OpenConfirmDialog("Save?", RecordAnswer, 200, 200, 200, 40);
+  // "Yes" drawn at (200 + 128, 208), hit one pixel lower right.
+  Frame(340, 215, false);
+  EXPECT_EQ(DisplaySeamReadPixel(BackBuffer, 328, 208), PackColor(128, 128, 128, ColorDepth));
+  Frame(340, 215, true);
+  EXPECT_TRUE(answers.empty());
+  OnKeyDown('N');  // a key in the same frame as the release gives no second answer
+  Frame(340, 215, false);
+  EXPECT_EQ(answers, (std::vector<int32_t>{-1}));
+  OnKeyUp('N');
+  OpenConfirmDialog("Save?", RecordAnswer, 200, 200, 200, 40);
+  Frame(375, 215, false);
+  Frame(375, 215, true);
+  Frame(375, 215, false);
+  EXPECT_EQ(answers, (std::vector<int32_t>{-1, 0}));
+}
+
+TEST_F(BuiltinTest, WithoutACallbackNoButtonsAreDrawnButTheKeysStillClose) {
+  for (int key : {static_cast<int>(VK_RETURN), static_cast<int>('Y'), static_cast<int>(VK_ESCAPE), static_cast<int>('N')}) {
+    OpenConfirmDialog("Note", nullptr, 200, 200, 200, 40);
+    Frame(0, 0, false);
+    EXPECT_EQ(DisplaySeamReadPixel(BackBuffer, 328, 208), PackColor(32, 32, 32, ColorDepth));
+    EXPECT_EQ(DisplaySeamReadPixel(BackBuffer, 200, 200), PackColor(200, 50, 50, ColorDepth));
+    KeyFrame(key);
+    EXPECT_EQ(ConfirmDialog.open, 0) << key;
+    EXPECT_EQ(ModalWindow, nullptr);
+  }
+}
+
+TEST_F(BuiltinTest, TheDialogOverTheDemoTakesTheMouseFromItsButtonsUntilItCloses) {
+  OpenGuiWindow(&RootWindow, 0, 0, 640, 480);
+  const int underX = 98 + 27, underY = 20 + 18 * 5 + 5;   // button 80, under the dialog's corner
+  const int awayX = 2 + 10, awayY = 20 + 5;                // button 0, beside it
+  OpenConfirmDialog("Really?", RecordAnswer, 120, 100, 200, 40);
+  SeamRecordCalls(true);
+  SeamClearCalls();
+  for (int pass = 0; pass < 2; pass++) {
+    int x = pass ? awayX : underX, y = pass ? awayY : underY;
+    Frame(x, y, false);
+    Frame(x, y, true);
+    Frame(x, y, false);
+  }
+  EXPECT_EQ(PlayCalls(), 0);
+  Frame(awayX, awayY, false);
+  EXPECT_EQ(DisplaySeamReadPixel(BackBuffer, 3, 21), PackColor(64, 64, 64, ColorDepth));  // no hover
+  KeyFrame(VK_ESCAPE, awayX, awayY);
+  EXPECT_EQ(answers, (std::vector<int32_t>{0}));
+  EXPECT_EQ(ModalWindow, nullptr);
+  Frame(awayX, awayY, false);
+  Frame(awayX, awayY, true);
+  Frame(awayX, awayY, false);
+  EXPECT_EQ(PlayCalls(), 1);
+  Frame(underX, underY, false);
+  Frame(underX, underY, true);
+  EXPECT_EQ(PlayCalls(), 2);
+}
+
+TEST_F(BuiltinTest, AFullStackLeavesTheOpenersWithoutFocusOrModal) {
+  static GuiWindow fillers[WindowSlots];
+  for (GuiWindow& w : fillers) OpenGuiWindow(&w, 0, 0, 10, 10);
+  OpenConfirmDialog("Full?", RecordAnswer, 0, 0, 100, 40);
+  OpenMessageWindow("Full", 0, 0, 100, 40);
+  EXPECT_EQ(ConfirmDialog.open, 0);
+  EXPECT_EQ(ModalWindow, nullptr);
+  EXPECT_EQ(FocusWindow, nullptr);
+}
+
+}  // namespace
