@@ -91,11 +91,18 @@ void Mover(LiveObject* o, int32_t message) {
 }
 
 bool ready = false;
+char folder[] = "/tmp/zorta-bench-world-XXXXXX";
+
+void RemoveFolder() {
+  std::string command = std::string("rm -rf '") + folder + "'";
+  if (system(command.c_str()) != 0) {
+  }
+}
 
 void StartWorldFrame(int depth) {
   if (!ready) {
-    char dir[] = "/tmp/zorta-bench-world-XXXXXX";
-    if (mkdtemp(dir) == nullptr || chdir(dir) != 0) abort();
+    if (mkdtemp(folder) == nullptr || chdir(folder) != 0) abort();
+    atexit(RemoveFolder);
     WriteSheet("tiles.gfx", 8);
     WriteSheet("sprites.gfx", 8);
     WriteMap();

@@ -51,6 +51,12 @@ void WriteTileSet(const char* path) {
 char PrivateDir[64];
 char OwnDir[4096];
 
+void RemovePrivateDir() {
+  std::string command = std::string("rm -rf '") + PrivateDir + "'";
+  if (system(command.c_str()) != 0) {
+  }
+}
+
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   snprintf(PrivateDir, sizeof PrivateDir, "%s", "/tmp/zorta-fuzz-map-XXXXXX");
   if (mkdtemp(PrivateDir) == nullptr || getcwd(OwnDir, sizeof OwnDir) == nullptr || chdir(PrivateDir) != 0) abort();
@@ -59,6 +65,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   WriteTileSet("t.gfx");
   WriteTileSet("TileSets/example.gfx");  // named by the shipped example
   if (chdir(OwnDir) != 0) abort();
+  atexit(RemovePrivateDir);
   return 0;
 }
 
