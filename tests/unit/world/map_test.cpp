@@ -142,7 +142,8 @@ TEST_F(Map, MissingOrUnopenableMapKeepsTheMapAndItsImages) {
   WriteTileSet("TileSets/t.gfx", 3);
   MapBytes m;
   m.Magic().U32(1).U32(0).U32(1).Layer("Main", "TileSets/t.gfx", 2, 2, {1, 2, 0, 1});
-  m.U32(2).U32(0).U32(0).U32(0);
+  m.U32(2).U32(1).F32(3).F32(4).U32(0).F32(0).F32(1).U32(0).Str("").U32(0).U32(0).U32(0).U32(0).U32(0);
+  m.U32(0).U32(0);
   WriteMap("a.map", m.b);
   LoadMap("a.map");
   ASSERT_EQ(LayerList.count, 1);
@@ -155,6 +156,9 @@ TEST_F(Map, MissingOrUnopenableMapKeepsTheMapAndItsImages) {
   LoadMap(std::string(300, 'x').c_str());  // does not fit the path: refused
   LoadMap(nullptr);
   ASSERT_EQ(LayerList.count, 1);
+  ASSERT_EQ(MapObjectTable.count, 1);
+  EXPECT_FLOAT_EQ(MapObjectTable.entries[0].y, 4);
+  EXPECT_EQ(SelectedMapObject, &MapObjectTable.entries[0]);
   EXPECT_EQ(WorldRunning, -1);  // the level was not stopped either
   EXPECT_EQ(LayerAt(0)->image, tiles);
   EXPECT_EQ(ImageTable[0], tiles);  // not swept by the batch

@@ -172,6 +172,14 @@ TEST_F(Objects, PlacementsSpawnOrGoToTheGrid) {
   StartWorld();
   EXPECT_NE(free.live, nullptr);
   EXPECT_EQ(ObjectGrid.count, 1);
+  // A main layer one screen wide gives a single column: x = 640 is ignored.
+  MainLayer->width = 20;
+  BuildObjectGrid();
+  SpawnPlacements();
+  EXPECT_EQ(ObjectGrid.width, 1);
+  EXPECT_EQ(ObjectGrid.count, 0);
+  EXPECT_EQ(ObjectGrid.cells[0], nullptr);
+  MainLayer->width = 40;
 }
 
 // A 24-bit sprite sheet 8 x 4: column x has colour (10 x + 10, 100, 50),
