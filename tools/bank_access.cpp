@@ -103,3 +103,24 @@ std::vector<int16_t> SlotFrames(int slot) {
   const int16_t* data = FSOUND_Sample_GetData(SoundBank[slot]);
   return std::vector<int16_t>(data, data + FSOUND_Sample_GetLength(SoundBank[slot]));
 }
+
+bool PrepareBankOutput(const std::string& slotList, const std::string& outdir, std::vector<bool>* chosen,
+                       std::string* error) {
+  chosen->assign(SoundBankSlots, false);
+  if (slotList.empty()) {
+    for (int s = 0; s < SoundBankEffects; s++) (*chosen)[s] = true;
+  } else if (!ParseSlots(slotList, chosen, error)) {
+    return false;
+  }
+  FillBankAsProgram();
+  for (int s = 0; s < SoundBankSlots; s++)
+    if ((*chosen)[s] && !SlotHasEffect(s, error)) {
+      FreeSoundBank();
+      return false;
+    }
+  if (!MakeFolder(outdir, error)) {
+    FreeSoundBank();
+    return false;
+  }
+  return true;
+}

@@ -26,3 +26,10 @@ void FillBankAsProgram();
 bool SlotHasEffect(int slot, std::string* error);
 // The slot's frames as the synthesis wrote them (empty for an empty slot).
 std::vector<int16_t> SlotFrames(int slot);
+
+// The common start of the commands that write one file per slot: the slots
+// named by `slotList` (all filled slots when empty), each checked to hold an
+// effect, the bank filled as the program fills it, and `outdir` created.
+// On failure the bank is freed again and error says why.
+bool PrepareBankOutput(const std::string& slotList, const std::string& outdir, std::vector<bool>* chosen,
+                       std::string* error);

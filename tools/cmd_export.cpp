@@ -168,24 +168,9 @@ int RunExport(int argc, char** argv) {
   }
   if (outdir.empty()) return ToolError(Name, "no output folder given (see zorta-tool export --help)");
 
-  std::vector<bool> chosen(SoundBankSlots, false);
+  std::vector<bool> chosen;
   std::string error;
-  if (slotList.empty()) {
-    for (int s = 0; s < SoundBankEffects; s++) chosen[s] = true;
-  } else if (!ParseSlots(slotList, &chosen, &error)) {
-    return ToolError(Name, "%s", error.c_str());
-  }
-
-  FillBankAsProgram();
-  for (int s = 0; s < SoundBankSlots; s++)
-    if (chosen[s] && !SlotHasEffect(s, &error)) {
-      FreeSoundBank();
-      return ToolError(Name, "%s", error.c_str());
-    }
-  if (!MakeFolder(outdir, &error)) {
-    FreeSoundBank();
-    return ToolError(Name, "%s", error.c_str());
-  }
+  if (!PrepareBankOutput(slotList, outdir, &chosen, &error)) return ToolError(Name, "%s", error.c_str());
 
   int files = 0;
   int rc = 0;
