@@ -286,3 +286,17 @@ int GetTextExtentPoint32A(HDC dc, const char* text, int length, SIZE* size) {
 
 const char* TextSeamFontFile(const char* face) { return ResolveFace(face).c_str(); }
 int TextSeamFontOpens() { return fontOpens; }
+
+void TextShutdown() {
+  // Rendered strings are keyed by font address: drop them with the fonts.
+  renderedTexts.clear();
+  for (auto& entry : fonts) {
+    if (entry.second != nullptr) {
+      TTF_CloseFont(entry.second->font);
+      delete entry.second;
+    }
+  }
+  fonts.clear();
+  faceFiles.clear();
+  if (TTF_WasInit()) TTF_Quit();
+}
