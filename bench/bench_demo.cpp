@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 
+#include "bench_screen.h"
 #include "app/app.h"
 #include "display/display.h"
 #include "display/draw.h"
@@ -22,13 +23,7 @@ LRESULT IgnoreMessages(uint32_t, WPARAM, LPARAM) { return 0; }
 
 void StartDemo(int depth) {
   if (!WinWindowExists()) WinCreateWindow("Zorta", 100, 100, 640, 480, IgnoreMessages);
-  ReleaseAllSurfaceSlots();
-  ReleaseWindowed();
-  ScreenWidth = 640;
-  ScreenHeight = 480;
-  DisplaySeamSetDesktopDepth(depth);
-  SetUpWindowed();
-  ResetClipRect();
+  StartBenchScreen(depth);
   ResetGuiState();
   OpenGuiWindow(&RootWindow, 0, 0, ScreenWidth, ScreenHeight);
   for (int i = 0; i < SoundBankEffects; i++) {

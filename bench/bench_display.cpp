@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "bench_screen.h"
 #include "app/app.h"
 #include "display/display.h"
 #include "display/draw.h"
@@ -15,13 +16,7 @@
 namespace {
 
 void StartDisplay(int depth) {
-  ReleaseAllSurfaceSlots();
-  ReleaseWindowed();
-  ScreenWidth = 640;
-  ScreenHeight = 480;
-  DisplaySeamSetDesktopDepth(depth);
-  SetUpWindowed();
-  ResetClipRect();
+  StartBenchScreen(depth);
 }
 
 void ButtonFills() {

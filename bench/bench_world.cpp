@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_screen.h"
 #include "app/app.h"
 #include "display/display.h"
 #include "display/draw.h"
@@ -111,13 +112,7 @@ void StartWorldFrame(int depth) {
   }
   FreeMap();
   FreeAllImages();
-  ReleaseAllSurfaceSlots();
-  ReleaseWindowed();
-  ScreenWidth = 640;
-  ScreenHeight = 480;
-  DisplaySeamSetDesktopDepth(depth);
-  SetUpWindowed();
-  ResetClipRect();
+  StartBenchScreen(depth);
   LoadMap("bench.map");
   StartWorld();
   ObjectType* type = FindObjectType("Mover");

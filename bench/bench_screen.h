@@ -1,0 +1,17 @@
+// Shared by the benchmarks that draw: a fresh windowed 640 x 480 display on a
+// desktop of the given depth, with the clip reset.
+#pragma once
+#include "app/app.h"
+#include "display/display.h"
+#include "display/draw.h"
+#include "platform/display.h"
+
+inline void StartBenchScreen(int depth) {
+  ReleaseAllSurfaceSlots();
+  ReleaseWindowed();
+  ScreenWidth = 640;
+  ScreenHeight = 480;
+  DisplaySeamSetDesktopDepth(depth);
+  SetUpWindowed();
+  ResetClipRect();
+}
