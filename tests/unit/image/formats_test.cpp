@@ -41,7 +41,7 @@ Bytes BmpHeader(int32_t w, int32_t h, int bits = 24) {
 TEST_F(Formats, BmpFromImageMagickMatchesItsOwnReading) {
   for (int w = 1; w <= 5; w++) {
     for (const char* kind : {"BMP3", "BMP"}) {
-      WriteFile("in.ppm", MakePPM(w, 3, PatternRGB(w, 3, w)));
+      WriteBytes("in.ppm", MakePPM(w, 3, PatternRGB(w, 3, w)));
       std::string out = std::string("im_") + kind + std::to_string(w) + ".bmp";
       RunCommand(std::string("convert in.ppm -type TrueColor ") + kind + ":" + out);
       Bytes expected = RunCapture("convert " + out + " -depth 8 rgb:-");
@@ -65,7 +65,7 @@ TEST_F(Formats, BmpRowsPaddingAndOrientation) {
   b.Raw(BmpHeader(3, 2));
   b.U8(0xFF).U8(0).U8(0).U8(1).U8(2).U8(3).U8(4).U8(5).U8(6).U8(0xEE).U8(0xEE).U8(0xEE);
   b.U8(7).U8(8).U8(9).U8(10).U8(11).U8(12).U8(13).U8(14).U8(15).U8(0xEE).U8(0xEE).U8(0xEE);
-  WriteFile("pad.bmp", b.b);
+  WriteBytes("pad.bmp", b.b);
   ASSERT_EQ(LoadBMP("pad.bmp", &img), -1);
   EXPECT_EQ(Pixels(), (Bytes{9, 8, 7, 12, 11, 10, 15, 14, 13, 0, 0, 0xFF, 3, 2, 1, 6, 5, 4}));
   FreeImage(&img);
@@ -74,32 +74,32 @@ TEST_F(Formats, BmpRowsPaddingAndOrientation) {
   // padding bytes after it.
   Builder t;
   t.Raw(BmpHeader(1, -2)).U8(1).U8(2).U8(3).U8(0).U8(4).U8(5).U8(6);
-  WriteFile("topdown.bmp", t.b);
+  WriteBytes("topdown.bmp", t.b);
   ASSERT_EQ(LoadBMP("topdown.bmp", &img), -1);
   EXPECT_EQ(img.height, 2);
   EXPECT_EQ(Pixels(), (Bytes{3, 2, 1, 6, 5, 4}));
 }
 
 TEST_F(Formats, BmpProbeAndBrokenFiles) {
-  WriteFile("eight.bmp", BmpHeader(2, 2, 8));
+  WriteBytes("eight.bmp", BmpHeader(2, 2, 8));
   EXPECT_EQ(TestBMP("eight.bmp"), 0);
-  WriteFile("tiny.bmp", {0x42, 0x4D});
+  WriteBytes("tiny.bmp", {0x42, 0x4D});
   EXPECT_EQ(TestBMP("tiny.bmp"), 0);
   EXPECT_EQ(Boxes(), 0);
 
   Builder cut;
   cut.Raw(BmpHeader(4, 4)).Raw(Bytes(40, 1));
-  WriteFile("cut.bmp", cut.b);
+  WriteBytes("cut.bmp", cut.b);
   ExpectFailure(LoadBMP("cut.bmp", &img), "LoadBMP() - File is truncated");
   Bytes header = BmpHeader(4, 4);
   header.resize(30);
-  WriteFile("header.bmp", header);
+  WriteBytes("header.bmp", header);
   ExpectFailure(LoadBMP("header.bmp", &img), "LoadBMP() - File is truncated");
-  WriteFile("huge.bmp", BmpHeader(0x10000, 0x10000));
+  WriteBytes("huge.bmp", BmpHeader(0x10000, 0x10000));
   ExpectFailure(LoadBMP("huge.bmp", &img), "LoadBMP() - Image size is out of range");
-  WriteFile("wrap.bmp", BmpHeader(0x7FFFFFFF, INT32_MIN));
+  WriteBytes("wrap.bmp", BmpHeader(0x7FFFFFFF, INT32_MIN));
   ExpectFailure(LoadBMP("wrap.bmp", &img), "LoadBMP() - Image size is out of range");
-  WriteFile("zero.bmp", BmpHeader(0, 5));
+  WriteBytes("zero.bmp", BmpHeader(0, 5));
   ExpectFailure(LoadBMP("zero.bmp", &img), "LoadBMP() - Image size is out of range");
   ExpectFailure(LoadBMP("eight.bmp", &img), "LoadBMP() - Unsupported pixel depth");
   ExpectFailure(LoadBMP("gone.bmp", &img), "LoadBMP() - Couldn't open file 'gone.bmp'");
@@ -133,7 +133,7 @@ TEST_F(Formats, IlbmFromPpmtoilbmMatchesTheSource) {
   struct Case { int planes; int colours; int w; int h; };
   for (Case c : {Case{1, 2, 20, 3}, Case{3, 6, 17, 4}, Case{5, 32, 33, 5}, Case{8, 200, 20, 20}}) {
     for (const char* compress : {"-compress", "-nocompress"}) {
-      WriteFile("src.ppm", MakePPM(c.w, c.h, FewColours(c.w, c.h, c.colours)));
+      WriteBytes("src.ppm", MakePPM(c.w, c.h, FewColours(c.w, c.h, c.colours)));
       RunCommand("ppmtoilbm -quiet -fixplanes " + std::to_string(c.planes) + " " + compress + " src.ppm > out.ilbm");
       Bytes expected = RunCapture("convert src.ppm -depth 8 rgb:-");
       SCOPED_TRACE(std::to_string(c.planes) + " planes " + compress);
@@ -152,7 +152,7 @@ TEST_F(Formats, IlbmFromPpmtoilbmMatchesTheSource) {
     }
   }
   // 24 planes: red, green, blue bytes and no palette needed.
-  WriteFile("deep.ppm", MakePPM(21, 4, PatternRGB(21, 4, 9)));
+  WriteBytes("deep.ppm", MakePPM(21, 4, PatternRGB(21, 4, 9)));
   RunCommand("ppmtoilbm -quiet -24force deep.ppm > deep.ilbm");
   ASSERT_EQ(LoadILBM("deep.ilbm", &img), -1) << ErrorText;
   EXPECT_EQ(img.bits, 24);
@@ -192,7 +192,7 @@ TEST_F(Formats, IlbmByteByByte) {
     body.push_back(0);
   }
   a.Chunk("BODY", body);
-  WriteFile("deep.ilbm", a.File());
+  WriteBytes("deep.ilbm", a.File());
   ASSERT_EQ(LoadILBM("deep.ilbm", &img), -1) << ErrorText;
   EXPECT_EQ(img.palette, nullptr);
   EXPECT_EQ(Pixels(), (Bytes{0x12, 0x34, 0x56, 0xFF, 0xFF, 0xFF}));
@@ -204,7 +204,7 @@ TEST_F(Formats, IlbmByteByByte) {
   Bytes cmap(800, 0);
   cmap[3] = 200;
   r.Bmhd(16, 2, 1, 1).Chunk("CMAP", cmap).Chunk("BODY", {0x80, 0x01, 0x00, 0x01, 0xFC, 0xAA});
-  WriteFile("run.ilbm", r.File());
+  WriteBytes("run.ilbm", r.File());
   ASSERT_EQ(LoadILBM("run.ilbm", &img), -1) << ErrorText;
   EXPECT_EQ(img.pixels[0], 0);
   EXPECT_EQ(img.pixels[7], 0);
@@ -218,7 +218,7 @@ TEST_F(Formats, IlbmByteByByte) {
   FreeImage(&img);
   Ilbm m;
   m.Bmhd(16, 1, 1, 0, 1).Chunk("CMAP", Bytes(6, 9)).Chunk("BODY", {0x80, 0x00, 0xFF, 0xFF});
-  WriteFile("mask.ilbm", m.File());
+  WriteBytes("mask.ilbm", m.File());
   ASSERT_EQ(LoadILBM("mask.ilbm", &img), -1) << ErrorText;
   EXPECT_EQ(img.pixels[0], 1);
   EXPECT_EQ(img.pixels[1], 0);
@@ -228,42 +228,42 @@ TEST_F(Formats, IlbmMissingChunksAndBrokenFiles) {
   Bytes cmap(6, 1);
   Ilbm noHeader;
   noHeader.Chunk("CMAP", cmap).Chunk("BODY", Bytes(4, 0));
-  WriteFile("a.ilbm", noHeader.File());
+  WriteBytes("a.ilbm", noHeader.File());
   ExpectFailure(LoadILBM("a.ilbm", &img), "LoadILBM() - File contains no bitmap header");
   Ilbm noBody;
   noBody.Bmhd(16, 1, 1, 0).Chunk("CMAP", cmap);
-  WriteFile("b.ilbm", noBody.File());
+  WriteBytes("b.ilbm", noBody.File());
   ExpectFailure(LoadILBM("b.ilbm", &img), "LoadILBM() - File contains no body");
   Ilbm noPalette;
   noPalette.Bmhd(16, 1, 8, 0).Chunk("BODY", Bytes(16, 0));
-  WriteFile("c.ilbm", noPalette.File());
+  WriteBytes("c.ilbm", noPalette.File());
   ExpectFailure(LoadILBM("c.ilbm", &img), "LoadILBM() - File contains no palette");
   Ilbm tooDeep;
   tooDeep.Bmhd(16, 1, 33, 0).Chunk("BODY", Bytes(66, 0));
-  WriteFile("d.ilbm", tooDeep.File());
+  WriteBytes("d.ilbm", tooDeep.File());
   ExpectFailure(LoadILBM("d.ilbm", &img), "LoadILBM() - Unsupported number of planes");
   Ilbm shortBody;
   shortBody.Bmhd(16, 4, 2, 0).Chunk("CMAP", cmap).Chunk("BODY", Bytes(15, 0));
-  WriteFile("e.ilbm", shortBody.File());
+  WriteBytes("e.ilbm", shortBody.File());
   ExpectFailure(LoadILBM("e.ilbm", &img), "LoadILBM() - File is truncated");
   Ilbm packedShort;
   packedShort.Bmhd(16, 4, 2, 1).Chunk("CMAP", cmap).Chunk("BODY", {0xFE, 0x00, 0x01, 0x07});
-  WriteFile("f.ilbm", packedShort.File());
+  WriteBytes("f.ilbm", packedShort.File());
   ExpectFailure(LoadILBM("f.ilbm", &img), "LoadILBM() - File is truncated");
   Ilbm huge;
   huge.Bmhd(8000, 8000, 8, 1).Chunk("CMAP", cmap).Chunk("BODY", {0x81, 0x00});
-  WriteFile("g.ilbm", huge.File());
+  WriteBytes("g.ilbm", huge.File());
   ExpectFailure(LoadILBM("g.ilbm", &img), "LoadILBM() - File is truncated");
   Ilbm negative;
   negative.Bmhd(0xFFF0, 4, 1, 0).Chunk("CMAP", cmap).Chunk("BODY", Bytes(8, 0));
-  WriteFile("h.ilbm", negative.File());
+  WriteBytes("h.ilbm", negative.File());
   ExpectFailure(LoadILBM("h.ilbm", &img), "LoadILBM() - Image size is out of range");
   // A BODY whose length runs past the end of the file.
   Ilbm cut;
   cut.Bmhd(16, 1, 1, 0).Chunk("CMAP", cmap).Chunk("BODY", Bytes(2, 0));
   Bytes file = cut.File();
   file[file.size() - 4] = 0x40;  // length 0x4002
-  WriteFile("i.ilbm", file);
+  WriteBytes("i.ilbm", file);
   ExpectFailure(LoadILBM("i.ilbm", &img), "LoadILBM() - File is truncated");
   ExpectFailure(LoadILBM("none.ilbm", &img), "LoadILBM() - Couldn't open file 'none.ilbm'");
 }
@@ -306,7 +306,7 @@ TEST_F(Formats, GfxPaletteBankColoursEachCell) {
   Gfx g;
   g.Info(4, 2, 8, 2).Cmap(255, 0, 0).Cmap(0, 0, 255).Imge(Bytes(8, 1));
   g.Ctbl({{0, 0, 2, 1, 0, 0, 2, 1, 1, 0}, {1, 1, 2, 1, 0, 0, 2, 1, 2, 1}}).Endf();
-  WriteFile("bank.gfx", g.f.b);
+  WriteBytes("bank.gfx", g.f.b);
   ASSERT_EQ(TestGFX("bank.gfx"), -1);
   ASSERT_EQ(LoadGFX("bank.gfx", &img), -1) << ErrorText;
   EXPECT_EQ(img.bits, 24);
@@ -326,7 +326,7 @@ TEST_F(Formats, GfxPaletteBankColoursEachCell) {
   Gfx h;
   h.Info(2, 2, 8, 1).Cmap(0, 255, 0).Cmap(9, 9, 9).Imge(Bytes(4, 1));
   h.Ctbl({{-5, 1, 100, 100}, {0, 0, 2, 2}, {1000000, -1000000, 2000000000, 2000000000}}).Endf();
-  WriteFile("outside.gfx", h.f.b);
+  WriteBytes("outside.gfx", h.f.b);
   ASSERT_EQ(LoadGFX("outside.gfx", &img), -1) << ErrorText;
   EXPECT_EQ(Pixels(), (Bytes{0, 0, 0, 0, 0, 0, 0, 255, 0, 0, 255, 0}));
 }
@@ -344,7 +344,7 @@ TEST_F(Formats, GfxFieldsAndSkeleton) {
   v.U32(1).Text("a-name-that-is-far-longer-than-thirty-one-characters").U8(0).U32(2);
   for (int k = 0; k < 6; k++) v.F32(k).F32(1).F32(0).F32(1).F32(1).U32(k);
   g.Chunk(0x56454354, v.b).Chunk(0x12345678, {1, 2, 3}).Endf();
-  WriteFile("skel.gfx", g.f.b);
+  WriteBytes("skel.gfx", g.f.b);
   ASSERT_EQ(LoadGFX("skel.gfx", &img), -1) << ErrorText;
   EXPECT_EQ(img.bits, 16);
   EXPECT_EQ(img.bytesPerPixel, 2);
@@ -373,50 +373,50 @@ TEST_F(Formats, GfxFieldsAndSkeleton) {
 TEST_F(Formats, GfxMissingChunksAndBrokenFiles) {
   Gfx noInfo;
   noInfo.Imge(Bytes(4, 0)).Cmap(1, 2, 3).Endf();
-  WriteFile("a.gfx", noInfo.f.b);
+  WriteBytes("a.gfx", noInfo.f.b);
   ExpectFailure(LoadGFX("a.gfx", &img), "LoadGFX() - File contains no info header");
   Gfx noImage;
   noImage.Info(2, 2, 8).Cmap(1, 2, 3).Endf();
-  WriteFile("b.gfx", noImage.f.b);
+  WriteBytes("b.gfx", noImage.f.b);
   ExpectFailure(LoadGFX("b.gfx", &img), "LoadGFX() - File contains no image buffer");
   Gfx noPalette;
   noPalette.Info(2, 2, 8).Imge(Bytes(4, 0)).Endf();
-  WriteFile("c.gfx", noPalette.f.b);
+  WriteBytes("c.gfx", noPalette.f.b);
   ExpectFailure(LoadGFX("c.gfx", &img), "LoadGFX() - File contains no palette");
   Gfx noEnd;
   noEnd.Info(2, 2, 24).Imge(Bytes(12, 0));
-  WriteFile("d.gfx", noEnd.f.b);
+  WriteBytes("d.gfx", noEnd.f.b);
   ExpectFailure(LoadGFX("d.gfx", &img), "LoadGFX() - File is truncated");
   Gfx small;
   small.Info(4, 4, 24).Imge(Bytes(47, 0)).Endf();
-  WriteFile("e.gfx", small.f.b);
+  WriteBytes("e.gfx", small.f.b);
   ExpectFailure(LoadGFX("e.gfx", &img), "LoadGFX() - Image buffer is too small");
   Gfx deep;
   deep.Info(1, 1, 64).Imge(Bytes(8, 0)).Endf();
-  WriteFile("f.gfx", deep.f.b);
+  WriteBytes("f.gfx", deep.f.b);
   ExpectFailure(LoadGFX("f.gfx", &img), "LoadGFX() - Unsupported pixel depth");
   Gfx deepest;
   deepest.Info(1, 1, 0x7FFFFFFE).Imge(Bytes(8, 0)).Endf();
-  WriteFile("f2.gfx", deepest.f.b);
+  WriteBytes("f2.gfx", deepest.f.b);
   ExpectFailure(LoadGFX("f2.gfx", &img), "LoadGFX() - Unsupported pixel depth");
   Gfx huge;
   huge.Info(65536, 65536, 32).Imge(Bytes(4, 0)).Endf();
-  WriteFile("g.gfx", huge.f.b);
+  WriteBytes("g.gfx", huge.f.b);
   ExpectFailure(LoadGFX("g.gfx", &img), "LoadGFX() - Image size is out of range");
   Gfx cells;
   cells.Info(1, 1, 24).Imge(Bytes(3, 0));
   cells.f.U32(0x4354424C).U32(0).U32(0x10000000);  // far more cells than bytes
-  WriteFile("h.gfx", cells.f.b);
+  WriteBytes("h.gfx", cells.f.b);
   ExpectFailure(LoadGFX("h.gfx", &img), "LoadGFX() - File is truncated");
   Gfx bones;
   bones.Info(1, 1, 24).Imge(Bytes(3, 0));
   bones.f.U32(0x56454354).U32(0).U32(2).Raw(Bytes(80, 0)).U32(1).U8(0).U32(0x7FFFFFFF);
-  WriteFile("i.gfx", bones.f.b);
+  WriteBytes("i.gfx", bones.f.b);
   ExpectFailure(LoadGFX("i.gfx", &img), "LoadGFX() - File is truncated");
   Gfx skip;
   skip.Info(1, 1, 24).Imge(Bytes(3, 0)).Chunk(0x41414141, {});
   skip.f.b[skip.f.b.size() - 4] = 0xFF;  // unknown chunk claiming 255 bytes
-  WriteFile("j.gfx", skip.f.b);
+  WriteBytes("j.gfx", skip.f.b);
   ExpectFailure(LoadGFX("j.gfx", &img), "LoadGFX() - File is truncated");
   ExpectFailure(LoadGFX("none.gfx", &img), "LoadGFX() - Couldn't open file 'none.gfx'");
 
@@ -424,7 +424,7 @@ TEST_F(Formats, GfxMissingChunksAndBrokenFiles) {
   // palette and later conversion reads it as grey levels.
   Gfx negative;
   negative.Info(1, 1, 8, -1).Imge({5}).Endf();
-  WriteFile("k.gfx", negative.f.b);
+  WriteBytes("k.gfx", negative.f.b);
   ASSERT_EQ(LoadGFX("k.gfx", &img), -1);
   EXPECT_EQ(img.palette, nullptr);
   EXPECT_EQ(img.bits, 8);
@@ -439,7 +439,7 @@ Bytes TgaHeader(int type, int w, int h, int bits = 32, int idLength = 0) {
 }
 
 TEST_F(Formats, TgaFromImageMagickMatchesItsOwnReading) {
-  WriteFile("src.ppm", MakePPM(7, 5, PatternRGB(7, 5, 3)));
+  WriteBytes("src.ppm", MakePPM(7, 5, PatternRGB(7, 5, 3)));
   for (const char* options : {"", "-compress RLE"}) {
     RunCommand(std::string("convert src.ppm -alpha set -channel A -fx 'i/7' +channel -type TrueColorAlpha ") + options +
         " -depth 8 out.tga");
@@ -458,7 +458,7 @@ TEST_F(Formats, TgaFromImageMagickMatchesItsOwnReading) {
 TEST_F(Formats, TgaByteByByte) {
   Builder b;
   b.Raw(TgaHeader(2, 2, 1)).U8(0x10).U8(0x20).U8(0x30).U8(0x40).U8(1).U8(2).U8(3).U8(4);
-  WriteFile("plain.tga", b.b);
+  WriteBytes("plain.tga", b.b);
   ASSERT_EQ(LoadTGA("plain.tga", &img), -1);
   EXPECT_EQ(Pixels(), (Bytes{0x30, 0x20, 0x10, 0x40, 3, 2, 1, 4}));
   FreeImage(&img);
@@ -469,26 +469,26 @@ TEST_F(Formats, TgaByteByByte) {
   r.Raw(TgaHeader(10, 2, 2, 32, 3)).Text("abc");
   r.U8(0x82).U8(1).U8(2).U8(3).U8(4);   // three copies
   r.U8(0x01).U8(5).U8(6).U8(7).U8(8).U8(9).U8(9).U8(9).U8(9);  // two literals, one too many
-  WriteFile("rle.tga", r.b);
+  WriteBytes("rle.tga", r.b);
   ASSERT_EQ(LoadTGA("rle.tga", &img), -1) << ErrorText;
   EXPECT_EQ(Pixels(), (Bytes{3, 2, 1, 4, 3, 2, 1, 4, 3, 2, 1, 4, 7, 6, 5, 8}));
   FreeImage(&img);
 
-  WriteFile("24.tga", TgaHeader(2, 1, 1, 24));
+  WriteBytes("24.tga", TgaHeader(2, 1, 1, 24));
   EXPECT_EQ(TestTGA("24.tga"), 0);
-  WriteFile("mapped.tga", TgaHeader(1, 1, 1, 32));
+  WriteBytes("mapped.tga", TgaHeader(1, 1, 1, 32));
   EXPECT_EQ(TestTGA("mapped.tga"), 0);
   ExpectFailure(LoadTGA("mapped.tga", &img), "LoadTGA() - Unsupported image type");
   ExpectFailure(LoadTGA("24.tga", &img), "LoadTGA() - Unsupported pixel depth");
   Builder cut;
   cut.Raw(TgaHeader(2, 2, 2)).Raw(Bytes(15, 0));
-  WriteFile("cut.tga", cut.b);
+  WriteBytes("cut.tga", cut.b);
   ExpectFailure(LoadTGA("cut.tga", &img), "LoadTGA() - File is truncated");
   Builder cutRle;
   cutRle.Raw(TgaHeader(10, 100, 100)).U8(0xFF).U8(1).U8(2).U8(3).U8(4);
-  WriteFile("cutrle.tga", cutRle.b);
+  WriteBytes("cutrle.tga", cutRle.b);
   ExpectFailure(LoadTGA("cutrle.tga", &img), "LoadTGA() - File is truncated");
-  WriteFile("empty.tga", TgaHeader(2, 0, 5));
+  WriteBytes("empty.tga", TgaHeader(2, 0, 5));
   ExpectFailure(LoadTGA("empty.tga", &img), "LoadTGA() - Image size is out of range");
 }
 

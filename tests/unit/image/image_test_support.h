@@ -13,26 +13,7 @@
 #include "image/image_table.h"
 #include "io/file.h"
 #include "platform/window.h"
-
-typedef std::vector<uint8_t> Bytes;
-
-inline void WriteFile(const std::string& path, const Bytes& bytes) {
-  FILE* f = fopen(path.c_str(), "wb");
-  ASSERT_NE(f, nullptr);
-  if (!bytes.empty()) fwrite(bytes.data(), 1, bytes.size(), f);
-  fclose(f);
-}
-
-inline Bytes ReadFile(const std::string& path) {
-  Bytes out;
-  FILE* f = fopen(path.c_str(), "rb");
-  if (f == nullptr) return out;
-  uint8_t buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.insert(out.end(), buf, buf + n);
-  fclose(f);
-  return out;
-}
+#include "test_util.h"
 
 // Runs a shell command and returns its standard output; status in *status.
 inline Bytes RunCapture(const std::string& command, int* status = nullptr) {

@@ -18,7 +18,7 @@ void WriteBmp(const std::string& path, int w, int h, uint8_t r, uint8_t g, uint8
     for (int x = 0; x < w; x++) f.U8(b).U8(g).U8(r);
     f.Raw(Bytes(pad, 0));
   }
-  WriteFile(path, f.b);
+  WriteBytes(path, f.b);
 }
 
 int Used() {
@@ -64,7 +64,7 @@ TEST_F(Table, MissingFileReportsEachProbeThenGivesUp) {
 
   // A file no probe knows.
   ResetAppState();
-  WriteFile("notes.txt", {'h', 'e', 'l', 'l', 'o', '\n'});
+  WriteBytes("notes.txt", {'h', 'e', 'l', 'l', 'o', '\n'});
   EXPECT_EQ(LoadImage("notes.txt", 0), nullptr);
   EXPECT_STREQ(ErrorText, "Can't load image 'notes.txt'");
 
@@ -136,7 +136,7 @@ TEST_F(Table, DoubledGfxImage) {
   f.U32(0x494D4745).U32(6).Raw({1, 2, 3, 4, 5, 6});
   f.U32(0x4354424C).U32(44).U32(1).U32(1).U32(1).U32(2).U32(1).U32(3).U32(4).U32(5).U32(6).U32(7).U32(8);
   f.U32(0x454E4446).U32(0);
-  WriteFile("twice.gfx", f.b);
+  WriteBytes("twice.gfx", f.b);
   Image* img = LoadImage("twice.gfx", 0);
   ASSERT_NE(img, nullptr) << ErrorText;
   EXPECT_EQ(img->width, 6);

@@ -1,29 +1,14 @@
 // zorta-tool convert and info, run as a separate process on real files.
 #include "image_test_support.h"
 
-#include <unistd.h>
-
-#include <climits>
-
 namespace {
-
-// The tool sits beside the tests folder of the build.
-std::string ToolPath() {
-  char self[PATH_MAX];
-  ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-  if (n <= 0) return "";
-  self[n] = 0;
-  std::string dir(self);
-  dir = dir.substr(0, dir.rfind('/'));
-  return dir.substr(0, dir.rfind('/')) + "/zorta-tool";
-}
 
 class Tool : public ImageTest {
  protected:
   std::string tool;
   void SetUp() override {
     ImageTest::SetUp();
-    tool = ToolPath();
+    tool = BuildDir() + "/zorta-tool";
     if (access(tool.c_str(), X_OK) != 0) GTEST_SKIP() << "zorta-tool is not built at " << tool;
   }
   // Exit status and standard error of a tool run.
@@ -58,7 +43,7 @@ Bytes GfxFile(int bits, const Bytes& pixels, int w, int h, bool palette, uint32_
 
 TEST_F(Tool, ConvertsEveryFormatToPng) {
   std::string err;
-  WriteFile("src.ppm", MakePPM(5, 3, PatternRGB(5, 3, 1)));
+  WriteBytes("src.ppm", MakePPM(5, 3, PatternRGB(5, 3, 1)));
   Bytes expected = RunCapture("convert src.ppm -depth 8 rgb:-");
   RunCommand("convert src.ppm -type TrueColor BMP3:in.bmp");
   ASSERT_EQ(Tool2("convert in.bmp out.png", &err), 0) << err;
@@ -68,25 +53,25 @@ TEST_F(Tool, ConvertsEveryFormatToPng) {
   ASSERT_EQ(Tool2("convert in.tga out.png", &err), 0) << err;
   EXPECT_EQ(RunCapture("convert out.png -depth 8 rgba:-"), RunCapture("convert in.tga -depth 8 rgba:-"));
 
-  WriteFile("few.ppm", MakePPM(6, 2, {1, 2, 3, 4, 5, 6, 1, 2, 3, 9, 9, 9, 4, 5, 6, 1, 2, 3,
+  WriteBytes("few.ppm", MakePPM(6, 2, {1, 2, 3, 4, 5, 6, 1, 2, 3, 9, 9, 9, 4, 5, 6, 1, 2, 3,
                                       9, 9, 9, 9, 9, 9, 1, 2, 3, 4, 5, 6, 4, 5, 6, 1, 2, 3}));
   RunCommand("ppmtoilbm -quiet few.ppm > in.ilbm");
   ASSERT_EQ(Tool2("convert in.ilbm out.png", &err), 0) << err;
   EXPECT_EQ(RunCapture("convert out.png -depth 8 rgb:-"), RunCapture("convert few.ppm -depth 8 rgb:-"));
 
   // 8 bits through the palette; 16 bits widened with zero low bits.
-  WriteFile("pal.gfx", GfxFile(8, {0, 1, 2, 3}, 2, 2, true));
+  WriteBytes("pal.gfx", GfxFile(8, {0, 1, 2, 3}, 2, 2, true));
   ASSERT_EQ(Tool2("convert pal.gfx out.png", &err), 0) << err;
   EXPECT_EQ(RunCapture("convert out.png -depth 8 rgb:-"),
             (Bytes{0, 7, 14, 21, 28, 35, 42, 49, 56, 63, 70, 77}));
-  WriteFile("w16.gfx", GfxFile(16, {0xE0, 0x07, 0x1F, 0xF8}, 2, 1, false));
+  WriteBytes("w16.gfx", GfxFile(16, {0xE0, 0x07, 0x1F, 0xF8}, 2, 1, false));
   ASSERT_EQ(Tool2("convert w16.gfx out.png", &err), 0) << err;
   EXPECT_EQ(RunCapture("convert out.png -depth 8 rgb:-"), (Bytes{0, 0xFC, 0, 0xF8, 0, 0xF8}));
 }
 
 TEST_F(Tool, InfoDescribesTheImage) {
   std::string err;
-  WriteFile("w16.gfx", GfxFile(16, {0xE0, 0x07, 0x1F, 0xF8, 0, 0, 0, 0}, 2, 2, false, 2));
+  WriteBytes("w16.gfx", GfxFile(16, {0xE0, 0x07, 0x1F, 0xF8, 0, 0, 0, 0}, 2, 2, false, 2));
   ASSERT_EQ(Tool2("info w16.gfx", &err), 0) << err;
   std::string out = Out();
   EXPECT_NE(out.find("\"format\": \"GFX\""), std::string::npos) << out;
@@ -105,18 +90,18 @@ TEST_F(Tool, ErrorsGoToStderrWithTheLoadersMessage) {
   std::string err;
   Builder noInfo;
   noInfo.U32(0x47465831).U32(0x494D4745).U32(1).U8(0).U32(0x454E4446).U32(0);
-  WriteFile("bad.gfx", noInfo.b);
+  WriteBytes("bad.gfx", noInfo.b);
   EXPECT_NE(Tool2("convert bad.gfx never.png", &err), 0);
   EXPECT_EQ(err, "zorta-tool convert: LoadGFX() - File contains no info header\n");
   EXPECT_NE(access("never.png", F_OK), 0);
   EXPECT_NE(Tool2("info missing.tga", &err), 0);
   EXPECT_EQ(err, "zorta-tool info: cannot open 'missing.tga': No such file or directory\n");
   EXPECT_EQ(Out(), "");
-  WriteFile("text.txt", {'x'});
+  WriteBytes("text.txt", {'x'});
   EXPECT_NE(Tool2("info text.txt", &err), 0);
   EXPECT_EQ(err, "zorta-tool info: 'text.txt' is not a BMP, ILBM, GFX or TGA image\n");
   EXPECT_NE(Tool2("convert", &err), 0);
-  WriteFile("ok.gfx", GfxFile(16, {0, 0}, 1, 1, false));
+  WriteBytes("ok.gfx", GfxFile(16, {0, 0}, 1, 1, false));
   EXPECT_NE(Tool2("convert ok.gfx no-such-dir/out.png", &err), 0);
   EXPECT_NE(err.find("cannot write 'no-such-dir/out.png'"), std::string::npos) << err;
 }

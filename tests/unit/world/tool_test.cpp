@@ -1,24 +1,9 @@
 // zorta-tool map build, info and tiles run as separate processes, their files
 // loaded by the program's own code; and the example map shipped beside the
 // program.
-#include <unistd.h>
-
-#include <climits>
-
 #include "world_test_support.h"
 
 namespace {
-
-// The build folder: the tests live in its tests/ folder.
-std::string BuildDir() {
-  char self[PATH_MAX];
-  ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-  if (n <= 0) return "";
-  self[n] = 0;
-  std::string dir(self);
-  dir = dir.substr(0, dir.rfind('/'));
-  return dir.substr(0, dir.rfind('/'));
-}
 
 std::string RunCommand(const std::string& command, int* status) {
   std::string out;

@@ -23,8 +23,8 @@
 #include "platform/seam.h"
 #include "platform/window.h"
 #include "world/world.h"
+#include "test_util.h"
 
-typedef std::vector<uint8_t> Bytes;
 
 struct MapBytes {
   Bytes b;
@@ -44,24 +44,6 @@ struct MapBytes {
     return *this;
   }
 };
-
-inline void WriteBytes(const std::string& path, const Bytes& bytes) {
-  FILE* f = fopen(path.c_str(), "wb");
-  ASSERT_NE(f, nullptr) << path;
-  if (!bytes.empty()) fwrite(bytes.data(), 1, bytes.size(), f);
-  fclose(f);
-}
-
-inline Bytes ReadFile(const std::string& path) {
-  Bytes out;
-  FILE* f = fopen(path.c_str(), "rb");
-  if (f == nullptr) return out;
-  uint8_t buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.insert(out.end(), buf, buf + n);
-  fclose(f);
-  return out;
-}
 
 inline void WriteMap(const std::string& name, const Bytes& bytes) {
   mkdir("Maps", 0755);
