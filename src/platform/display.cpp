@@ -4,18 +4,22 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/sdl_window.h"
 #include "platform/seam.h"
 #include "platform/window.h"
+#include "platform/x11_present.h"
 
 struct DirectDraw {
   uint32_t cooperativeLevel;
   int modeSet;  // -1 while a display mode is in force
   int modeWidth, modeHeight, modeBits;
   SDL_Renderer* renderer;
+  X11Presenter* x11;  // where SDL has no renderer for the window's visual
   SDL_Window* rendererWindow;
   int rendererFailed;
   SDL_Texture* texture;
@@ -163,28 +167,83 @@ void DestroyRenderer(DirectDraw* dd) {
   if (dd->renderer != nullptr && w == dd->rendererWindow && SDL_GetRenderer(w) == dd->renderer) {
     SDL_DestroyRenderer(dd->renderer);
   }
+  if (dd->x11 != nullptr && w == dd->rendererWindow) X11PresenterDestroy(dd->x11);
   dd->renderer = nullptr;
+  dd->x11 = nullptr;
   dd->rendererWindow = nullptr;
 }
 
-// Shows a surface in the window through a streaming texture of its own layout,
-// into `dst` (window coordinates; null: the whole window).
+// A way to show pictures in the main window: an SDL renderer or, where SDL
+// has none for the window's visual, the X11 one. Made once per window; a
+// failure is kept (and told once on stderr) so that frames do not retry it.
+bool EnsurePresenter(DirectDraw* dd, SDL_Window* w) {
+  if (dd->rendererWindow != w || (dd->renderer != nullptr && SDL_GetRenderer(w) != dd->renderer)) {
+    // A new window: whatever was made for the old one went with it.
+    dd->renderer = nullptr;
+    dd->x11 = nullptr;
+    dd->texture = nullptr;
+    dd->rendererWindow = nullptr;
+    dd->rendererFailed = 0;
+  }
+  if (dd->renderer != nullptr || dd->x11 != nullptr) return true;
+  if (dd->rendererFailed) return false;
+  bool refused = SeamShouldFail("CreateRenderer");
+  if (!refused) dd->renderer = SDL_CreateRenderer(w, -1, 0);
+  if (dd->renderer == nullptr) {
+    std::string why = refused ? "refused" : SDL_GetError();
+    dd->x11 = X11PresenterCreate(w);
+    if (dd->x11 == nullptr) {
+      dd->rendererFailed = -1;
+      fprintf(stderr, "zorta: the picture cannot be shown in this window: %s\n", why.c_str());
+      return false;
+    }
+  }
+  dd->rendererWindow = w;
+  return true;
+}
+
+// Where a picture of `srcW` x `srcH` goes in a full-screen window of `winW` x
+// `winH`: the largest whole multiple that fits (a smaller fit if none does),
+// centred, with black around it.
+SDL_Rect FitRect(int srcW, int srcH, int winW, int winH) {
+  SDL_Rect r = {0, 0, srcW, srcH};
+  if (winW <= 0 || winH <= 0) return r;
+  int factor = std::min(winW / srcW, winH / srcH);
+  if (factor >= 1) {
+    r.w = srcW * factor;
+    r.h = srcH * factor;
+  } else if (static_cast<int64_t>(winW) * srcH <= static_cast<int64_t>(winH) * srcW) {
+    r.w = winW;
+    r.h = static_cast<int>(static_cast<int64_t>(winW) * srcH / srcW);
+  } else {
+    r.h = winH;
+    r.w = static_cast<int>(static_cast<int64_t>(winH) * srcW / srcH);
+  }
+  r.x = (winW - r.w) / 2;
+  r.y = (winH - r.h) / 2;
+  return r;
+}
+
+// Shows a surface in the window, into `dst` (window coordinates); null: a
+// full-screen picture, fitted to the window with the pointer mapped back.
 void Show(DirectDraw* dd, DirectDrawSurface* src, const SDL_Rect* dst) {
   presentCount++;
   SDL_Window* w = WinSdlWindow();
   if (dd == nullptr || w == nullptr || src->sdl == nullptr) return;
-  if (dd->renderer != nullptr && (dd->rendererWindow != w || SDL_GetRenderer(w) != dd->renderer)) {
-    dd->renderer = nullptr;
-    dd->texture = nullptr;
+  if (!EnsurePresenter(dd, w)) return;
+  int winW = 0, winH = 0;
+  if (dd->renderer == nullptr || SDL_GetRendererOutputSize(dd->renderer, &winW, &winH) != 0) {
+    SDL_GetWindowSize(w, &winW, &winH);
   }
-  if (dd->renderer == nullptr) {
-    if (dd->rendererFailed) return;
-    dd->renderer = SDL_CreateRenderer(w, -1, 0);
-    if (dd->renderer == nullptr) {
-      dd->rendererFailed = -1;
-      return;
-    }
-    dd->rendererWindow = w;
+  SDL_Rect to = dst != nullptr ? *dst : FitRect(src->width, src->height, winW, winH);
+  if (dst == nullptr) {
+    WinSetPictureMapping(to.x, to.y, to.w, to.h, src->width, src->height);
+  } else {
+    WinClearPictureMapping();
+  }
+  if (dd->x11 != nullptr) {
+    X11PresenterShow(dd->x11, src->sdl, to, winW, winH);
+    return;
   }
   uint32_t format = src->sdl->format->format;
   if (dd->texture == nullptr || dd->textureFormat != format || dd->textureWidth != src->width ||
@@ -197,7 +256,11 @@ void Show(DirectDraw* dd, DirectDrawSurface* src, const SDL_Rect* dst) {
     dd->textureHeight = src->height;
   }
   SDL_UpdateTexture(dd->texture, nullptr, src->pixels, src->sdl->pitch);
-  SDL_RenderCopy(dd->renderer, dd->texture, nullptr, dst);
+  if (dst == nullptr && (to.w != winW || to.h != winH)) {
+    SDL_SetRenderDrawColor(dd->renderer, 0, 0, 0, 255);
+    SDL_RenderClear(dd->renderer);
+  }
+  SDL_RenderCopy(dd->renderer, dd->texture, nullptr, &to);
   SDL_RenderPresent(dd->renderer);
 }
 
@@ -245,21 +308,31 @@ HRESULT DDSetDisplayMode(DirectDraw* dd, int width, int height, int bits) {
   if (SeamShouldFail("SetDisplayMode")) return DDERR_UNSUPPORTED;
   if (bits != 15 && bits != 16 && bits != 24 && bits != 32) return DDERR_UNSUPPORTED;
   if (refusedDepth != 0 && bits == refusedDepth) return DDERR_UNSUPPORTED;
+  SDL_Window* w = WinSdlWindow();
+  if (w != nullptr) {
+    // The pixels are ours in any depth; the window system only has to give
+    // the window the screen. A mode of exactly this size where it has one;
+    // else the desktop's own, the picture centred on it (and the pointer
+    // mapped back). Only a window that cannot go full screen is a failure.
+    uint32_t masks[3];
+    DefaultMasks(bits, masks);
+    SDL_DisplayMode want = {SdlFormatFor(bits, masks), width, height, 0, nullptr}, got;
+    int display = SDL_GetWindowDisplayIndex(w);
+    bool exact = SDL_GetClosestDisplayMode(display < 0 ? 0 : display, &want, &got) != nullptr &&
+                 got.w == width && got.h == height;
+    int result = -1;
+    if (exact && SDL_SetWindowDisplayMode(w, &got) == 0) result = SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN);
+    if (result != 0) result = SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    if (result != 0) {
+      fprintf(stderr, "zorta: no full-screen display: %s\n", SDL_GetError());
+      return DDERR_UNSUPPORTED;
+    }
+  }
   dd->modeSet = -1;
   dd->modeWidth = width;
   dd->modeHeight = height;
   dd->modeBits = bits;
   fullScreenShown = -1;
-  SDL_Window* w = WinSdlWindow();
-  if (w != nullptr) {
-    uint32_t masks[3];
-    DefaultMasks(bits, masks);
-    SDL_DisplayMode mode = {SdlFormatFor(bits, masks), width, height, 0, nullptr};
-    // The window system may not offer the mode; the surfaces are ours, so the
-    // program works on either way.
-    SDL_SetWindowDisplayMode(w, &mode);
-    SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN);
-  }
   return DD_OK;
 }
 
@@ -268,6 +341,7 @@ HRESULT DDRestoreDisplayMode(DirectDraw* dd) {
   if (dd->modeSet) {
     dd->modeSet = 0;
     fullScreenShown = 0;
+    WinClearPictureMapping();
     SDL_Window* w = WinSdlWindow();
     if (w != nullptr) SDL_SetWindowFullscreen(w, 0);
   }
@@ -289,6 +363,10 @@ HRESULT DDCreateSurface(DirectDraw* dd, const DDSURFACEDESC* desc, DirectDrawSur
       if (!dd->modeSet) return DDERR_NOEXCLUSIVEMODE;
       if ((desc->dwFlags & DDSD_BACKBUFFERCOUNT) == 0 || desc->dwBackBufferCount != 1) return DDERR_INVALIDPARAMS;
     }
+    // The screen is no use if nothing can be shown on it: say so here, where
+    // the set-up can report it, rather than drop every frame later.
+    SDL_Window* window = WinSdlWindow();
+    if (window != nullptr && !EnsurePresenter(dd, window)) return DDERR_UNSUPPORTED;
     int w = dd->modeSet ? dd->modeWidth : 0, h = dd->modeSet ? dd->modeHeight : 0;
     uint32_t none[3] = {0, 0, 0};
     DirectDrawSurface* primary = NewSurface(dd, desc->ddsCaps, w, h, 0, none, &result);

@@ -20,6 +20,8 @@ int cursorCount = 0;
 bool scriptedCursor = false;
 int scriptedX = 0, scriptedY = 0;
 int borderLeft = 0, borderTop = 0;
+bool pictureMapped = false;
+int pictureX = 0, pictureY = 0, pictureW = 1, pictureH = 1, pictureSrcW = 1, pictureSrcH = 1;
 int messageBoxes = 0;
 std::string lastMessageBox;
 bool headless = false;
@@ -94,6 +96,12 @@ void TranslateEvent(const SDL_Event& e) {
     default:
       break;
   }
+}
+
+int FloorDiv(int64_t a, int64_t b) {
+  int64_t q = a / b;
+  if ((a % b != 0) && ((a < 0) != (b < 0))) q--;
+  return static_cast<int>(q);
 }
 
 void PumpSdl() {
@@ -184,8 +192,18 @@ void WinWaitMessage() {
     return;
   }
   if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return;
-  SDL_Event e;
-  if (SDL_WaitEvent(&e)) TranslateEvent(e);
+  // SDL holds some window events back (on X11 the focus-in comes some 200 ms
+  // after the window is mapped) and hands them out only when events are
+  // pumped: wake now and then to pump, or the activation waits for the next
+  // input of the user.
+  while (queue.empty()) {
+    SDL_Event e;
+    if (SDL_WaitEventTimeout(&e, 100)) {
+      TranslateEvent(e);
+    } else {
+      PumpSdl();
+    }
+  }
 }
 
 void WinPostMessage(uint32_t message, WPARAM wParam, LPARAM lParam) { Post(message, wParam, lParam); }
@@ -215,6 +233,20 @@ int WinGetCursorPos(int* x, int* y) {
     return -1;
   }
   if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return 0;
+  if (window != nullptr && pictureMapped) {
+    int wx = 0, wy = 0;
+    if (SDL_GetMouseFocus() == window) {
+      SDL_GetMouseState(x, y);
+    } else {
+      SDL_GetGlobalMouseState(x, y);
+      SDL_GetWindowPosition(window, &wx, &wy);
+      *x -= wx;
+      *y -= wy;
+    }
+    *x = FloorDiv(static_cast<int64_t>(*x - pictureX) * pictureSrcW, pictureW);
+    *y = FloorDiv(static_cast<int64_t>(*y - pictureY) * pictureSrcH, pictureH);
+    return -1;
+  }
   // Over the window, the position from its own motion events: on X servers
   // without XInput2 raw events (Xvfb) the global state is never refreshed.
   if (window != nullptr && SDL_GetMouseFocus() == window) {
@@ -228,6 +260,14 @@ int WinGetCursorPos(int* x, int* y) {
   SDL_GetGlobalMouseState(x, y);
   return -1;
 }
+
+void WinSetPictureMapping(int x, int y, int w, int h, int srcW, int srcH) {
+  if (w <= 0 || h <= 0 || srcW <= 0 || srcH <= 0) return;
+  pictureMapped = true;
+  pictureX = x, pictureY = y, pictureW = w, pictureH = h, pictureSrcW = srcW, pictureSrcH = srcH;
+}
+
+void WinClearPictureMapping() { pictureMapped = false; }
 
 void WinScreenToClient(int* x, int* y) {
   if (window == nullptr) return;
@@ -267,8 +307,12 @@ void WinGetWindowRect(int* x, int* y, int* w, int* h) {
   *h = ch + top + bottom;
 }
 
+// A full-screen window belongs to the window system: its frame, place and
+// size come back when it leaves full screen.
+static bool FullScreenWindow() { return window != nullptr && (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0; }
+
 void WinSetPopupStyle(int popup) {
-  if (window == nullptr) return;
+  if (window == nullptr || FullScreenWindow()) return;
   bool borderless = (SDL_GetWindowFlags(window) & SDL_WINDOW_BORDERLESS) != 0;
   // Re-applying the same style makes some window managers forget the frame
   // size for a moment, which would misplace the next move.
@@ -276,7 +320,7 @@ void WinSetPopupStyle(int popup) {
 }
 
 void WinSetWindowPos(int x, int y, int w, int h) {
-  if (window == nullptr) return;
+  if (window == nullptr || FullScreenWindow()) return;
   SDL_SetWindowSize(window, w, h);
   int top = 0, left = 0, bottom = 0, right = 0;
   if (SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right) != 0 || (top == 0 && left == 0)) {
@@ -403,6 +447,7 @@ void WinSeamReset() {
   arriveOnWait.clear();
   waits = 0;
   scriptedCursor = false;
+  pictureMapped = false;
   messageBoxes = 0;
   lastMessageBox.clear();
   capture = false;

@@ -79,6 +79,11 @@ int WinGetCursorPos(int* x, int* y);   // desktop coordinates; -1 on success
 void WinScreenToClient(int* x, int* y);
 void WinClientToScreen(int* x, int* y);
 int WinShowCursor(int show);           // returns the new display count
+// While a full-screen picture of pictureW x pictureH is shown at (x, y) in
+// w x h window pixels, the cursor reads in picture pixels, as on a screen of
+// the picture's size. Set by the display at each full-screen presentation.
+void WinSetPictureMapping(int x, int y, int w, int h, int pictureW, int pictureH);
+void WinClearPictureMapping();
 
 // Geometry, used by the display when it switches between window and full screen.
 void WinGetWindowRect(int* x, int* y, int* w, int* h);  // outer rectangle

@@ -340,3 +340,52 @@ TEST_F(DisplayTest, AfterShutdownNothingTouchesTheReleasedSurfaces) {
 }
 
 }  // namespace
+
+namespace {
+// A window whose picture cannot be shown is a failed screen, in the log and
+// in what the frame draws on; a later start with a renderer shows again.
+TEST_F(DisplayTest, AWindowThatCannotShowThePictureFailsThePrimarySurface) {
+  ASSERT_EQ(WinCreateWindow("Zorta", 100, 100, 640, 480, nullptr), -1);
+  DisplaySeamSetDesktopDepth(32);
+  SeamFailCall("CreateRenderer", 1);
+  SetUpWindowed();
+  EXPECT_EQ(ReadLog(),
+            "DD Create: Ok\n"
+            "DD Set Cooperative Level: Ok\n"
+            "DD Create Primary Surface: Failed\n"
+            "Screen Width: 640\n"
+            "Screen Height: 480\n"
+            "Screen Depth: 16\n");  // the back buffer never told its depth
+  EXPECT_EQ(PrimarySurface, nullptr);
+  EXPECT_EQ(BackBuffer, nullptr);
+  Present();  // nothing to show: no crash, nothing counted
+  EXPECT_EQ(DisplaySeamPresentCount(), 0);
+  ReleaseWindowed();
+
+  // The same on the low-colour path, which ends in full screen.
+  CreateLogFile();
+  DisplaySeamSetDesktopDepth(8);
+  SeamFailCall("CreateRenderer", 1);
+  SetUpWindowed();
+  EXPECT_EQ(ReadLog(),
+            "DD Create: Ok\n"
+            "DD Set Cooperative Level: Ok\n"
+            "DD Set Display Mode: Ok\n"
+            "DD Create Primary Surface: Failed\n"
+            "Screen Width: 640\n"
+            "Screen Height: 480\n"
+            "Screen Depth: 16\n");
+  EXPECT_EQ(BackBuffer, nullptr);
+  ReleaseFullScreen();
+  FullScreen = 0;
+
+  CreateLogFile();
+  DisplaySeamSetDesktopDepth(32);
+  SetUpWindowed();
+  EXPECT_EQ(ReadLog(), WindowedOk32);
+  Present();
+  EXPECT_EQ(DisplaySeamPresentCount(), 1);
+  ReleaseWindowed();
+  WinDestroyWindow();
+}
+}  // namespace
