@@ -26,8 +26,13 @@ xdotool key --window "$ZORTA_WIN" Escape
 sleep 0.3; zorta_running || fail "Escape ended the program"
 
 # In the background (here: minimised) the loop waits for messages instead of
-# running frames; restored, it draws again.
+# running frames; restored, it draws again by itself. The pointer stays off
+# the window, so no input wakes the loop: only the activation may.
+title_pixel() {
+  import -window root -crop "1x1+$((absx + 5))+$((absy + 5))" -depth 8 txt:- 2>/dev/null | tail -1 | grep -o '#[0-9A-F]\{6\}'
+}
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$ZORTA_PID/stat"; }
+xdotool mousemove 1000 740
 xdotool windowminimize --sync "$ZORTA_WIN"
 sleep 0.5
 t1=$(cpu_ticks); sleep 2; t2=$(cpu_ticks)
@@ -37,6 +42,8 @@ xdotool windowactivate --sync "$ZORTA_WIN" 2>/dev/null || true
 sleep 0.5
 t1=$(cpu_ticks); sleep 1; t2=$(cpu_ticks)
 echo "CPU while active: $((t2 - t1)) ticks of 1/100 s over 1 s"
+[ "$(title_pixel)" = "#000080" ] || fail "no frame after the window was restored (title bar $(title_pixel))"
+[ $((t2 - t1)) -ge 1 ] || fail "the restored program runs no frames"
 zorta_running || fail "the program ended while minimised"
 
 log=$(cat "$E2E_DIR/run/log.txt")

@@ -23,25 +23,45 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Starts Xvfb on a display number of its own choosing (depth $1, default 24)
-# and openbox on it.
-start_x() {
-  local depth=${1:-24}
-  Xvfb -displayfd 3 -screen 0 "1024x768x$depth" -nolisten tcp 3>"$E2E_DIR/display" >"$E2E_DIR/xvfb.log" 2>&1 &
+# One try at an X server of depth $1: on a display number of its own choosing
+# ($2 empty) or on :$2. Waits up to 30 s for it to answer (a first start
+# compiles its keyboard map and may fill font caches); fails at once if it ends.
+try_x() {
+  local depth=$1 number=$2 i n=""
+  rm -f "$E2E_DIR/display"
+  if [ -z "$number" ]; then
+    Xvfb -displayfd 3 -screen 0 "1024x768x$depth" -nolisten tcp 3>"$E2E_DIR/display" >"$E2E_DIR/xvfb.log" 2>&1 &
+  else
+    echo "$number" >"$E2E_DIR/display"
+    Xvfb ":$number" -screen 0 "1024x768x$depth" -nolisten tcp >"$E2E_DIR/xvfb.log" 2>&1 &
+  fi
   XVFB_PID=$!
-  local i n=""
-  for i in $(seq 1 100); do
+  for i in $(seq 1 300); do
     n=$(cat "$E2E_DIR/display" 2>/dev/null || true)
-    [ -n "$n" ] && break
+    if [ -n "$n" ] && DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
+      export DISPLAY=":$n"
+      return 0
+    fi
+    kill -0 "$XVFB_PID" 2>/dev/null || break
     sleep 0.1
   done
-  [ -n "$n" ] || fail "no X server could be started"
-  export DISPLAY=":$n"
-  for i in $(seq 1 50); do
-    xdpyinfo >/dev/null 2>&1 && break
-    sleep 0.1
-  done
-  xdpyinfo >/dev/null 2>&1 || fail "the X server on $DISPLAY does not answer"
+  echo "the X server${n:+ on :$n} did not answer; its log:" >&2
+  cat "$E2E_DIR/xvfb.log" >&2 || true
+  kill "$XVFB_PID" 2>/dev/null || true
+  wait "$XVFB_PID" 2>/dev/null || true
+  XVFB_PID=""
+  return 1
+}
+
+# Starts Xvfb (depth $1, default 24) and openbox on it. A start that fails is
+# tried once more on a display number that no server holds.
+start_x() {
+  local depth=${1:-24} number
+  if ! try_x "$depth" ""; then
+    number=$((20 + RANDOM % 200))
+    while [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ]; do number=$((number + 1)); done
+    try_x "$depth" "$number" || fail "no X server could be started"
+  fi
   openbox --config-file "$(dirname "${BASH_SOURCE[0]}")/openbox-rc.xml" >"$E2E_DIR/wm.log" 2>&1 &
   WM_PID=$!
   sleep 0.5
