@@ -174,8 +174,8 @@ int GuiButton(GuiWindow* window, const char* label, int32_t rx, int32_t ry, int3
 void UpdateMouseState() {
   LeftBefore = LeftNow;
   RightBefore = RightNow;
-  LeftNow = LeftButtonDown ? -1 : 0;
-  RightNow = RightButtonDown ? -1 : 0;
+  LeftNow = SampleLeftButton();
+  RightNow = SampleRightButton();
   if (ModalWindow != nullptr)
     MouseWindow = ModalWindow;
   else if (!LeftBefore && !LeftNow && !RightBefore && !RightNow)

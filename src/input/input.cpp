@@ -14,6 +14,13 @@ int32_t LeftButtonDown = 0;
 int32_t RightButtonDown = 0;
 int32_t CaptureCount = 0;
 
+namespace {
+// A press no frame has sampled yet (set by the button-down message, cleared
+// by UpdateInput): a tap whose release comes in the same turn is not lost.
+int32_t leftPressUnseen = 0;
+int32_t rightPressUnseen = 0;
+}  // namespace
+
 int KeyPressed(int key) { return (KeyState[key & 0xFF] == 1 && !KeyboardGrabbed) ? -1 : 0; }
 
 int KeyHeld(int key) {
@@ -31,6 +38,7 @@ void UpdateInput() {
     PointerY = y;
   }
   AnyKeyDown = 0;
+  leftPressUnseen = rightPressUnseen = 0;
   for (uint8_t& s : KeyState) {
     if (s == 1)
       s = 2;
@@ -45,7 +53,11 @@ void ClearInput() {
   ClearPlayerControls();
   LeftButtonDown = 0;
   RightButtonDown = 0;
+  leftPressUnseen = rightPressUnseen = 0;
 }
+
+int SampleLeftButton() { return (LeftButtonDown || leftPressUnseen) ? -1 : 0; }
+int SampleRightButton() { return (RightButtonDown || rightPressUnseen) ? -1 : 0; }
 
 void CaptureMouse() {
   if (CaptureCount > 0) {
@@ -78,6 +90,7 @@ void OnKeyUp(WPARAM key) {
 void OnLeftButtonDown() {
   CaptureMouse();
   LeftButtonDown = -1;
+  leftPressUnseen = -1;
 }
 
 void OnLeftButtonUp() {
@@ -88,6 +101,7 @@ void OnLeftButtonUp() {
 void OnRightButtonDown() {
   CaptureMouse();
   RightButtonDown = -1;
+  rightPressUnseen = -1;
 }
 
 void OnRightButtonUp() {

@@ -20,6 +20,10 @@ void UpdateInput();
 void ClearInput();
 void CaptureMouse();
 void ReleaseMouse();
+// The button as a frame sees it: down, or pressed since the last UpdateInput.
+// A click whose press and release arrive in one turn thus reads down for one frame.
+int SampleLeftButton();
+int SampleRightButton();
 int ReadJoystick(int which);
 
 // Message handlers, called by the window procedure.

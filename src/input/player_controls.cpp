@@ -28,7 +28,8 @@ void UpdatePlayerControls() {
     if (p.UseJoystick) {
       // Player 2 has the second stick only when player 1 takes the first.
       int which = PlayerControls[0].UseJoystick ? n : 0;
-      p.current = static_cast<ControlBits>(ReadJoystick(which));
+      // While a window holds the keyboard every control reads up, the stick's too.
+      if (!KeyboardGrabbed) p.current = static_cast<ControlBits>(ReadJoystick(which));
       p.pressed |= p.current & ~p.previous;
     } else {
       for (int i = 0; i < ControlCount; i++) {

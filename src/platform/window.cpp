@@ -66,7 +66,7 @@ void TranslateEvent(const SDL_Event& e) {
       break;
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
-      int vk = WinVirtualKeyFromSdl(e.key.keysym.sym);
+      int vk = WinVirtualKeyFromSdl(e.key.keysym.sym, e.key.keysym.scancode, e.key.keysym.mod);
       if (vk == 0) break;
       // As on Windows, keys pressed with Alt held, Alt itself and F10 are system keys.
       bool sys = (e.key.keysym.mod & KMOD_ALT) != 0 || vk == VK_MENU || vk == VK_F10;
@@ -370,7 +370,12 @@ int WinSystemParametersInfo(uint32_t action, uint32_t param, void* pv, uint32_t)
   }
 }
 
-int WinVirtualKeyFromSdl(int32_t k) {
+namespace {
+// Windows' code for a key its layout gives no name.
+const int UnnamedKey = 0xFF;
+
+// Keys named after their character on the US layout, or after their function.
+int UsVirtualKey(int32_t k) {
   if (k >= SDLK_a && k <= SDLK_z) return 'A' + (k - SDLK_a);
   if (k >= SDLK_0 && k <= SDLK_9) return '0' + (k - SDLK_0);
   if (k >= SDLK_F1 && k <= SDLK_F12) return VK_F1 + (k - SDLK_F1);
@@ -423,6 +428,75 @@ int WinVirtualKeyFromSdl(int32_t k) {
     case SDLK_QUOTE: return VK_OEM_7;
     default: return 0;
   }
+}
+
+// Characters that have no key of their own on the US layout get the codes a
+// German layout gives them on Windows.
+int GermanVirtualKey(int32_t k) {
+  switch (k) {
+    case 0xFC: return VK_OEM_1;  // u umlaut
+    case SDLK_PLUS: return VK_OEM_PLUS;
+    case SDLK_HASH: return VK_OEM_2;
+    case 0xF6: return VK_OEM_3;  // o umlaut
+    case 0xDF: return VK_OEM_4;  // sharp s
+    case SDLK_CARET: return VK_OEM_5;
+    case 0xB4: return VK_OEM_6;  // acute accent
+    case 0xE4: return VK_OEM_7;  // a umlaut
+    case SDLK_LESS: return VK_OEM_102;
+    default: return 0;
+  }
+}
+
+// A key SDL gives no usable keycode (a dead key under X11, a character of
+// another layout), by its position: letters and digits as on every layout,
+// punctuation as on a German keyboard, so that a German key gets one code
+// whether or not SDL names its character.
+int PositionVirtualKey(int32_t scancode) {
+  if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z) return 'A' + (scancode - SDL_SCANCODE_A);
+  if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_9) return '1' + (scancode - SDL_SCANCODE_1);
+  switch (scancode) {
+    case SDL_SCANCODE_0: return '0';
+    case SDL_SCANCODE_RETURN: return VK_RETURN;
+    case SDL_SCANCODE_ESCAPE: return VK_ESCAPE;
+    case SDL_SCANCODE_BACKSPACE: return VK_BACK;
+    case SDL_SCANCODE_TAB: return VK_TAB;
+    case SDL_SCANCODE_SPACE: return VK_SPACE;
+    case SDL_SCANCODE_DELETE: return VK_DELETE;
+    case SDL_SCANCODE_LEFTBRACKET: return VK_OEM_1;
+    case SDL_SCANCODE_RIGHTBRACKET: return VK_OEM_PLUS;
+    case SDL_SCANCODE_BACKSLASH: case SDL_SCANCODE_NONUSHASH: return VK_OEM_2;
+    case SDL_SCANCODE_SEMICOLON: return VK_OEM_3;
+    case SDL_SCANCODE_MINUS: return VK_OEM_4;
+    case SDL_SCANCODE_GRAVE: return VK_OEM_5;
+    case SDL_SCANCODE_EQUALS: return VK_OEM_6;
+    case SDL_SCANCODE_APOSTROPHE: return VK_OEM_7;
+    case SDL_SCANCODE_NONUSBACKSLASH: return VK_OEM_102;
+    case SDL_SCANCODE_COMMA: return VK_OEM_COMMA;
+    case SDL_SCANCODE_PERIOD: return VK_OEM_PERIOD;
+    case SDL_SCANCODE_SLASH: return VK_OEM_MINUS;
+    default: break;
+  }
+  // Function, cursor, keypad and modifier keys: SDL's keycode is the scancode's.
+  int vk = UsVirtualKey(SDL_SCANCODE_TO_KEYCODE(scancode));
+  return vk != 0 ? vk : UnnamedKey;
+}
+
+// With NumLock off the keypad's digits and point are cursor keys, as on Windows.
+int KeypadCursorKey(int vk) {
+  static const int cursor[10] = {VK_INSERT, VK_END,   VK_DOWN, VK_NEXT, VK_LEFT,
+                                 VK_CLEAR,  VK_RIGHT, VK_HOME, VK_UP,   VK_PRIOR};
+  if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD0 + 9) return cursor[vk - VK_NUMPAD0];
+  if (vk == VK_DECIMAL) return VK_DELETE;
+  return vk;
+}
+}  // namespace
+
+int WinVirtualKeyFromSdl(int32_t keycode, int32_t scancode, uint16_t mod) {
+  int vk = UsVirtualKey(keycode);
+  if (vk == 0) vk = GermanVirtualKey(keycode);
+  if (vk == 0 && scancode != SDL_SCANCODE_UNKNOWN) vk = PositionVirtualKey(scancode);
+  if ((mod & KMOD_NUM) == 0) vk = KeypadCursorKey(vk);
+  return vk;
 }
 
 void WinSeamSetCursorPos(int x, int y) {

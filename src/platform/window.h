@@ -33,7 +33,7 @@ enum : uint32_t {
 
 // Windows virtual-key codes.
 enum : int {
-  VK_BACK = 8, VK_TAB = 9, VK_RETURN = 13, VK_SHIFT = 16, VK_CONTROL = 17, VK_MENU = 18,
+  VK_BACK = 8, VK_TAB = 9, VK_CLEAR = 12, VK_RETURN = 13, VK_SHIFT = 16, VK_CONTROL = 17, VK_MENU = 18,
   VK_PAUSE = 19, VK_CAPITAL = 20, VK_ESCAPE = 27, VK_SPACE = 32, VK_PRIOR = 33, VK_NEXT = 34,
   VK_END = 35, VK_HOME = 36, VK_LEFT = 37, VK_UP = 38, VK_RIGHT = 39, VK_DOWN = 40,
   VK_SNAPSHOT = 44, VK_INSERT = 45, VK_DELETE = 46, VK_LWIN = 91, VK_RWIN = 92, VK_APPS = 93,
@@ -41,6 +41,7 @@ enum : int {
   VK_DIVIDE = 111, VK_F1 = 112, VK_F10 = 121, VK_F12 = 123, VK_NUMLOCK = 144, VK_SCROLL = 145,
   VK_OEM_1 = 186, VK_OEM_PLUS = 187, VK_OEM_COMMA = 188, VK_OEM_MINUS = 189, VK_OEM_PERIOD = 190,
   VK_OEM_2 = 191, VK_OEM_3 = 192, VK_OEM_4 = 219, VK_OEM_5 = 220, VK_OEM_6 = 221, VK_OEM_7 = 222,
+  VK_OEM_102 = 226,
 };
 
 struct MSG {
@@ -118,8 +119,10 @@ enum : uint32_t {
 };
 int WinSystemParametersInfo(uint32_t action, uint32_t param, void* pv, uint32_t winIni);
 
-// Virtual-key code for an SDL keycode (0 when there is none).
-int WinVirtualKeyFromSdl(int32_t sdlKeycode);
+// Virtual-key code for a key SDL reports: its keycode, its scancode (the
+// key's position) and the modifier state, of which NumLock counts.
+// 0 when neither the keycode nor the scancode names a key.
+int WinVirtualKeyFromSdl(int32_t keycode, int32_t scancode, uint16_t mod);
 
 // Test seam.
 void WinSeamSetCursorPos(int x, int y);  // the cursor reads here from now on

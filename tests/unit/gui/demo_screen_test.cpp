@@ -112,6 +112,22 @@ TEST_F(DemoTest, AShorterScreenGivesShorterColumnsThatRunOffTheRightEdge) {
   EXPECT_EQ(Pixel(2, 198), 0u);
 }
 
+TEST_F(DemoTest, ATapWhosePressAndReleaseArriveInOneTurnPlaysOnce) {
+  // A touchpad tap: both messages are handled before the frame samples the button.
+  Frame(ButtonX(7) + 5, ButtonY(7) + 5, false);
+  OnLeftButtonDown();
+  OnLeftButtonUp();
+  EXPECT_EQ(CaptureCount, 0);
+  for (int frame = 0; frame < 3; frame++) {
+    DrawWindows();
+    UpdateKeysOnly();
+    ASSERT_EQ(PlayCalls(), 1) << frame;
+  }
+  char expected[64];
+  snprintf(expected, sizeof expected, "FSOUND_PlaySound(-1,%p)", static_cast<void*>(SoundBank[7]));
+  EXPECT_EQ(SeamCalls().back(), expected);
+}
+
 TEST_F(DemoTest, AClickIsSeenByTheDemoThoughTheStepsConsumeIt) {
   // The world frame's steps consume the click; RestoreClicks shows it to the
   // demo drawing that follows them.

@@ -123,6 +123,32 @@ TEST_F(StackTest, ThePressBelongsToTheWindowUnderItUntilBothButtonsAreUp) {
   EXPECT_EQ(MouseWindow, &RootWindow);
 }
 
+TEST_F(StackTest, ATapWithinOneTurnIsHeldForOneFrameThenReleased) {
+  OpenGuiWindow(&A, 0, 0, 50, 50);
+  Frame(10, 10, false);
+  OnLeftButtonDown();
+  OnLeftButtonUp();
+  DrawWindows();
+  EXPECT_EQ(clickedInDraw, 1);
+  EXPECT_EQ(IsHeld(&A), -1);
+  UpdateKeysOnly();
+  DrawWindows();
+  EXPECT_EQ(IsReleased(&A), -1);
+  UpdateKeysOnly();
+  DrawWindows();
+  EXPECT_EQ(IsReleased(&A), 0);
+  EXPECT_EQ(clickedInDraw, 1);
+  // The right button the same way.
+  OnRightButtonDown();
+  OnRightButtonUp();
+  DrawWindows();
+  EXPECT_EQ(MouseRightPressed(), -1);
+  UpdateKeysOnly();
+  DrawWindows();
+  EXPECT_EQ(MouseRightPressed(), 0);
+  EXPECT_EQ(RightButtonDown, 0);
+}
+
 TEST_F(StackTest, AHeldRightButtonKeepsTheOwner) {
   OpenGuiWindow(&A, 0, 0, 50, 50);
   OpenGuiWindow(&B, 100, 0, 50, 50);

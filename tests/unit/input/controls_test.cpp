@@ -88,6 +88,23 @@ TEST_F(ControlsTest, AGrabbedKeyboardShowsNoControls) {
   EXPECT_EQ(PlayerControls[0].pressed, 0u);
 }
 
+TEST_F(ControlsTest, AGrabbedKeyboardHidesTheSticksToo) {
+  SetUseJoystick(0, -1);
+  SetUseJoystick(1, -1);
+  JoystickSeamSet(0, 0, 32767, -1, 0, 0);
+  JoystickSeamSet(1, 32767, 65535, 0, 0, 0);
+  KeyboardGrabbed = -1;
+  Frame();
+  for (const PlayerControl& p : PlayerControls) {
+    EXPECT_EQ(p.current, 0u);
+    EXPECT_EQ(p.pressed, 0u);
+  }
+  KeyboardGrabbed = 0;
+  Frame();
+  EXPECT_EQ(PlayerControls[0].current, ControlLeft | ControlButton1);
+  EXPECT_EQ(PlayerControls[1].current, ControlDown);
+}
+
 TEST_F(ControlsTest, PlayerTwoIsUnboundUntilGameCodeBindsAKey) {
   for (int k = 1; k < 256; k++) OnKeyDown(static_cast<WPARAM>(k));
   UpdatePlayerControls();
