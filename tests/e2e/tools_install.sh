@@ -26,7 +26,7 @@ grep -qx "Exec=$P/bin/zorta" "$DESKTOP" || fail "menu entry runs: $(grep Exec "$
 grep -qx "Icon=zorta" "$DESKTOP" || fail "menu entry icon"
 if command -v desktop-file-validate > /dev/null; then desktop-file-validate "$DESKTOP" || fail "menu entry invalid"; fi
 xmllint --noout "$ICON" 2> /dev/null || grep -q "<svg" "$ICON" || fail "icon is no SVG"
-[ "$(convert "$ICON" -format '%wx%h' info:)" = 64x64 ] || fail "icon does not render"
+[ "$(rsvg-convert "$ICON" | identify -format '%wx%h' -)" = 64x64 ] || fail "icon does not render"
 "$P/bin/zorta-tool" --help | grep -q "zorta-tool plot" || fail "installed zorta-tool"
 
 # Started from another folder, the program runs in ~/.local/share/zorta.
