@@ -66,6 +66,15 @@ click_at() {
   xdotool mouseup 1
 }
 
+# A tap: press and release in one go, as touchpads and `xdotool click` send
+# them, usually both within one turn of the program's loop.
+tap_at() {
+  pointer_to "$1" "$2"
+  sleep 0.1
+  CLICK_FRAME=$(audio_frames)
+  xdotool click 1
+}
+
 # Stereo 16-bit frames written to the captured audio so far.
 audio_frames() {
   echo $(($(stat -c %s "$E2E_DIR/audio.raw") / 4))
