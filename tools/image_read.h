@@ -13,6 +13,7 @@
 #include "app/app.h"
 #include "image/image_formats.h"
 #include "image/image_table.h"
+#include "platform/path.h"
 
 typedef int (*ImageLoader)(const char*, Image*);
 
@@ -54,7 +55,8 @@ inline ImageLoader RefusedVariantLoader(const uint8_t* h, size_t n) {
 // Reads the file into `image` (GFX doubling included). On failure returns
 // null and puts the reason in *error; on success returns the format name.
 inline const char* ReadToolImage(const char* path, Image* image, std::string* error) {
-  FILE* f = fopen(path, "rb");
+  // Found as the loaders find it: Windows folder separators, any letter case.
+  FILE* f = fopen(HostPath(path).c_str(), "rb");
   if (f == nullptr) {
     *error = std::string("cannot open '") + path + "': " + strerror(errno);
     return nullptr;

@@ -1,6 +1,8 @@
 // zorta-tool convert and info, run as a separate process on real files.
 #include "image_test_support.h"
 
+#include <sys/stat.h>
+
 namespace {
 
 class Tool : public ImageTest {
@@ -104,6 +106,16 @@ TEST_F(Tool, ErrorsGoToStderrWithTheLoadersMessage) {
   WriteBytes("ok.gfx", GfxFile(16, {0, 0}, 1, 1, false));
   EXPECT_NE(Tool2("convert ok.gfx no-such-dir/out.png", &err), 0);
   EXPECT_NE(err.find("cannot write 'no-such-dir/out.png'"), std::string::npos) << err;
+}
+
+TEST_F(Tool, ImageNamesAsWrittenOnWindows) {
+  std::string err;
+  mkdir("Sets", 0755);
+  WriteBytes("Sets/Tile.gfx", GfxFile(16, {0xE0, 0x07}, 1, 1, false));
+  ASSERT_EQ(Tool2("info 'sets\\TILE.GFX'", &err), 0) << err;
+  EXPECT_NE(Out().find("\"format\": \"GFX\""), std::string::npos) << Out();
+  ASSERT_EQ(Tool2("convert 'SETS\\tile.gfx' out.png", &err), 0) << err;
+  EXPECT_EQ(RunCapture("convert out.png -depth 8 rgb:-"), (Bytes{0, 0xFC, 0}));
 }
 
 TEST_F(Tool, RefusedVariantsGetTheLoadersMessage) {
