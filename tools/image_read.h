@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -12,24 +13,56 @@
 #include "app/app.h"
 #include "image/image_formats.h"
 #include "image/image_table.h"
+#include "platform/path.h"
+
+typedef int (*ImageLoader)(const char*, Image*);
 
 // The probes in the program's order, their loaders and format names.
 struct ImageFormat {
   const char* name;
   int (*test)(const char*);
-  int (*load)(const char*, Image*);
+  ImageLoader load;
 };
 static const ImageFormat ImageFormats[] = {
     {"BMP", TestBMP, LoadBMP}, {"ILBM", TestILBM, LoadILBM}, {"GFX", TestGFX, LoadGFX}, {"TGA", TestTGA, LoadTGA}};
 
+// The loader of a file that plainly is a BMP or TGA in a variant its probe
+// turns down (another pixel depth, a colour-mapped TGA), or null. Running
+// that loader gives the reason in its own words. ILBM and GFX need nothing
+// here: their probes check only the magic.
+inline ImageLoader RefusedVariantLoader(const uint8_t* h, size_t n) {
+  if (n < 18) return nullptr;
+  uint32_t headerSize = h[14] | (h[15] << 8) | (h[16] << 16) | (static_cast<uint32_t>(h[17]) << 24);
+  if (h[0] == 'B' && h[1] == 'M') {
+    // The sizes of the BMP info headers that exist.
+    for (uint32_t known : {12u, 16u, 40u, 52u, 56u, 64u, 108u, 124u})
+      if (headerSize == known) return LoadBMP;
+    return nullptr;
+  }
+  // TGA has no magic: a colour-map type, an image type and a depth that
+  // exist, a size, and no colour map described where there is none.
+  int mapType = h[1], type = h[2], depth = h[16];
+  int width = h[12] | (h[13] << 8), height = h[14] | (h[15] << 8);
+  int mapLength = h[5] | (h[6] << 8), mapEntryBits = h[7];
+  int typeKnown = type == 1 || type == 2 || type == 3 || type == 9 || type == 10 || type == 11;
+  int depthKnown = depth == 8 || depth == 15 || depth == 16 || depth == 24 || depth == 32;
+  int mapped = type == 1 || type == 9;
+  if (mapType > 1 || !typeKnown || !depthKnown || width == 0 || height == 0) return nullptr;
+  if (mapped ? mapType != 1 : (mapType == 0 && (mapLength != 0 || mapEntryBits != 0))) return nullptr;
+  return LoadTGA;
+}
+
 // Reads the file into `image` (GFX doubling included). On failure returns
 // null and puts the reason in *error; on success returns the format name.
 inline const char* ReadToolImage(const char* path, Image* image, std::string* error) {
-  FILE* f = fopen(path, "rb");
+  // Found as the loaders find it: Windows folder separators, any letter case.
+  FILE* f = fopen(HostPath(path).c_str(), "rb");
   if (f == nullptr) {
     *error = std::string("cannot open '") + path + "': " + strerror(errno);
     return nullptr;
   }
+  uint8_t head[18];
+  size_t headLength = fread(head, 1, sizeof head, f);
   fclose(f);
   // The loaders report through the program's fatal-error path, which also
   // prints the message; the tool prints it once, in its own words.
@@ -49,6 +82,18 @@ inline const char* ReadToolImage(const char* path, Image* image, std::string* er
       loaded = format.load(path, image);
       if (loaded && format.load == LoadGFX && (image->flags & 2)) DoubleImage(image);
       break;
+    }
+  }
+  // No probe said yes, none could not open the file: a refused variant of a
+  // format gets its loader's message. The program itself would not read it,
+  // so neither does the tool, whatever the loader answers.
+  ImageLoader refused = nullptr;
+  if (found == nullptr && !ErrorText[0]) refused = RefusedVariantLoader(head, headLength);
+  if (refused != nullptr) {
+    Image scratch = {};
+    if (refused(path, &scratch)) {
+      FreeImage(&scratch);
+      ErrorText[0] = 0;
     }
   }
   fflush(stderr);

@@ -111,7 +111,11 @@ int LoadBMP(const char* path, Image* image) {
 // ---------------------------------------------------------------- ILBM
 
 const uint32_t IdFORM = 0x464F524D, IdILBM = 0x494C424D, IdBMHD = 0x424D4844, IdCMAP = 0x434D4150,
-               IdBODY = 0x424F4459;
+               IdBODY = 0x424F4459, IdCAMG = 0x43414D47, IdDCOL = 0x44434F4C, IdPCHG = 0x50434847,
+               IdSHAM = 0x5348414D, IdCTBL = 0x4354424C;
+
+// Amiga display modes in the CAMG chunk that change what the planes mean.
+const uint32_t CamgHAM = 0x800, CamgEHB = 0x80;
 
 int TestILBM(const char* path) {
   FileHandle f = FileOpen(path, "rb", 1);
@@ -144,6 +148,45 @@ size_t UnpackByteRun1(const uint8_t* src, size_t srcLen, uint8_t* dst, size_t ds
     }
   }
   return out;
+}
+
+// Hold-and-modify: the top two planes of each pixel say whether the rest is
+// a palette index or replaces the high bits of blue, red or green, keeping
+// the low bits of the pixel before; every row starts from black. Indices in,
+// red, green, blue out.
+static void DecodeHAM(const uint8_t* indices, int width, int height, int planes, const uint8_t* palette,
+                      uint8_t* out) {
+  int valueBits = planes - 2, shift = 8 - valueBits;
+  unsigned valueMask = (1u << valueBits) - 1, keepMask = (1u << shift) - 1;
+  for (int y = 0; y < height; y++) {
+    unsigned rgb[3] = {0, 0, 0};
+    for (int x = 0; x < width; x++) {
+      unsigned v = *indices++, value = v & valueMask;
+      switch (v >> valueBits) {
+        case 0:
+          for (int k = 0; k < 3; k++) rgb[k] = palette[value * 3 + k];
+          break;
+        case 1:
+          rgb[2] = (value << shift) | (rgb[2] & keepMask);
+          break;
+        case 2:
+          rgb[0] = (value << shift) | (rgb[0] & keepMask);
+          break;
+        default:
+          rgb[1] = (value << shift) | (rgb[1] & keepMask);
+          break;
+      }
+      for (int k = 0; k < 3; k++) *out++ = static_cast<uint8_t>(rgb[k]);
+    }
+  }
+}
+
+// Extra-half-brite: a palette with fewer entries than the planes can index
+// is followed by its own entries at half brightness.
+static void AddHalfBrite(uint8_t* palette, int entries, int planes) {
+  if (entries >= (1 << planes)) return;
+  for (int i = 0; i < entries && entries + i < 256; i++)
+    for (int k = 0; k < 3; k++) palette[(entries + i) * 3 + k] = palette[i * 3 + k] / 2;
 }
 
 // Interleaved planes to chunky pixels: bit p of output byte g comes from
@@ -182,6 +225,10 @@ int LoadILBM(const char* path, Image* image) {
   int64_t remaining = static_cast<int64_t>(ReadI32(f)) - 4;
   Skip4(f);
   int width = 0, height = 0, planes = 0, masking = 0, compression = 0;
+  uint32_t modes = 0;      // CAMG
+  int paletteEntries = 0;  // in the latest CMAP
+  int directBits = -1;     // DCOL: 8 when red, green and blue have 8 bits each, else 0
+  int multiPalette = 0;    // palettes that change down the picture
   uint8_t* palette = nullptr;
   uint8_t* body = nullptr;
   int64_t bodySize = 0;
@@ -213,6 +260,14 @@ int LoadILBM(const char* path, Image* image) {
       // Entries past 256 have nowhere to go.
       ReadBlock(f, palette, static_cast<int32_t>(n < 768 ? n : 768));
       if (n > 768) SkipN(f, static_cast<int32_t>(n - 768));
+      paletteEntries = static_cast<int>((n < 768 ? n : 768) / 3);
+    } else if (id == IdCAMG && n >= 4) {
+      modes = ReadI32(f);
+      SkipN(f, static_cast<int32_t>(n - 4 > 0x7FFFFFFF ? 0x7FFFFFFF : n - 4));
+    } else if (id == IdDCOL && n >= 3) {
+      uint8_t r = ReadU8(f), g = ReadU8(f), b = ReadU8(f);
+      directBits = r == 8 && g == 8 && b == 8 ? 8 : 0;
+      SkipN(f, static_cast<int32_t>(n - 3 > 0x7FFFFFFF ? 0x7FFFFFFF : n - 3));
     } else if (id == IdBODY) {
       if (n > FileBytesLeft(f) || n > MaxImageBytes) {
         truncated = -1;
@@ -223,6 +278,7 @@ int LoadILBM(const char* path, Image* image) {
       bodySize = n;
       ReadBlock(f, body, static_cast<int32_t>(n));
     } else {
+      if (id == IdPCHG || id == IdSHAM || id == IdCTBL) multiPalette = -1;
       if (n > FileBytesLeft(f)) break;  // an unknown chunk cut short: nothing more to find
       SkipN(f, static_cast<int32_t>(n));
     }
@@ -244,17 +300,31 @@ int LoadILBM(const char* path, Image* image) {
     if (truncated) return Report("LoadILBM() - File is truncated");
     return Report("LoadILBM() - File contains no body");
   }
+  // Direct colour other than 8 bits each of red, green and blue needs no
+  // palette, so it is refused before one is asked for.
+  if (directBits >= 0 && !(planes == 24 && directBits == 8)) {
+    MemFree(body);
+    MemFree(palette);
+    return Report("LoadILBM() - Unsupported direct colour layout");
+  }
   if (palette == nullptr && planes <= 8) {
     MemFree(body);
     if (truncated) return Report("LoadILBM() - File is truncated");
     return Report("LoadILBM() - File contains no palette");
   }
+  // HAM needs at least one bit of value; with fewer planes the mode flag is
+  // ignored, and so it is for 24 planes of red, green and blue.
+  int ham = (modes & CamgHAM) && planes >= 3 && planes <= 8;
   const char* problem = nullptr;
   if (truncated)
     problem = "LoadILBM() - File is truncated";
-  else if (planes < 0 || planes > 32)
+  else if (planes < 0 || (planes > 8 && planes != 24))
+    // Indices past 8 bits have no palette to go to; other direct depths
+    // have no pixel layout here.
     problem = "LoadILBM() - Unsupported number of planes";
-  else if (!SizeInRange(width, height, (planes + 7) / 8))
+  else if (multiPalette)
+    problem = "LoadILBM() - Unsupported multi-palette image";
+  else if (!SizeInRange(width, height, ham ? 3 : (planes + 7) / 8))
     problem = "LoadILBM() - Image size is out of range";
   if (problem != nullptr) {
     MemFree(body);
@@ -292,10 +362,21 @@ int LoadILBM(const char* path, Image* image) {
   uint8_t* pixels = static_cast<uint8_t*>(MemAlloc(static_cast<size_t>(width) * height * bytesPerPixel));
   PlanarToChunky(planar, width, height, planes, storedPlanes, rowWidth, pixels);
   MemFree(planar);
+  int bits = planes;
+  if (ham) {
+    uint8_t* rgb = static_cast<uint8_t*>(MemAlloc(static_cast<size_t>(width) * height * 3));
+    DecodeHAM(pixels, width, height, planes, palette, rgb);
+    MemFree(pixels);
+    pixels = rgb;
+    bits = 24;
+    bytesPerPixel = 3;
+  } else if ((modes & CamgEHB) && planes <= 8) {
+    AddHalfBrite(palette, paletteEntries, planes);
+  }
 
   image->width = width;
   image->height = height;
-  image->bits = planes;
+  image->bits = bits;
   image->bytesPerPixel = bytesPerPixel;
   image->pixels = pixels;
   image->palette = palette;
@@ -304,8 +385,9 @@ int LoadILBM(const char* path, Image* image) {
 
 // ---------------------------------------------------------------- GFX
 
-const uint32_t IdGFX = 0x47465831, IdINFO = 0x494E464F, IdIMGE = 0x494D4745, IdCTBL = 0x4354424C,
-               IdVECT = 0x56454354, IdENDF = 0x454E4446;
+// CTBL, the cell table, has the same value as ILBM's colour-table chunk above.
+const uint32_t IdGFX = 0x47465831, IdINFO = 0x494E464F, IdIMGE = 0x494D4745, IdVECT = 0x56454354,
+               IdENDF = 0x454E4446;
 
 int TestGFX(const char* path) {
   FileHandle f = FileOpen(path, "rb", 0);

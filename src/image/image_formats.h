@@ -1,4 +1,5 @@
-// The four image file formats: BMP (24-bit), ILBM, GFX and TGA (32-bit).
+// The four image file formats: BMP (24-bit), ILBM (indexed, extra-half-brite,
+// HAM decoded to 24 bits, and 24-bit), GFX and TGA (32-bit).
 // Probes answer -1 when the file is of their format; loaders fill an Image
 // and answer -1, or report through FatalError and answer 0. A loader that
 // fails leaves the Image untouched.

@@ -37,8 +37,11 @@ static void FillSurface(Image* image, SurfaceSlot* slot, int mirror) {
 
 void UploadImage(Image* image) {
   if (image == nullptr) return;
+  // The key is magenta as the surface holds it: 15- and 16-bit images come
+  // up to deeper screens with zero low bits, F8 00 F8 rather than FF 00 FF.
   uint32_t key = PackColor(255, 0, 255, ColorDepth);
-  if (image->bits == 16) key = ConvertColor(ColorDepth, PackColor(255, 0, 255, 16), 16, image->palette);
+  if (image->bits == 15 || image->bits == 16)
+    key = ConvertColor(ColorDepth, PackColor(255, 0, 255, image->bits), image->bits, image->palette);
   if (image->surface != nullptr) {
     if (image->pixels != nullptr) FillSurface(image, image->surface, 0);
     SetSurfaceColorKey(image->surface, key);

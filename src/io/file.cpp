@@ -2,7 +2,10 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <sys/stat.h>
+
+#include "platform/path.h"
 
 struct FileStream {
   FILE* fp;
@@ -24,7 +27,9 @@ void SetMemorySource(const void* base, int32_t size, void* owned) {
 FileHandle FileOpen(const char* path, const char* mode, int byteOrder) {
   ByteOrder = byteOrder;
   if (path == nullptr || mode == nullptr) return nullptr;
-  FILE* fp = fopen(path, mode);
+  // Maps and object types name their images as on Windows.
+  std::string hostPath = HostPath(path);
+  FILE* fp = fopen(hostPath.c_str(), mode);
   if (fp == nullptr) return nullptr;
   FileStream* fs = static_cast<FileStream*>(calloc(1, sizeof(FileStream)));
   if (fs == nullptr) {

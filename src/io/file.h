@@ -29,7 +29,9 @@ extern MemorySourceState MemorySource;
 void SetMemorySource(const void* base, int32_t size, void* owned);
 
 // Sets ByteOrder (also when the open fails), then opens the file with the
-// stdio mode text. Null on failure; never MemoryFile.
+// stdio mode text. The path is taken as Windows takes it: "\\" separates
+// folders and letter case does not matter (HostPath). Null on failure;
+// never MemoryFile.
 FileHandle FileOpen(const char* path, const char* mode, int byteOrder);
 void FileClose(FileHandle handle);
 // Writes text as it stands ("%s"); used by the log.

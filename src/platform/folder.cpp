@@ -8,6 +8,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/path.h"
+
 struct FolderSearch {
   DIR* dir;
   std::string folder;  // with its trailing separator, or empty for the working folder
@@ -35,10 +37,10 @@ FindHandle FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data) {
   if (cut == std::string::npos) {
     s->match = p;
   } else {
-    s->folder = p.substr(0, cut + 1);
+    // The folder is found as Windows finds it, in any letter case.
+    std::string folder = p.substr(0, cut);
+    s->folder = (folder.empty() ? std::string() : HostPath(folder.c_str())) + "/";
     s->match = p.substr(cut + 1);
-    for (char& c : s->folder)
-      if (c == '\\') c = '/';
   }
   // Windows reads "*.*" as "every name", dotted or not.
   if (s->match == "*.*") s->match = "*";

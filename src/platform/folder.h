@@ -18,7 +18,8 @@ typedef FolderSearch* FindHandle;
 // The first entry matching the pattern, or INVALID_FIND_HANDLE when the
 // folder cannot be opened or nothing matches. Only the last path component
 // may hold wildcards; "*.*" matches every name, as on Windows, and letter
-// case is ignored. "." and ".." are reported like any folder.
+// case is ignored, in the folder's name too (HostPath). "." and ".." are
+// reported like any folder.
 FindHandle FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data);
 // The next matching entry: nonzero when one was found, 0 at the end.
 int FindNextFileA(FindHandle handle, WIN32_FIND_DATAA* data);

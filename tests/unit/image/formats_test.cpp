@@ -268,6 +268,159 @@ TEST_F(Formats, IlbmMissingChunksAndBrokenFiles) {
   ExpectFailure(LoadILBM("none.ilbm", &img), "LoadILBM() - Couldn't open file 'none.ilbm'");
 }
 
+// Interleaved plane rows (rows padded to 16 pixels) holding the given pixel
+// values of `planes` bits.
+Bytes Planar(const std::vector<std::vector<uint32_t>>& rows, int planes) {
+  Bytes out;
+  for (const auto& row : rows) {
+    size_t rowBytes = (row.size() + 15) / 16 * 2;
+    for (int p = 0; p < planes; p++) {
+      Bytes plane(rowBytes, 0);
+      for (size_t x = 0; x < row.size(); x++)
+        if ((row[x] >> p) & 1) plane[x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+      out.insert(out.end(), plane.begin(), plane.end());
+    }
+  }
+  return out;
+}
+
+// Values of `bits` bits from a fixed sequence, `h` rows of `w`.
+std::vector<std::vector<uint32_t>> SomeValues(int w, int h, int bits, int seed) {
+  Bytes noise = PatternRGB(w, h, seed);
+  std::vector<std::vector<uint32_t>> rows(h);
+  for (int i = 0; i < w * h; i++) {
+    uint32_t v = noise[i * 3] | (noise[i * 3 + 1] << 8) | (noise[i * 3 + 2] << 16);
+    rows[i / w].push_back(v & ((1u << bits) - 1));
+  }
+  return rows;
+}
+
+Bytes BigEndian32(uint32_t v) { return {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)}; }
+
+// netpbm's reading of an ILBM as red, green, blue bytes.
+Bytes IlbmtoppmPixels(const std::string& path) {
+  int status = -1;
+  Bytes out = RunCapture("ilbmtoppm -quiet " + path + " | convert ppm:- -depth 8 rgb:-", &status);
+  EXPECT_EQ(status, 0) << path;
+  return out;
+}
+
+TEST_F(Formats, IlbmHoldAndModifyMatchesIlbmtoppm) {
+  // ppmtoilbm's HAM6 and HAM8: 24-bit images, colour for colour as netpbm
+  // reads them back.
+  WriteBytes("src.ppm", MakePPM(21, 2, PatternRGB(21, 2, 11)));
+  for (const char* mode : {"-ham6", "-ham8"}) {
+    for (const char* compress : {"-compress", "-nocompress"}) {
+      SCOPED_TRACE(std::string(mode) + " " + compress);
+      RunCommand(std::string("ppmtoilbm -quiet ") + mode + " " + compress + " src.ppm > ham.ilbm");
+      ASSERT_EQ(LoadILBM("ham.ilbm", &img), -1) << ErrorText;
+      EXPECT_EQ(img.width, 21);
+      EXPECT_EQ(img.bits, 24);
+      EXPECT_EQ(img.bytesPerPixel, 3);
+      EXPECT_EQ(Pixels(), IlbmtoppmPixels("ham.ilbm"));
+      FreeImage(&img);
+    }
+  }
+
+  // Every control code at random, with a palette whose colour 0 is not
+  // black and a plane count ppmtoilbm does not choose by itself.
+  for (int planes : {5, 6, 8}) {
+    SCOPED_TRACE(std::to_string(planes) + " planes");
+    Bytes cmap = PatternRGB(64, 1, planes);
+    cmap.resize(static_cast<size_t>(3) << (planes - 2));
+    Ilbm h;
+    h.Bmhd(19, 3, planes, 0).Chunk("CAMG", BigEndian32(0x800)).Chunk("CMAP", cmap);
+    h.Chunk("BODY", Planar(SomeValues(19, 3, planes, planes), planes));
+    WriteBytes("any.ilbm", h.File());
+    ASSERT_EQ(LoadILBM("any.ilbm", &img), -1) << ErrorText;
+    EXPECT_EQ(img.bits, 24);
+    EXPECT_EQ(Pixels(), IlbmtoppmPixels("any.ilbm"));
+    FreeImage(&img);
+  }
+
+  // Each row starts from black, whatever colour 0 is; a change of one
+  // channel keeps the low bits the channel had.
+  Ilbm e;
+  e.Bmhd(3, 2, 6, 0).Chunk("CAMG", BigEndian32(0x800)).Chunk("CMAP", {200, 100, 50, 0x12, 0x34, 0x56});
+  e.Chunk("BODY", Planar({{0x26, 0x01, 0x2A}, {0x11, 0x3F, 0x00}}, 6));
+  WriteBytes("edge.ilbm", e.File());
+  ASSERT_EQ(LoadILBM("edge.ilbm", &img), -1) << ErrorText;
+  EXPECT_EQ(Pixels(), (Bytes{0x60, 0, 0, 0x12, 0x34, 0x56, 0xA2, 0x34, 0x56,  //
+                             0, 0, 0x10, 0, 0xF0, 0x10, 200, 100, 50}));
+  EXPECT_EQ(Pixels(), IlbmtoppmPixels("edge.ilbm"));
+}
+
+TEST_F(Formats, IlbmExtraHalfBriteMatchesIlbmtoppm) {
+  // 32 colours and their halves; a palette of all 64 is taken as it is; a
+  // shorter one is followed by its own halves.
+  Bytes colours = PatternRGB(64, 1, 21);
+  struct Case { int entries; int valueBits; };
+  for (Case c : {Case{32, 6}, Case{64, 6}, Case{16, 5}}) {
+    SCOPED_TRACE(std::to_string(c.entries) + " entries");
+    Ilbm h;
+    h.Bmhd(20, 3, 6, 1).Chunk("CAMG", BigEndian32(0x80));
+    h.Chunk("CMAP", Bytes(colours.begin(), colours.begin() + c.entries * 3));
+    Bytes planar = Planar(SomeValues(20, 3, c.valueBits, c.entries), 6);
+    // Packed, one literal run per plane row of 4 bytes.
+    Bytes packed;
+    for (size_t i = 0; i < planar.size(); i += 4) {
+      packed.push_back(3);
+      packed.insert(packed.end(), planar.begin() + i, planar.begin() + i + 4);
+    }
+    h.Chunk("BODY", packed);
+    WriteBytes("ehb.ilbm", h.File());
+    ASSERT_EQ(LoadILBM("ehb.ilbm", &img), -1) << ErrorText;
+    EXPECT_EQ(img.bits, 6);
+    EXPECT_EQ(img.bytesPerPixel, 1);
+    ASSERT_NE(img.palette, nullptr);
+    EXPECT_EQ(ThroughPalette(img), IlbmtoppmPixels("ehb.ilbm"));
+    if (c.entries < 64) {
+      for (int i = 0; i < c.entries * 3; i++) EXPECT_EQ(img.palette[c.entries * 3 + i], colours[i] / 2) << i;
+    }
+    FreeImage(&img);
+  }
+}
+
+TEST_F(Formats, IlbmVariantsWithoutALayoutAreRefused) {
+  WriteBytes("src.ppm", MakePPM(17, 2, PatternRGB(17, 2, 5)));
+  Bytes cmap = PatternRGB(256, 1, 1);
+  struct Case { int planes; bool palette; };
+  for (Case c : {Case{12, false}, Case{32, false}, Case{16, false}, Case{9, true}}) {
+    SCOPED_TRACE(std::to_string(c.planes) + " planes");
+    Ilbm d;
+    d.Bmhd(17, 2, c.planes, 0);
+    if (c.palette) d.Chunk("CMAP", cmap);
+    d.Chunk("BODY", Planar(SomeValues(17, 2, c.planes > 24 ? 24 : c.planes, 3), c.planes));
+    WriteBytes("deep.ilbm", d.File());
+    ExpectFailure(LoadILBM("deep.ilbm", &img), "LoadILBM() - Unsupported number of planes");
+  }
+  // Direct colour through a DCOL chunk: 8 bits a channel reads like any
+  // 24-plane file, other splits have no layout here.
+  RunCommand("ppmtoilbm -quiet -dcbits 8 8 8 -dcforce src.ppm > dc888.ilbm");
+  ASSERT_EQ(LoadILBM("dc888.ilbm", &img), -1) << ErrorText;
+  EXPECT_EQ(Pixels(), RunCapture("convert src.ppm -depth 8 rgb:-"));
+  FreeImage(&img);
+  RunCommand("ppmtoilbm -quiet -dcbits 5 6 5 -dcforce src.ppm > dc565.ilbm");
+  ExpectFailure(LoadILBM("dc565.ilbm", &img), "LoadILBM() - Unsupported direct colour layout");
+  RunCommand("ppmtoilbm -quiet -dcbits 10 8 6 -dcforce src.ppm > dc1086.ilbm");
+  ExpectFailure(LoadILBM("dc1086.ilbm", &img), "LoadILBM() - Unsupported direct colour layout");
+
+  // Palettes changed line by line cannot be held by one palette.
+  Ilbm m;
+  m.Bmhd(16, 1, 2, 0).Chunk("CMAP", Bytes(12, 7)).Chunk("PCHG", Bytes(20, 0)).Chunk("BODY", Bytes(4, 0));
+  WriteBytes("pchg.ilbm", m.File());
+  ExpectFailure(LoadILBM("pchg.ilbm", &img), "LoadILBM() - Unsupported multi-palette image");
+
+  // The HAM flag means nothing to 24 planes of red, green and blue.
+  Ilbm t;
+  t.Bmhd(2, 1, 24, 0).Chunk("CAMG", BigEndian32(0x880));
+  t.Chunk("BODY", Planar({{0x563412, 0xFFFFFF}}, 24));
+  WriteBytes("ham24.ilbm", t.File());
+  ASSERT_EQ(LoadILBM("ham24.ilbm", &img), -1) << ErrorText;
+  EXPECT_EQ(img.bits, 24);
+  EXPECT_EQ(Pixels(), (Bytes{0x12, 0x34, 0x56, 0xFF, 0xFF, 0xFF}));
+}
+
 // ---------------------------------------------------------------- GFX
 
 struct Gfx {

@@ -95,6 +95,43 @@ TEST_F(Surfaces, SixteenBitImageOn24And15BitScreens) {
   EXPECT_EQ(Screen(1, 0), 0x123456u);
 }
 
+// A 15-bit GFX image holds magenta as 7C1F; on every screen depth that word,
+// converted, is the surface's key and the background shows through it.
+class FifteenBitKey : public Surfaces, public ::testing::WithParamInterface<int> {};
+
+TEST_P(FifteenBitKey, MagentaIsTransparentAtEveryDepth) {
+  int depth = GetParam();
+  if (depth == 15) {
+    // Only a full-screen mode reporting 5-5-5 masks makes a 15-bit screen.
+    DisplaySeamSetModeMasks(0x7C00, 0x3E0, 0x1F);
+    FullScreen = -1;
+    ColorDepth = 16;
+    SetUpFullScreen();
+    ASSERT_EQ(ColorDepth, 15);
+    ResetClipRect();
+  } else {
+    Start(depth);
+  }
+  Builder g;
+  g.U32(0x47465831);
+  g.U32(0x494E464F).U32(32).U32(3).U32(1).U32(15).U32(0).U32(0).U32(0).U32(0).U32(0);
+  g.U32(0x494D4745).U32(6).U16(0x7C1F).U16(0x03E0).U16(0x7C1F);
+  g.U32(0x454E4446).U32(0);
+  WriteBytes("key15.gfx", g.b);
+  Image* img = LoadImage("key15.gfx", 0);
+  ASSERT_NE(img, nullptr) << ErrorText;
+  CreateImageSurfaces(img);
+  ASSERT_NE(img->surface, nullptr);
+  uint32_t background = PackColor(16, 200, 64, depth);
+  FillRect(0, 0, 8, 8, background);
+  EXPECT_EQ(BlitSlotKeyed(1, 1, img->surface, 0, 0, 3, 1), -1);
+  EXPECT_EQ(Screen(1, 1), background);
+  EXPECT_EQ(Screen(2, 1), PackColor(0, 248, 0, depth));
+  EXPECT_EQ(Screen(3, 1), background);
+}
+
+INSTANTIATE_TEST_SUITE_P(ScreenDepths, FifteenBitKey, ::testing::Values(15, 16, 24, 32));
+
 TEST_F(Surfaces, MirroredCopyTurnsCellsExceptTheKeptOnes) {
   Start(32);
   Bytes px;

@@ -1,6 +1,8 @@
 // zorta-tool convert and info, run as a separate process on real files.
 #include "image_test_support.h"
 
+#include <sys/stat.h>
+
 namespace {
 
 class Tool : public ImageTest {
@@ -104,6 +106,49 @@ TEST_F(Tool, ErrorsGoToStderrWithTheLoadersMessage) {
   WriteBytes("ok.gfx", GfxFile(16, {0, 0}, 1, 1, false));
   EXPECT_NE(Tool2("convert ok.gfx no-such-dir/out.png", &err), 0);
   EXPECT_NE(err.find("cannot write 'no-such-dir/out.png'"), std::string::npos) << err;
+}
+
+TEST_F(Tool, ImageNamesAsWrittenOnWindows) {
+  std::string err;
+  mkdir("Sets", 0755);
+  WriteBytes("Sets/Tile.gfx", GfxFile(16, {0xE0, 0x07}, 1, 1, false));
+  ASSERT_EQ(Tool2("info 'sets\\TILE.GFX'", &err), 0) << err;
+  EXPECT_NE(Out().find("\"format\": \"GFX\""), std::string::npos) << Out();
+  ASSERT_EQ(Tool2("convert 'SETS\\tile.gfx' out.png", &err), 0) << err;
+  EXPECT_EQ(RunCapture("convert out.png -depth 8 rgb:-"), (Bytes{0, 0xFC, 0}));
+}
+
+TEST_F(Tool, RefusedVariantsGetTheLoadersMessage) {
+  std::string err;
+  WriteBytes("src.ppm", MakePPM(5, 3, PatternRGB(5, 3, 2)));
+  RunCommand("convert src.ppm -type TrueColor -depth 8 -compress None rgb24.tga");
+  EXPECT_NE(Tool2("convert rgb24.tga never.png", &err), 0);
+  EXPECT_EQ(err, "zorta-tool convert: LoadTGA() - Unsupported pixel depth\n");
+  RunCommand("convert src.ppm -type Palette -compress None mapped.tga");
+  EXPECT_NE(Tool2("info mapped.tga", &err), 0);
+  EXPECT_EQ(err, "zorta-tool info: LoadTGA() - Unsupported image type\n");
+  RunCommand("convert src.ppm -type Palette BMP3:pal.bmp");
+  EXPECT_NE(Tool2("info pal.bmp", &err), 0);
+  EXPECT_EQ(err, "zorta-tool info: LoadBMP() - Unsupported pixel depth\n");
+  EXPECT_EQ(Out(), "");
+  RunCommand("ppmtoilbm -quiet -dcbits 5 6 5 -dcforce src.ppm > dc.ilbm");
+  EXPECT_NE(Tool2("convert dc.ilbm never.png", &err), 0);
+  EXPECT_EQ(err, "zorta-tool convert: LoadILBM() - Unsupported direct colour layout\n");
+  EXPECT_NE(access("never.png", F_OK), 0);
+
+  // A BMP cut inside its header is still plainly a BMP.
+  Bytes cut = ReadFile("pal.bmp");
+  cut.resize(24);
+  WriteBytes("cut.bmp", cut);
+  EXPECT_NE(Tool2("info cut.bmp", &err), 0);
+  EXPECT_EQ(err, "zorta-tool info: LoadBMP() - File is truncated\n");
+  // Bytes that only begin like one are no image at all.
+  WriteBytes("bm.txt", {'B', 'M', 'W', ' ', 'c', 'a', 'r', 's', ' ', 'a', 'n', 'd', ' ', 'm', 'o', 'r', 'e', '!', '\n'});
+  EXPECT_NE(Tool2("info bm.txt", &err), 0);
+  EXPECT_EQ(err, "zorta-tool info: 'bm.txt' is not a BMP, ILBM, GFX or TGA image\n");
+  WriteBytes("zeros.bin", Bytes(64, 0));
+  EXPECT_NE(Tool2("info zeros.bin", &err), 0);
+  EXPECT_EQ(err, "zorta-tool info: 'zeros.bin' is not a BMP, ILBM, GFX or TGA image\n");
 }
 
 }  // namespace

@@ -1,0 +1,14 @@
+// File names as the framework's data writes them, Windows style, made into
+// names this system's files go by.
+#pragma once
+#include <string>
+
+// The name as this system should be asked for it. "\\" separates folders
+// like "/"; when the name does not exist as written, each part of it is
+// looked up in its folder ignoring the case of ASCII letters, as Windows
+// would find it: a part that exists as written is kept, otherwise the
+// first of the matching entries in byte order, folders only before the last
+// part. The first part that matches nothing, and everything after it, stay
+// as written, so a file about to be created keeps its new name. On Windows
+// the name is returned as it is.
+std::string HostPath(const char* path);
