@@ -318,9 +318,9 @@ int LoadILBM(const char* path, Image* image) {
   const char* problem = nullptr;
   if (truncated)
     problem = "LoadILBM() - File is truncated";
-  else if (planes < 0 || (planes > 8 && planes != 24))
-    // Indices past 8 bits have no palette to go to; other direct depths
-    // have no pixel layout here.
+  else if (planes < 0 || (planes > 8 && planes != 24 && planes != 32))
+    // Indices past 8 bits have no palette to go to; direct colour is read as
+    // red, green, blue (and alpha at 32 planes), other depths have no layout.
     problem = "LoadILBM() - Unsupported number of planes";
   else if (multiPalette)
     problem = "LoadILBM() - Unsupported multi-palette image";

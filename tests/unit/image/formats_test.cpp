@@ -385,7 +385,7 @@ TEST_F(Formats, IlbmVariantsWithoutALayoutAreRefused) {
   WriteBytes("src.ppm", MakePPM(17, 2, PatternRGB(17, 2, 5)));
   Bytes cmap = PatternRGB(256, 1, 1);
   struct Case { int planes; bool palette; };
-  for (Case c : {Case{12, false}, Case{32, false}, Case{16, false}, Case{9, true}}) {
+  for (Case c : {Case{12, false}, Case{31, false}, Case{16, false}, Case{9, true}}) {
     SCOPED_TRACE(std::to_string(c.planes) + " planes");
     Ilbm d;
     d.Bmhd(17, 2, c.planes, 0);
@@ -394,6 +394,14 @@ TEST_F(Formats, IlbmVariantsWithoutALayoutAreRefused) {
     WriteBytes("deep.ilbm", d.File());
     ExpectFailure(LoadILBM("deep.ilbm", &img), "LoadILBM() - Unsupported number of planes");
   }
+  // 32 planes are red, green, blue and alpha, a byte each.
+  Ilbm rgba;
+  rgba.Bmhd(3, 1, 32, 0).Chunk("BODY", Planar({{0x78563412u, 0xFF000000u, 0x00ABCDEFu}}, 32));
+  WriteBytes("rgba.ilbm", rgba.File());
+  ASSERT_EQ(LoadILBM("rgba.ilbm", &img), -1) << ErrorText;
+  EXPECT_EQ(img.bits, 32);
+  EXPECT_EQ(Pixels(), (Bytes{0x12, 0x34, 0x56, 0x78, 0, 0, 0, 0xFF, 0xEF, 0xCD, 0xAB, 0}));
+  FreeImage(&img);
   // Direct colour through a DCOL chunk: 8 bits a channel reads like any
   // 24-plane file, other splits have no layout here.
   RunCommand("ppmtoilbm -quiet -dcbits 8 8 8 -dcforce src.ppm > dc888.ilbm");
