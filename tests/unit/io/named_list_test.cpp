@@ -49,6 +49,70 @@ TEST(NamedLists, NamesAreMadeUniqueIgnoringCase) {
   EXPECT_EQ(list.capacity, 0);
 }
 
+std::vector<std::string> AddAll(NamedList* list, const std::vector<std::string>& names) {
+  std::vector<std::string> out;
+  for (const std::string& n : names) out.push_back(AddItem(list, n.c_str())->name);
+  return out;
+}
+
+// A name that is itself a taken name plus a number, names that end in digits,
+// the empty name, letter case and names past 255 characters: each gets the
+// first free "%s%d" candidate, as a full search would find it.
+TEST(NamedLists, UniqueNamesOnTrickyInterleavings) {
+  using V = std::vector<std::string>;
+  NamedList list = {};
+  EXPECT_EQ(AddAll(&list, {"a", "a1", "a", "a2", "A"}), (V{"a", "a1", "a2", "a21", "A3"}));
+  ClearList(&list);
+  EXPECT_EQ(AddAll(&list, {"a", "a", "a1", "a1", "a"}), (V{"a", "a1", "a11", "a12", "a2"}));
+  ClearList(&list);
+  EXPECT_EQ(AddAll(&list, {"x1", "X1", "x11", "x1"}), (V{"x1", "X11", "x111", "x12"}));
+  ClearList(&list);
+  EXPECT_EQ(AddAll(&list, {"", "", "1", ""}), (V{"", "1", "11", "2"}));
+  ClearList(&list);
+  // Twelve of one name pass from one digit to two; the bytes from 128 up
+  // have no letter case.
+  V twelve(12, "z");
+  V expected{"z"};
+  for (int i = 1; i < 12; i++) expected.push_back("z" + std::to_string(i));
+  EXPECT_EQ(AddAll(&list, twelve), expected);
+  EXPECT_EQ(AddAll(&list, {"Z1", "\xC9", "\xE9", "\xC9"}), (V{"Z12", "\xC9", "\xE9", "\xC9" "1"}));
+  ClearList(&list);
+  // Sorting moves the items, not the names that are taken.
+  EXPECT_EQ(AddAll(&list, {"b", "a", "B"}), (V{"b", "a", "B1"}));
+  SortList(&list);
+  EXPECT_EQ(AddAll(&list, {"b", "A"}), (V{"b2", "A1"}));
+  ClearList(&list);
+  // Around the 255-character mark nothing is cut.
+  std::string n255(255, 'n'), n254 = std::string(254, 'n') + "N", n300(300, 'n');
+  EXPECT_EQ(AddAll(&list, {n255, n255, n254, n300, n300}), (V{n255, n255 + "1", n254 + "2", n300, n300 + "1"}));
+  ClearList(&list);
+}
+
+// A removed name is free again, for its own base and for every shorter base
+// it extends with a number.
+TEST(NamedLists, RemovedNamesAreTakenAgainFirst) {
+  using V = std::vector<std::string>;
+  NamedList list = {};
+  EXPECT_EQ(AddAll(&list, {"m", "m", "m", "m"}), (V{"m", "m1", "m2", "m3"}));
+  RemoveItem(&list, &list.items[1]);
+  EXPECT_EQ(AddAll(&list, {"M"}), (V{"M1"}));
+  RemoveItem(&list, &list.items[0]);
+  EXPECT_EQ(AddAll(&list, {"m", "m"}), (V{"m", "m4"}));
+  ClearList(&list);
+  EXPECT_EQ(AddAll(&list, {"a1", "a1", "a1", "a", "a"}), (V{"a1", "a11", "a12", "a", "a2"}));
+  RemoveItem(&list, FindItem(&list, "a12"));
+  EXPECT_EQ(AddAll(&list, {"a1"}), (V{"a12"}));
+  for (int i = 0; i < 12; i++) AddItem(&list, "a");
+  EXPECT_EQ(std::string(list.items[list.count - 1].name), "a16");  // a3 to a16 but a11 and a12
+  RemoveItem(&list, FindItem(&list, "A12"));
+  RemoveItem(&list, FindItem(&list, "a3"));
+  EXPECT_EQ(AddAll(&list, {"a", "a", "a1", "a"}), (V{"a3", "a12", "a17", "a18"}));
+  // Emptied, the list starts afresh.
+  ClearList(&list);
+  EXPECT_EQ(AddAll(&list, {"a1", "a"}), (V{"a1", "a"}));
+  ClearList(&list);
+}
+
 TEST(NamedLists, GrowthAndItemAt) {
   NamedList list = {};
   for (int i = 0; i < 30; i++) AddItem(&list, ("item" + std::to_string(i)).c_str());
