@@ -133,7 +133,7 @@ void CopyText(char* buffer, size_t size, const char* text) {
 }  // namespace
 
 ListPopupKind::ListPopupKind()
-    : GuiWindow(&ListPopupOps), anchorX(0), anchorY(0), source(nullptr), shown{0, 0, -1, nullptr}, chosen(0),
+    : GuiWindow(&ListPopupOps), anchorX(0), anchorY(0), source(nullptr), shown{0, 0, -1, nullptr, nullptr}, chosen(0),
       rows(0), firstRow(0), filter(0) {}
 
 ListPopupKind::~ListPopupKind() {

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -110,6 +111,52 @@ TEST(NamedLists, RemovedNamesAreTakenAgainFirst) {
   // Emptied, the list starts afresh.
   ClearList(&list);
   EXPECT_EQ(AddAll(&list, {"a1", "a"}), (V{"a1", "a"}));
+  ClearList(&list);
+}
+
+// Long random runs of adds, removals and sorts over names that extend each
+// other by digits: every added name equals what a search of the whole list
+// for "%s%d" with 1, 2, 3, ... gives.
+TEST(NamedLists, UniqueNamesMatchAFullSearchThroughAddsRemovalsAndSorts) {
+  const char* const bases[] = {"a", "A", "a1", "A1", "a11", "a12", "1", "", "b", "B2", "a10", "a0"};
+  std::mt19937 random(7);
+  NamedList list = {};
+  for (int op = 0; op < 6000; op++) {
+    int kind = static_cast<int>(random() % 100);
+    if (kind < 70) {
+      std::vector<std::string> names = Names(&list);
+      auto taken = [&](const std::string& s) {
+        for (const std::string& n : names)
+          if (NamesEqual(s.c_str(), n.c_str())) return true;
+        return false;
+      };
+      std::string name = bases[random() % (sizeof bases / sizeof bases[0])], expected = name;
+      for (int n = 1; taken(expected); n++) expected = name + std::to_string(n);
+      ASSERT_EQ(std::string(AddItem(&list, name.c_str())->name), expected) << op;
+    } else if (kind < 95) {
+      if (list.count > 0) RemoveItem(&list, &list.items[random() % list.count]);
+    } else if (kind < 99) {
+      SortList(&list);
+    } else {
+      ClearList(&list);
+    }
+  }
+  ClearList(&list);
+}
+
+// Twenty thousand layers of one name: every one gets its own number, in order.
+TEST(NamedLists, TwentyThousandOfOneName) {
+  NamedList list = {};
+  for (int i = 0; i < 20000; i++) AddItem(&list, "Layer");
+  ASSERT_EQ(list.count, 20000);
+  EXPECT_STREQ(list.items[0].name, "Layer");
+  for (int i = 1; i < 20000; i++) ASSERT_EQ(std::string(list.items[i].name), "Layer" + std::to_string(i)) << i;
+  // Taken back from the end, as a map is freed, and added again: the same names.
+  while (list.count > 10000) RemoveItem(&list, &list.items[list.count - 1]);
+  for (int i = 0; i < 10000; i++) AddItem(&list, "LAYER");
+  ASSERT_EQ(list.count, 20000);
+  EXPECT_STREQ(list.items[10000].name, "LAYER10000");
+  EXPECT_STREQ(list.items[19999].name, "LAYER19999");
   ClearList(&list);
 }
 
