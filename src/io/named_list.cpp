@@ -58,7 +58,8 @@ NamedListIndex* SyncIndex(NamedList* list) {
 // by "%d" digits; such a base must try n again.
 void FreeNumbers(NamedListIndex* index, const std::string& key) {
   long long n = 0, scale = 1;
-  for (size_t k = key.size(); k > 0; k--) {
+  // An int has at most 10 digits.
+  for (size_t k = key.size(); k > 0 && scale <= 1000000000; k--) {
     char c = key[k - 1];
     if (c < '0' || c > '9') break;
     n += (c - '0') * scale;

@@ -108,6 +108,12 @@ TEST(NamedLists, RemovedNamesAreTakenAgainFirst) {
   RemoveItem(&list, FindItem(&list, "A12"));
   RemoveItem(&list, FindItem(&list, "a3"));
   EXPECT_EQ(AddAll(&list, {"a", "a", "a1", "a"}), (V{"a3", "a12", "a17", "a18"}));
+  // Digits past what an int holds are no number of any base.
+  std::string zeros = "a" + std::string(30, '0'), nines = "a" + std::string(30, '9');
+  AddAll(&list, {zeros, nines});
+  RemoveItem(&list, FindItem(&list, zeros.c_str()));
+  RemoveItem(&list, FindItem(&list, nines.c_str()));
+  EXPECT_EQ(AddAll(&list, {"a", zeros}), (V{"a19", zeros}));
   // Emptied, the list starts afresh.
   ClearList(&list);
   EXPECT_EQ(AddAll(&list, {"a1", "a"}), (V{"a1", "a"}));
