@@ -78,18 +78,24 @@ void DrawMessageWindow(GuiWindow* window) {
   const char* p = message->text;
   const char* end = message->text + sizeof message->text;
   int32_t lineY = message->y + 8;
+  int afterMark = 0;
   while (p < end && *p != 0) {
-    // The first character always belongs to the line, even a "#".
+    // A line ends before a "#", but the character right after one always
+    // begins the next line, even another "#". A leading "#" ends an empty line.
     char line[256];
     size_t n = 0;
-    do {
+    while (p < end && *p != 0 && (afterMark || *p != '#')) {
       if (n < sizeof line - 1) line[n++] = *p;  // a longer line is cut
       p++;
-    } while (p < end && *p != 0 && *p != '#');
+      afterMark = 0;
+    }
     line[n] = 0;
     PrintText(line, message->x + 8, lineY);
     lineY += 14;
-    if (p < end && *p == '#') p++;
+    if (p < end && *p == '#') {
+      p++;
+      afterMark = -1;
+    }
   }
   if (LeftNow || RightNow || AnyKeyPressed()) {
     SetFocusWindow(nullptr);
@@ -108,7 +114,16 @@ void DrawConfirmDialog(GuiWindow* window) {
   ConfirmDialogKind* dialog = static_cast<ConfirmDialogKind*>(window);
   FillRect(dialog->x, dialog->y, dialog->w, dialog->h, PackColor(32, 32, 32, ColorDepth));
   FrameRect(dialog->x, dialog->y, dialog->w, dialog->h, PackColor(200, 50, 50, ColorDepth));
-  PrintText(dialog->text, dialog->x + 8, dialog->y + 8);
+  // The text may fill its buffer without a terminator: print at most what
+  // the buffer holds, cut to a line as the message window cuts it.
+  char line[256];
+  size_t n = 0;
+  while (n < sizeof line - 1 && n < sizeof dialog->text && dialog->text[n] != 0) {
+    line[n] = dialog->text[n];
+    n++;
+  }
+  line[n] = 0;
+  PrintText(line, dialog->x + 8, dialog->y + 8);
   // One answer per question: once one has closed the dialog, the later tests
   // of the same frame (a key still down) give no second, contrary answer.
   if (dialog->callback != nullptr) {
@@ -133,7 +148,7 @@ void CopyText(char* buffer, size_t size, const char* text) {
 }  // namespace
 
 ListPopupKind::ListPopupKind()
-    : GuiWindow(&ListPopupOps), anchorX(0), anchorY(0), source(nullptr), shown{0, 0, -1, nullptr}, chosen(0),
+    : GuiWindow(&ListPopupOps), anchorX(0), anchorY(0), source(nullptr), shown{0, 0, -1, nullptr, nullptr}, chosen(0),
       rows(0), firstRow(0), filter(0) {}
 
 ListPopupKind::~ListPopupKind() {

@@ -9,11 +9,16 @@ struct NamedItem {
   intptr_t value;  // reported by the list popup when the item is clicked
 };
 
+struct NamedListIndex;
+
 struct NamedList {
   int32_t count;
   int32_t capacity;
   int32_t current;  // selected index, -1 for none
   NamedItem* items;
+  // Owned lookup of the taken names, kept by AddItem and RemoveItem and freed
+  // by ClearList; rebuilt when the items changed any other way.
+  NamedListIndex* index;
 };
 
 extern NamedList TileSetList;

@@ -6,6 +6,8 @@ namespace {
 bool fake = false;
 bool noCounter = false;
 int64_t fakeMicros = 0;
+int64_t fakeFrequency = 1000000;
+int64_t fakeCounter = 0;
 uint32_t fakeUptime = 0;
 uint32_t slept = 0;
 int sleeps = 0;
@@ -14,13 +16,13 @@ uint32_t lastSleep = 0;
 
 int QueryPerformanceFrequency(int64_t* frequency) {
   if (noCounter) return 0;
-  *frequency = fake ? 1000000 : static_cast<int64_t>(SDL_GetPerformanceFrequency());
+  *frequency = fake ? fakeFrequency : static_cast<int64_t>(SDL_GetPerformanceFrequency());
   return -1;
 }
 
 int QueryPerformanceCounter(int64_t* count) {
   if (noCounter) return 0;
-  *count = fake ? fakeMicros : static_cast<int64_t>(SDL_GetPerformanceCounter());
+  *count = fake ? fakeCounter : static_cast<int64_t>(SDL_GetPerformanceCounter());
   return -1;
 }
 
@@ -31,7 +33,7 @@ uint32_t TimeGetTime() {
 
 void SleepMs(uint32_t ms) {
   if (fake) {
-    fakeMicros += static_cast<int64_t>(ms) * 1000;
+    ClockSeamAdvanceMicros(static_cast<int64_t>(ms) * 1000);
     slept += ms;
     sleeps++;
     lastSleep = ms;
@@ -43,11 +45,18 @@ void SleepMs(uint32_t ms) {
 void ClockSeamUseFake(bool on) {
   fake = on;
   fakeMicros = 0;
+  fakeFrequency = 1000000;
+  fakeCounter = 0;
   slept = 0;
   sleeps = 0;
   lastSleep = 0;
 }
-void ClockSeamAdvanceMicros(int64_t micros) { fakeMicros += micros; }
+void ClockSeamAdvanceMicros(int64_t micros) {
+  fakeMicros += micros;
+  fakeCounter += micros / 1000000 * fakeFrequency + micros % 1000000 * fakeFrequency / 1000000;
+}
+void ClockSeamSetFrequency(int64_t countsPerSecond) { fakeFrequency = countsPerSecond; }
+void ClockSeamAdvanceCounts(int64_t counts) { fakeCounter += counts; }
 void ClockSeamSetNoCounter(bool absent) { noCounter = absent; }
 void ClockSeamSetUptime(uint32_t ms) { fakeUptime = ms; }
 uint32_t ClockSeamTotalSleptMs() { return slept; }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <random>
 
 #include "app/timing.h"
 #include "platform/clock.h"
@@ -106,6 +107,47 @@ TEST_F(ClockTest, WithoutACounterItReturnsTheUptimeOnEveryCall) {
   EXPECT_EQ(GetTicks(), 5000000u);
   ClockSeamAdvanceMicros(7000);
   EXPECT_EQ(GetTicks(), 5000007u);
+}
+
+// What the clock must read after `elapsed` counts at `frequency`: the whole
+// milliseconds, truncated, worked out without any overflow.
+uint32_t ExactTicks(int64_t elapsed, int64_t frequency) {
+  __int128 ms = static_cast<__int128>(elapsed) * 1000 / frequency;
+  return static_cast<uint32_t>(static_cast<unsigned __int128>(ms));
+}
+
+// At 1 GHz the counts times 1000 pass 64 bits after 106.75 days; the reading
+// must stay exact after 200 days (and 9 years), at the common frequencies.
+TEST_F(ClockTest, LongUptimesReadExactAtAnyFrequency) {
+  const int64_t day = 86400;
+  std::mt19937_64 random(11);
+  for (int64_t frequency : {INT64_C(1000000000), INT64_C(10000000), INT64_C(3579545), INT64_C(2399999997)}) {
+    ClockSeamUseFake(true);
+    ResetClock();
+    ClockSeamSetFrequency(frequency);
+    ClockSeamAdvanceCounts(frequency * 3 + 17);  // the counter was running before the first call
+    ASSERT_EQ(GetTicks(), 0u) << frequency;
+    int64_t elapsed = 0;
+    for (int64_t target : {200 * day * frequency, 200 * day * frequency + frequency - 1,
+                           static_cast<int64_t>(106.8 * day) * frequency, 3300 * day * frequency}) {
+      ClockSeamAdvanceCounts(target - elapsed);
+      elapsed = target;
+      EXPECT_EQ(GetTicks(), ExactTicks(elapsed, frequency)) << frequency << " " << elapsed;
+    }
+    // Random readings over the first 200 days, early ones included.
+    ClockSeamUseFake(true);
+    ResetClock();
+    ClockSeamSetFrequency(frequency);
+    ASSERT_EQ(GetTicks(), 0u);
+    elapsed = 0;
+    for (int i = 0; i < 2000; i++) {
+      int64_t target = static_cast<int64_t>(random() % static_cast<uint64_t>(200 * day * frequency >> (i % 40)));
+      ClockSeamAdvanceCounts(target - elapsed);
+      elapsed = target;
+      ASSERT_EQ(GetTicks(), ExactTicks(elapsed, frequency)) << frequency << " " << elapsed;
+    }
+  }
+  EXPECT_EQ(ExactTicks(200 * day * INT64_C(1000000000), 1000000000), static_cast<uint32_t>(200 * day * 1000));
 }
 
 TEST(WriteLog, AppendsExactlyTheTextGiven) {

@@ -162,16 +162,70 @@ TEST_F(BuiltinTest, AMessageClosesOnAnyKeyOrButtonDown) {
   EXPECT_EQ(MessageWindow.open, 0);
 }
 
-TEST_F(BuiltinTest, OverlongTextsAreCutAtTheirBuffers) {
+TEST_F(BuiltinTest, ALeadingHashMarkEndsAnEmptyFirstLine) {
+  OpenMessageWindow("#abc", 100, 100, 200, 80);
+  Frame(400, 400, false);
+  EXPECT_FALSE(WhiteInRow(100, 100, 200, 22));  // nothing on the first line
+  EXPECT_TRUE(WhiteInRow(108, 122, 100, 14));
+  EXPECT_FALSE(WhiteInRow(100, 136, 200, 44));
+  int widest = 0;
+  for (int x = 108; x < 300; x++)
+    if (WhiteInRow(x, 122, 1, 14)) widest = x - 108 + 1;
+  EXPECT_LE(widest, TextWidth("abc"));  // "abc", without the "#"
+  // "##abc": an empty line, then one that starts with the second "#".
+  FillRect(0, 0, 640, 480, 0);
+  strcpy(MessageWindow.text, "##abc");
+  Frame(400, 400, false);
+  EXPECT_FALSE(WhiteInRow(100, 100, 200, 22));
+  widest = 0;
+  for (int x = 108; x < 300; x++)
+    if (WhiteInRow(x, 122, 1, 14)) widest = x - 108 + 1;
+  EXPECT_GT(widest, TextWidth("abc") + 2);
+  EXPECT_LE(widest, TextWidth("#abc"));
+  EXPECT_FALSE(WhiteInRow(100, 136, 200, 44));
+}
+
+// The window is moved left of the screen so that the end of the printed
+// text falls on it: the 255th character of a line is printed, the rest is not.
+class CutLineTest : public BuiltinTest {
+ protected:
+  static constexpr int End = 320;  // where the 255th character ends on screen
+  static int32_t TextX() { return End - TextWidth(std::string(255, 'x').c_str()); }
+  void ExpectCutAt255() {
+    int32_t one = TextWidth("x");
+    EXPECT_TRUE(WhiteInRow(End - one, 8, one, 14));
+    EXPECT_FALSE(WhiteInRow(End + 1, 0, 640 - End - 2, 30));
+  }
+};
+
+TEST_F(CutLineTest, AMessageLineIsCutAt255Characters) {
   std::string longText(2000, 'x');
   OpenMessageWindow(longText.c_str(), 0, 0, 640, 60);
   EXPECT_EQ(strlen(MessageWindow.text), 511u);
-  Frame(700, 700, false);  // one printed line, cut at 255
-  OpenConfirmDialog(longText.c_str(), RecordAnswer, 0, 100, 640, 40);
-  EXPECT_EQ(strlen(ConfirmDialog.text), 255u);
-  // Without a terminator the line printer stops at the buffer's end.
-  memset(MessageWindow.text, 'y', sizeof MessageWindow.text);
+  MessageWindow.x = TextX() - 8;
+  MessageWindow.w = 640 - MessageWindow.x;
   Frame(700, 700, false);
+  ExpectCutAt255();
+  // Without a terminator the line printer stops at the buffer's end.
+  FillRect(0, 0, 640, 480, 0);
+  memset(MessageWindow.text, 'x', sizeof MessageWindow.text);
+  Frame(700, 700, false);
+  ExpectCutAt255();
+}
+
+TEST_F(CutLineTest, AQuestionWithoutATerminatorIsCutAsAMessageLine) {
+  std::string longText(2000, 'x');
+  OpenConfirmDialog(longText.c_str(), nullptr, 0, 0, 640, 40);
+  EXPECT_EQ(strlen(ConfirmDialog.text), 255u);
+  ConfirmDialog.x = TextX() - 8;
+  ConfirmDialog.w = 640 - ConfirmDialog.x;
+  Frame(700, 700, false);
+  ExpectCutAt255();
+  // Game code that fills the whole buffer: the line stops at its end.
+  FillRect(0, 0, 640, 480, 0);
+  memset(ConfirmDialog.text, 'x', sizeof ConfirmDialog.text);
+  Frame(700, 700, false);
+  ExpectCutAt255();
 }
 
 TEST_F(BuiltinTest, TheNKeyAnswersNoAndFreesTheMouse) {
