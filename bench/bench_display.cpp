@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "bench_screen.h"
-#include "app/app.h"
+#include "app/settings.h"
 #include "display/display.h"
 #include "display/draw.h"
 #include "display/text.h"

@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "bench_screen.h"
-#include "app/app.h"
 #include "display/display.h"
 #include "display/draw.h"
 #include "image/image_table.h"

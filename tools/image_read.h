@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/app.h"
+#include "app/settings.h"
 #include "image/image_formats.h"
 #include "image/image_table.h"
 #include "platform/path.h"

@@ -16,16 +16,8 @@
 #include "world/world.h"
 
 char WindowTitle[64];
-int32_t ScreenWidth = 0;
-int32_t ScreenHeight = 0;
-int32_t ColorDepth = 0;
-int32_t FullScreen = 0;
 int32_t AppActive = 0;
-int32_t WindowX = 100;
-int32_t WindowY = 100;
 int32_t EscapeQuits = -1;
-char ErrorText[256];
-int32_t ShutdownDone = 0;
 void (*RunFrameHook)() = nullptr;
 
 namespace {
@@ -36,14 +28,11 @@ int32_t accessibilitySaved = 0;
 }  // namespace
 
 void ResetAppState() {
+  ResetSettings();
+  SetFatalErrorAction(ShowFatalError);
   memset(WindowTitle, 0, sizeof WindowTitle);
-  ScreenWidth = ScreenHeight = ColorDepth = 0;
-  FullScreen = 0;
   AppActive = 0;
-  WindowX = WindowY = 100;
   EscapeQuits = -1;
-  memset(ErrorText, 0, sizeof ErrorText);
-  ShutdownDone = 0;
   accessibilitySaved = 0;
   RunFrameHook = nullptr;
 }
@@ -57,6 +46,7 @@ void ApplyDefaults() {
 }
 
 void InitApp() {
+  SetFatalErrorAction(ShowFatalError);
   SeedRandom(GetTicks());
   ApplyDefaults();
   BuildSoundBank();
@@ -141,7 +131,7 @@ void Shutdown() {
     ReleaseWindowed();
 }
 
-void FatalError() {
+void ShowFatalError() {
   Shutdown();
   // Also on stderr: where no message box can be shown the cause stays visible.
   fprintf(stderr, "Error: %s\n", ErrorText);

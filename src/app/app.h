@@ -3,21 +3,12 @@
 #pragma once
 #include <cstdint>
 
+#include "app/settings.h"
 #include "platform/window.h"
 
 extern char WindowTitle[64];
-extern int32_t ScreenWidth;
-extern int32_t ScreenHeight;
-extern int32_t ColorDepth;
-extern int32_t FullScreen;
 extern int32_t AppActive;
-extern int32_t WindowX;
-extern int32_t WindowY;
 extern int32_t EscapeQuits;
-extern char ErrorText[256];
-// -1 once Shutdown has run: the display and sound are gone and the rest of
-// the current frame must not touch them.
-extern int32_t ShutdownDone;
 
 const uint32_t MinFrameTime = 4;
 
@@ -32,7 +23,9 @@ void RunFrame();
 int RunLoopTurn(int* exitCode);
 LRESULT MainWindowProc(uint32_t message, WPARAM wParam, LPARAM lParam);
 void Shutdown();
-void FatalError();
+// What FatalError does once the shell runs: Shutdown, the message box titled
+// "Error", WM_QUIT. Installed by InitApp.
+void ShowFatalError();
 
 void SaveAccessibilityKeys();
 void DisableAccessibilityKeys();
@@ -41,5 +34,6 @@ void RestoreAccessibilityKeys();
 // Test seam: called inside RunFrame after the GUI pass, so tests can stand in
 // for frame work of a given length on the fake clock.
 extern void (*RunFrameHook)();
-// Puts the shell back to its state at program start (for tests).
+// Puts the shell back to its state at program start, the settings and the
+// fatal-error action with it (for tests).
 void ResetAppState();

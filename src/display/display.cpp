@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/app.h"
+#include "app/settings.h"
 #include "app/timing.h"
 #include "image/image_table.h"
 #include "input/input.h"

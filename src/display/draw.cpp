@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/app.h"
+#include "app/settings.h"
 #include "image/image_table.h"
 
 ClipRectangle ClipRect = {0, 0, 0, 0};

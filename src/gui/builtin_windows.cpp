@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app.h"
+#include "app/settings.h"
 #include "display/draw.h"
 #include "display/text.h"
 #include "input/input.h"

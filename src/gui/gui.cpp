@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/app.h"
+#include "app/settings.h"
 #include "display/draw.h"
 #include "display/text.h"
 #include "input/input.h"

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app.h"
+#include "app/settings.h"
 #include "image/image_table.h"
 #include "io/file.h"
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/app.h"
+#include "app/settings.h"
 #include "display/display.h"
 #include "display/draw.h"
 #include "image/image_table.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app.h"
+#include "app/settings.h"
 #include "image/image_table.h"
 #include "io/file.h"
 #include "io/named_list.h"

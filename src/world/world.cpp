@@ -1,6 +1,6 @@
 #include "world/world.h"
 
-#include "app/app.h"
+#include "app/settings.h"
 #include "app/timing.h"
 #include "display/draw.h"
 #include "io/named_list.h"

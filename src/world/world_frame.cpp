@@ -1,4 +1,4 @@
-#include "app/app.h"
+#include "app/settings.h"
 #include "gui/gui.h"
 #include "input/input.h"
 #include "sfx/demo_screen.h"
