@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "bench_screen.h"
-#include "app/settings.h"
+#include "app/app.h"
 #include "display/display.h"
 #include "display/draw.h"
 #include "gui/gui.h"
@@ -25,6 +25,7 @@ void StartDemo(int depth) {
   if (!WinWindowExists()) WinCreateWindow("Zorta", 100, 100, 640, 480, IgnoreMessages);
   StartBenchScreen(depth);
   ResetGuiState();
+  ConnectFrame();
   OpenGuiWindow(&RootWindow, 0, 0, ScreenWidth, ScreenHeight);
   for (int i = 0; i < SoundBankEffects; i++) {
     if (SoundBank[i] == nullptr)

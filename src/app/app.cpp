@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/demo_screen.h"
 #include "app/timing.h"
 #include "display/display.h"
 #include "display/draw.h"
@@ -43,6 +44,11 @@ void ApplyDefaults() {
   ScreenWidth = 640;
   ScreenHeight = 480;
   ApplyDefaultBindings();
+}
+
+void ConnectFrame() {
+  SetRootWindowDraw(WorldFrame);
+  SetWorldFrameLastDrawing(DrawDemoScreen);
 }
 
 void InitApp() {
@@ -223,6 +229,7 @@ int RunLoopTurn(int* exitCode) {
 
 int WinMain(void* instance, void*, const char*, int showCommand) {
   instanceHandle = instance;
+  ConnectFrame();
   CreateLogFile();
   InitApp();
   if (!CreateMainWindow(instanceHandle, showCommand)) {

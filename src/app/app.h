@@ -13,6 +13,9 @@ extern int32_t EscapeQuits;
 const uint32_t MinFrameTime = 4;
 
 int WinMain(void* instance, void* previousInstance, const char* commandLine, int showCommand);
+// Wires the frame: the RootWindow draws the world frame, which ends with the
+// demo screen. Called by WinMain before start-up.
+void ConnectFrame();
 void InitApp();
 void ApplyDefaults();
 int CreateMainWindow(void* instance, int showCommand);

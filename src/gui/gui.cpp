@@ -6,14 +6,16 @@
 #include "display/draw.h"
 #include "display/text.h"
 #include "input/input.h"
-#include "world/world.h"
 
 namespace {
 void DrawBaseWindow(GuiWindow* window) {
   FrameRect(window->x, window->y, window->w, window->h, PackColor(0, 128, 0, ColorDepth));
 }
 
-void DrawRootWindow(GuiWindow*) { WorldFrame(); }
+void (*rootWindowDraw)() = nullptr;
+void DrawRootWindow(GuiWindow*) {
+  if (rootWindowDraw != nullptr) rootWindowDraw();
+}
 const GuiWindowOps RootWindowOps = {DrawRootWindow};
 
 // Step 2 of the clamp alone: pull the far edges back on screen. A window larger
@@ -40,6 +42,8 @@ bool Contains(const GuiWindow* window, int32_t px, int32_t py) {
          window->y <= py && static_cast<int64_t>(py) < static_cast<int64_t>(window->y) + window->h;
 }
 }  // namespace
+
+void SetRootWindowDraw(void (*draw)()) { rootWindowDraw = draw; }
 
 const GuiWindowOps BaseWindowOps = {DrawBaseWindow};
 

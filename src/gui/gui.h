@@ -29,8 +29,10 @@ struct GuiWindow {
 const int WindowSlots = 32;
 extern GuiWindow* WindowStack[WindowSlots];  // slot 0 is the bottom
 
-// The full-screen window at the bottom of the stack; its Draw is WorldFrame.
+// The full-screen window at the bottom of the stack. What it draws is
+// registered by the program (the world frame); null draws nothing.
 extern GuiWindow RootWindow;
+void SetRootWindowDraw(void (*draw)());
 
 // Mouse state of the GUI pass (true = -1).
 extern int32_t LeftNow, LeftBefore, RightNow, RightBefore;

@@ -39,5 +39,7 @@ void DrawWorld();
 void ResetWorldState();
 
 // The RootWindow's Draw: player controls, the due logic steps, the world's
-// drawing and, last, the demo screen.
+// drawing and, last, what the program registered to draw over the world
+// (the demo screen); null: nothing.
 void WorldFrame();
+void SetWorldFrameLastDrawing(void (*draw)());

@@ -1,8 +1,13 @@
 #include "app/settings.h"
 #include "gui/gui.h"
 #include "input/input.h"
-#include "sfx/demo_screen.h"
 #include "world/world.h"
+
+namespace {
+void (*lastDrawing)() = nullptr;
+}  // namespace
+
+void SetWorldFrameLastDrawing(void (*draw)()) { lastDrawing = draw; }
 
 // The RootWindow's Draw. Each logic step ends by hiding the frame's clicks and
 // keys from the steps after it; the drawing that follows sees them again.
@@ -20,5 +25,5 @@ void WorldFrame() {
   DrawWorld();
   // A callback's fatal error has released the display.
   if (ShutdownDone) return;
-  DrawDemoScreen();
+  if (lastDrawing != nullptr) lastDrawing();
 }

@@ -271,34 +271,6 @@ TEST_F(BuiltinTest, WithoutACallbackNoButtonsAreDrawnButTheKeysStillClose) {
   }
 }
 
-TEST_F(BuiltinTest, TheDialogOverTheDemoTakesTheMouseFromItsButtonsUntilItCloses) {
-  OpenGuiWindow(&RootWindow, 0, 0, 640, 480);
-  const int underX = 98 + 27, underY = 20 + 18 * 5 + 5;   // button 80, under the dialog's corner
-  const int awayX = 2 + 10, awayY = 20 + 5;                // button 0, beside it
-  OpenConfirmDialog("Really?", RecordAnswer, 120, 100, 200, 40);
-  SeamRecordCalls(true);
-  SeamClearCalls();
-  for (int pass = 0; pass < 2; pass++) {
-    int x = pass ? awayX : underX, y = pass ? awayY : underY;
-    Frame(x, y, false);
-    Frame(x, y, true);
-    Frame(x, y, false);
-  }
-  EXPECT_EQ(PlayCalls(), 0);
-  Frame(awayX, awayY, false);
-  EXPECT_EQ(DisplaySeamReadPixel(BackBuffer, 3, 21), PackColor(64, 64, 64, ColorDepth));  // no hover
-  KeyFrame(VK_ESCAPE, awayX, awayY);
-  EXPECT_EQ(answers, (std::vector<int32_t>{0}));
-  EXPECT_EQ(ModalWindow, nullptr);
-  Frame(awayX, awayY, false);
-  Frame(awayX, awayY, true);
-  Frame(awayX, awayY, false);
-  EXPECT_EQ(PlayCalls(), 1);
-  Frame(underX, underY, false);
-  Frame(underX, underY, true);
-  EXPECT_EQ(PlayCalls(), 2);
-}
-
 TEST_F(BuiltinTest, AFullStackLeavesTheOpenersWithoutFocusOrModal) {
   static GuiWindow fillers[WindowSlots];
   for (GuiWindow& w : fillers) OpenGuiWindow(&w, 0, 0, 10, 10);

@@ -1,6 +1,5 @@
 // The world frame inside the GUI pass: a click and a key press are seen by
-// the first logic step only and again by the drawing after the steps; the
-// world is drawn under the demo screen.
+// the first logic step only and again by the drawing after the steps.
 #include "gui/gui.h"
 #include "input/input.h"
 #include "world_test_support.h"
@@ -12,6 +11,7 @@ class WorldFrameTest : public WorldTest {
   void SetUp() override {
     WorldTest::SetUp();
     ResetGuiState();
+    SetRootWindowDraw(WorldFrame);
     ApplyDefaultBindings();
     ClearInput();
     UpdatePlayerControls();  // a sample with nothing held: no control was down before

@@ -1,9 +1,12 @@
 // The demo screen drawn by the GUI pass in the root window: layout, labels,
 // hover colour, clicks and the sounds they start.
 #include <cstdio>
+#include <vector>
 
-#include "gui_fixture.h"
-#include "sfx/demo_screen.h"
+#include "../gui/gui_fixture.h"
+#include "app/app.h"
+#include "app/demo_screen.h"
+#include "gui/builtin_windows.h"
 #include "world/world.h"
 
 namespace {
@@ -12,6 +15,7 @@ class DemoTest : public GuiTest {
  protected:
   void SetUp() override {
     GuiTest::SetUp();
+    ConnectFrame();
     OpenGuiWindow(&RootWindow, 0, 0, ScreenWidth, ScreenHeight);
     SeamRecordCalls(true);
     SeamClearCalls();
@@ -172,6 +176,40 @@ TEST_F(DemoTest, OnlyTheFirstOfThreeStepsSeesTheClickAndTheKeyAndTheDemoSeesTheC
   EXPECT_EQ(KeyboardGrabbed, 0);
   GameStep = nullptr;
   ResetWorldState();
+}
+
+std::vector<int32_t> answers;
+void RecordAnswer(int32_t answer) { answers.push_back(answer); }
+
+// A built-in dialog over the demo.
+TEST_F(DemoTest, TheDialogOverTheDemoTakesTheMouseFromItsButtonsUntilItCloses) {
+  answers.clear();
+  const int underX = 98 + 27, underY = 20 + 18 * 5 + 5;   // button 80, under the dialog's corner
+  const int awayX = 2 + 10, awayY = 20 + 5;                // button 0, beside it
+  OpenConfirmDialog("Really?", RecordAnswer, 120, 100, 200, 40);
+  SeamRecordCalls(true);
+  SeamClearCalls();
+  for (int pass = 0; pass < 2; pass++) {
+    int x = pass ? awayX : underX, y = pass ? awayY : underY;
+    Frame(x, y, false);
+    Frame(x, y, true);
+    Frame(x, y, false);
+  }
+  EXPECT_EQ(PlayCalls(), 0);
+  Frame(awayX, awayY, false);
+  EXPECT_EQ(DisplaySeamReadPixel(BackBuffer, 3, 21), PackColor(64, 64, 64, ColorDepth));  // no hover
+  OnKeyDown(VK_ESCAPE);
+  Frame(awayX, awayY, false);
+  OnKeyUp(VK_ESCAPE);
+  EXPECT_EQ(answers, (std::vector<int32_t>{0}));
+  EXPECT_EQ(ModalWindow, nullptr);
+  Frame(awayX, awayY, false);
+  Frame(awayX, awayY, true);
+  Frame(awayX, awayY, false);
+  EXPECT_EQ(PlayCalls(), 1);
+  Frame(underX, underY, false);
+  Frame(underX, underY, true);
+  EXPECT_EQ(PlayCalls(), 2);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "sfx/demo_screen.h"
+#include "app/demo_screen.h"
 
 #include <cstdio>
 
