@@ -231,15 +231,20 @@ void Show(DirectDraw* dd, DirectDrawSurface* src, const SDL_Rect* dst) {
   SDL_Window* w = WinSdlWindow();
   if (dd == nullptr || w == nullptr || src->sdl == nullptr) return;
   if (!EnsurePresenter(dd, w)) return;
+  // A window's picture fills its client area; only a full-screen one is
+  // fitted to what the window system gave.
   int winW = 0, winH = 0;
-  if (dd->renderer == nullptr || SDL_GetRendererOutputSize(dd->renderer, &winW, &winH) != 0) {
-    SDL_GetWindowSize(w, &winW, &winH);
-  }
-  SDL_Rect to = dst != nullptr ? *dst : FitRect(src->width, src->height, winW, winH);
-  if (dst == nullptr) {
-    WinSetPictureMapping(to.x, to.y, to.w, to.h, src->width, src->height);
-  } else {
+  SDL_Rect to;
+  if (dst != nullptr) {
+    to = *dst;
+    if (dd->x11 != nullptr) SDL_GetWindowSize(w, &winW, &winH);
     WinClearPictureMapping();
+  } else {
+    if (dd->renderer == nullptr || SDL_GetRendererOutputSize(dd->renderer, &winW, &winH) != 0) {
+      SDL_GetWindowSize(w, &winW, &winH);
+    }
+    to = FitRect(src->width, src->height, winW, winH);
+    WinSetPictureMapping(to.x, to.y, to.w, to.h, src->width, src->height);
   }
   if (dd->x11 != nullptr) {
     X11PresenterShow(dd->x11, src->sdl, to, winW, winH);
