@@ -25,7 +25,7 @@ void StartDemo(int depth) {
   if (!WinWindowExists()) WinCreateWindow("Zorta", 100, 100, 640, 480, IgnoreMessages);
   StartBenchScreen(depth);
   ResetGuiState();
-  ConnectFrame();
+  ConnectSubsystems();
   OpenGuiWindow(&RootWindow, 0, 0, ScreenWidth, ScreenHeight);
   for (int i = 0; i < SoundBankEffects; i++) {
     if (SoundBank[i] == nullptr)

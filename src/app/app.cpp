@@ -46,9 +46,10 @@ void ApplyDefaults() {
   ApplyDefaultBindings();
 }
 
-void ConnectFrame() {
+void ConnectSubsystems() {
   SetRootWindowDraw(WorldFrame);
   SetWorldFrameLastDrawing(DrawDemoScreen);
+  SetDisplayModeChangeActions(ReleaseAllImageSurfaces, CreateAllImageSurfaces);
 }
 
 void InitApp() {
@@ -229,7 +230,7 @@ int RunLoopTurn(int* exitCode) {
 
 int WinMain(void* instance, void*, const char*, int showCommand) {
   instanceHandle = instance;
-  ConnectFrame();
+  ConnectSubsystems();
   CreateLogFile();
   InitApp();
   if (!CreateMainWindow(instanceHandle, showCommand)) {

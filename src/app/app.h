@@ -13,9 +13,10 @@ extern int32_t EscapeQuits;
 const uint32_t MinFrameTime = 4;
 
 int WinMain(void* instance, void* previousInstance, const char* commandLine, int showCommand);
-// Wires the frame: the RootWindow draws the world frame, which ends with the
-// demo screen. Called by WinMain before start-up.
-void ConnectFrame();
+// Wires the layers' callbacks upward: the RootWindow draws the world frame,
+// which ends with the demo screen; a display mode change releases and
+// recreates the images' surfaces. Called by WinMain before start-up.
+void ConnectSubsystems();
 void InitApp();
 void ApplyDefaults();
 int CreateMainWindow(void* instance, int showCommand);

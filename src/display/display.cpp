@@ -4,7 +4,6 @@
 
 #include "app/settings.h"
 #include "app/timing.h"
-#include "image/image_table.h"
 #include "input/input.h"
 #include "platform/sound.h"
 #include "platform/window.h"
@@ -216,9 +215,19 @@ void ReleaseWindowed() {
   Clipper = nullptr;
 }
 
+namespace {
+void (*releaseScreenSurfaces)() = nullptr;
+void (*createScreenSurfaces)() = nullptr;
+}  // namespace
+
+void SetDisplayModeChangeActions(void (*release)(), void (*create)()) {
+  releaseScreenSurfaces = release;
+  createScreenSurfaces = create;
+}
+
 void ChangeDisplayMode(int depth, int fullScreen) {
   FSOUND_SetPaused(FSOUND_ALL, -1);
-  ReleaseAllImageSurfaces();
+  if (releaseScreenSurfaces != nullptr) releaseScreenSurfaces();
   if (FullScreen) {
     ReleaseFullScreen();
   } else {
@@ -236,7 +245,7 @@ void ChangeDisplayMode(int depth, int fullScreen) {
   else
     SetUpWindowed();
   if (FullScreen != wasFullScreen) WinShowCursor(fullScreen ? 0 : 1);
-  CreateAllImageSurfaces();
+  if (createScreenSurfaces != nullptr) createScreenSurfaces();
   ClearInput();
   FSOUND_SetPaused(FSOUND_ALL, 0);
 }

@@ -28,6 +28,10 @@ void SetUpWindowed();
 void ReleaseFullScreen();
 void ReleaseWindowed();
 void ChangeDisplayMode(int depth, int fullScreen);
+// What holds surfaces in the screen's depth (the image table) is told around
+// a mode change: `release` before the old display goes, `create` once the new
+// one is up. Registered by the program; null: nothing to tell.
+void SetDisplayModeChangeActions(void (*release)(), void (*create)());
 void Present();
 
 // The lowest free slot with a new off-screen surface, or null.

@@ -34,15 +34,6 @@ int BlitSlotKeyed(int32_t x, int32_t y, SurfaceSlot* slot, int32_t sx, int32_t s
 int BlitSlotWrapped(int32_t x, int32_t y, SurfaceSlot* slot, int32_t sx, int32_t sy, int32_t w, int32_t h,
                     int32_t flags);
 
-struct Image;
-
-// Paints the opaque pixels of the image's mask in light grey. Mirrored when
-// `mirror` is set and the image has a mirrored surface. 0 without a mask.
-int DrawMaskHighlight(int32_t x, int32_t y, const Image* image, int32_t sx, int32_t sy, int32_t w, int32_t h,
-                      int32_t mirror);
-int DrawMaskWrapped(int32_t x, int32_t y, const Image* image, int32_t sx, int32_t sy, int32_t w, int32_t h,
-                    int32_t mirror, int32_t flags);
-
 // The mask highlight on a mask of maskWidth x maskHeight bytes (non-zero where
 // opaque). `mirrored` is set when the image is drawn mirrored and has a mirrored
 // surface. A source rectangle that leaves the mask draws nothing.

@@ -5,6 +5,7 @@
 
 #include "app/settings.h"
 #include "display/draw.h"
+#include "image/image_draw.h"
 #include "image/image_surfaces.h"
 #include "image/image_table.h"
 #include "io/file.h"

@@ -15,7 +15,7 @@ class DemoTest : public GuiTest {
  protected:
   void SetUp() override {
     GuiTest::SetUp();
-    ConnectFrame();
+    ConnectSubsystems();
     OpenGuiWindow(&RootWindow, 0, 0, ScreenWidth, ScreenHeight);
     SeamRecordCalls(true);
     SeamClearCalls();

@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "display_fixture.h"
-#include "image/image_table.h"
 
 namespace {
 
@@ -289,29 +288,6 @@ TEST_F(MaskTest, WrappedHighlightSwapsColumnsWhenMirrored) {
   // Mirrored without overflow is the plain mirrored highlight.
   EXPECT_EQ(HighlightMaskWrapped(100, 2, wide.data(), 32, 1, -1, 0, 0, 32, 1, WrapHorizontal), -1);
   EXPECT_EQ(Pixel(128, 2), grey);
-}
-
-}  // namespace
-
-namespace {
-
-TEST_F(MaskTest, ImageHighlightMirrorsOnlyWithAMirroredSurface) {
-  StartWindowed(16);
-  uint8_t opaque[8] = {1, 1, 0, 1, 0, 1, 0, 0};
-  Image image = {};
-  image.width = 4;
-  image.height = 2;
-  image.mask = opaque;
-  EXPECT_EQ(DrawMaskHighlight(10, 10, &image, 0, 0, 4, 1, -1), -1);
-  EXPECT_EQ(Row(10, 10, 4), "XX.X");  // no mirrored surface: drawn plain
-  image.mirrorSurface = CreateSurfaceSlot(4, 2);
-  ASSERT_NE(image.mirrorSurface, nullptr);
-  EXPECT_EQ(DrawMaskHighlight(10, 11, &image, 0, 0, 4, 1, -1), -1);
-  EXPECT_EQ(Row(10, 11, 4), "X.XX");
-  EXPECT_EQ(DrawMaskWrapped(638, 12, &image, 0, 0, 4, 1, 0, WrapHorizontal), -1);
-  EXPECT_EQ(Row(638, 12, 2) + Row(0, 12, 2), "XX.X");
-  image.mask = nullptr;
-  EXPECT_EQ(DrawMaskHighlight(10, 20, &image, 0, 0, 4, 1, 0), 0);
 }
 
 }  // namespace
