@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/sdl_window.h"
-#include "platform/seam.h"
+#include "platform/testing.h"
 #include "platform/window.h"
 #include "platform/x11_present.h"
 

@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include "platform/testing.h"
+
 namespace {
 enum ScriptState { Real, Scripted, Unplugged };
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/seam.h"
+#include "platform/testing.h"
 
 struct FSOUND_SAMPLE {
   std::vector<int16_t> frames;

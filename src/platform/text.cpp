@@ -10,7 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/seam.h"
+#include "platform/testing.h"
 
 struct TextFont {
   TTF_Font* font;

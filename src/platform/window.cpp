@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/sdl_window.h"
-#include "platform/seam.h"
+#include "platform/testing.h"
 
 namespace {
 SDL_Window* window = nullptr;

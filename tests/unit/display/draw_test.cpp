@@ -4,6 +4,7 @@
 
 #include "display_fixture.h"
 #include "image/image_table.h"
+#include "platform/testing.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "gui_fixture.h"
+#include "platform/testing.h"
 #include "sfx/demo_screen.h"
 #include "world/world.h"
 

@@ -1,4 +1,4 @@
-#include "platform/seam.h"
+#include "platform/testing.h"
 
 #include <map>
 
