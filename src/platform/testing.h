@@ -1,6 +1,8 @@
 // Test hooks of the platform stand-ins: fault injection, call recording and
-// the scripted state of each stand-in. Include this header only from tests,
-// benchmarks and fuzz targets; real runs never arm them.
+// the scripted state of each stand-in. They exist only in the test build of
+// the platform library (zorta_platform_testing); the program and the tool
+// link the product build, which has none of them. Include this header only
+// from tests, benchmarks and fuzz targets.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -22,6 +24,7 @@ bool SeamShouldReportStillDrawing(const char* name);
 
 // Recording of calls, for tests that check which platform calls were made.
 void SeamRecordCalls(bool on);
+bool SeamRecording();  // whether calls are being recorded now
 void SeamRecord(const std::string& call);
 const std::vector<std::string>& SeamCalls();
 void SeamClearCalls();
