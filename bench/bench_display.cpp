@@ -11,6 +11,7 @@
 #include "display/draw.h"
 #include "display/text.h"
 #include "platform/display.h"
+#include "platform/testing.h"
 #include "platform/window.h"
 
 namespace {

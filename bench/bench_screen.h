@@ -5,6 +5,7 @@
 #include "display/display.h"
 #include "display/draw.h"
 #include "platform/display.h"
+#include "platform/testing.h"
 
 inline void StartBenchScreen(int depth) {
   ReleaseAllSurfaceSlots();

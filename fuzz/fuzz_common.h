@@ -14,6 +14,7 @@
 #include "image/image_formats.h"
 #include "image/image_table.h"
 #include "image/pixel_convert.h"
+#include "platform/testing.h"
 #include "platform/window.h"
 
 inline const char* InputPath(const uint8_t* data, size_t size) {

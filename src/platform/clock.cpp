@@ -2,6 +2,10 @@
 
 #include <SDL.h>
 
+// The fake clock exists in the test build only.
+#ifdef ZORTA_TESTING
+#include "platform/testing.h"
+
 namespace {
 bool fake = false;
 bool noCounter = false;
@@ -13,25 +17,41 @@ uint32_t slept = 0;
 int sleeps = 0;
 uint32_t lastSleep = 0;
 }  // namespace
+#endif
 
 int QueryPerformanceFrequency(int64_t* frequency) {
+#ifdef ZORTA_TESTING
   if (noCounter) return 0;
-  *frequency = fake ? fakeFrequency : static_cast<int64_t>(SDL_GetPerformanceFrequency());
+  if (fake) {
+    *frequency = fakeFrequency;
+    return -1;
+  }
+#endif
+  *frequency = static_cast<int64_t>(SDL_GetPerformanceFrequency());
   return -1;
 }
 
 int QueryPerformanceCounter(int64_t* count) {
+#ifdef ZORTA_TESTING
   if (noCounter) return 0;
-  *count = fake ? fakeCounter : static_cast<int64_t>(SDL_GetPerformanceCounter());
+  if (fake) {
+    *count = fakeCounter;
+    return -1;
+  }
+#endif
+  *count = static_cast<int64_t>(SDL_GetPerformanceCounter());
   return -1;
 }
 
 uint32_t TimeGetTime() {
+#ifdef ZORTA_TESTING
   if (fake) return fakeUptime + static_cast<uint32_t>(fakeMicros / 1000);
+#endif
   return SDL_GetTicks();
 }
 
 void SleepMs(uint32_t ms) {
+#ifdef ZORTA_TESTING
   if (fake) {
     ClockSeamAdvanceMicros(static_cast<int64_t>(ms) * 1000);
     slept += ms;
@@ -39,9 +59,11 @@ void SleepMs(uint32_t ms) {
     lastSleep = ms;
     return;
   }
+#endif
   SDL_Delay(ms);
 }
 
+#ifdef ZORTA_TESTING
 void ClockSeamUseFake(bool on) {
   fake = on;
   fakeMicros = 0;
@@ -62,3 +84,4 @@ void ClockSeamSetUptime(uint32_t ms) { fakeUptime = ms; }
 uint32_t ClockSeamTotalSleptMs() { return slept; }
 int ClockSeamSleepCount() { return sleeps; }
 uint32_t ClockSeamLastSleepMs() { return lastSleep; }
+#endif

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/hooks.h"
 #include "platform/sdl_window.h"
-#include "platform/seam.h"
 #include "platform/window.h"
 #include "platform/x11_present.h"
 
@@ -52,6 +52,10 @@ struct DirectDrawSurface {
 };
 
 namespace {
+std::vector<DirectDrawSurface*> liveSurfaces;
+std::vector<DirectDraw*> liveObjects;
+// What tests script and count, in the test build only.
+#ifdef ZORTA_TESTING
 int desktopDepthOverride = 0;
 int refusedDepth = 0;
 uint32_t modeMasks[3] = {0, 0, 0};
@@ -59,8 +63,7 @@ int pitchPadding = 0;  // pixels
 bool libraryFillOnly = false;
 int presentCount = 0;
 int fullScreenShown = 0;
-std::vector<DirectDrawSurface*> liveSurfaces;
-std::vector<DirectDraw*> liveObjects;
+#endif
 
 bool EnsureVideo() {
   if (SDL_WasInit(SDL_INIT_VIDEO) != 0) return true;
@@ -93,9 +96,11 @@ void CurrentLayout(const DirectDraw* dd, int* bits, uint32_t masks[3]) {
   if (dd->modeSet) {
     *bits = dd->modeBits;
     DefaultMasks(*bits, masks);
+#ifdef ZORTA_TESTING
     if (*bits == 16 && (modeMasks[0] | modeMasks[1] | modeMasks[2]) != 0) {
       masks[0] = modeMasks[0], masks[1] = modeMasks[1], masks[2] = modeMasks[2];
     }
+#endif
   } else {
     *bits = DDGetDesktopDepth();
     // A window's picture reaches the desktop through a texture that SDL
@@ -128,7 +133,10 @@ DirectDrawSurface* NewSurface(DirectDraw* dd, uint32_t caps, int w, int h, int b
     // Rows start on 4-byte boundaries and, as callers count pitches in whole
     // pixels, every pitch is a whole number of pixels (3-byte pixels too).
     int align = bytes == 3 ? 12 : 4;
-    int pitch = (w * bytes + align - 1) / align * align + pitchPadding * bytes;
+    int pitch = (w * bytes + align - 1) / align * align;
+#ifdef ZORTA_TESTING
+    pitch += pitchPadding * bytes;
+#endif
     s->pixels = static_cast<uint8_t*>(calloc(static_cast<size_t>(pitch) * h, 1));
     if (s->pixels != nullptr) s->sdl = SDL_CreateRGBSurfaceWithFormatFrom(s->pixels, w, h, bytes * 8, pitch, format);
     if (s->sdl == nullptr) {
@@ -227,7 +235,9 @@ SDL_Rect FitRect(int srcW, int srcH, int winW, int winH) {
 // Shows a surface in the window, into `dst` (window coordinates); null: a
 // full-screen picture, fitted to the window with the pointer mapped back.
 void Show(DirectDraw* dd, DirectDrawSurface* src, const SDL_Rect* dst) {
+#ifdef ZORTA_TESTING
   presentCount++;
+#endif
   SDL_Window* w = WinSdlWindow();
   if (dd == nullptr || w == nullptr || src->sdl == nullptr) return;
   if (!EnsurePresenter(dd, w)) return;
@@ -312,7 +322,9 @@ HRESULT DDSetDisplayMode(DirectDraw* dd, int width, int height, int bits) {
   if ((dd->cooperativeLevel & DDSCL_EXCLUSIVE) == 0) return DDERR_NOEXCLUSIVEMODE;
   if (SeamShouldFail("SetDisplayMode")) return DDERR_UNSUPPORTED;
   if (bits != 15 && bits != 16 && bits != 24 && bits != 32) return DDERR_UNSUPPORTED;
+#ifdef ZORTA_TESTING
   if (refusedDepth != 0 && bits == refusedDepth) return DDERR_UNSUPPORTED;
+#endif
   SDL_Window* w = WinSdlWindow();
   if (w != nullptr) {
     // The pixels are ours in any depth; the window system only has to give
@@ -337,7 +349,9 @@ HRESULT DDSetDisplayMode(DirectDraw* dd, int width, int height, int bits) {
   dd->modeWidth = width;
   dd->modeHeight = height;
   dd->modeBits = bits;
+#ifdef ZORTA_TESTING
   fullScreenShown = -1;
+#endif
   return DD_OK;
 }
 
@@ -345,7 +359,9 @@ HRESULT DDRestoreDisplayMode(DirectDraw* dd) {
   if (dd == nullptr) return DDERR_INVALIDPARAMS;
   if (dd->modeSet) {
     dd->modeSet = 0;
+#ifdef ZORTA_TESTING
     fullScreenShown = 0;
+#endif
     WinClearPictureMapping();
     SDL_Window* w = WinSdlWindow();
     if (w != nullptr) SDL_SetWindowFullscreen(w, 0);
@@ -505,7 +521,12 @@ HRESULT DDSurfaceBlt(DirectDrawSurface* dst, const RECT* destRect, DirectDrawSur
   RECT r = destRect != nullptr ? *destRect : WholeRect(dst);
   if (!RectInside(r, dst->width, dst->height)) return DDERR_INVALIDRECT;
   if (dst->lost) return DDERR_SURFACELOST;
-  if (dst->bits != 24 && !libraryFillOnly) {
+#ifdef ZORTA_TESTING
+  bool rowFill = dst->bits != 24 && !libraryFillOnly;
+#else
+  bool rowFill = dst->bits != 24;
+#endif
+  if (rowFill) {
     FillRows(dst, r, fx->dwFillColor);
   } else {
     SDL_Rect sr = {r.left, r.top, r.right - r.left, r.bottom - r.top};
@@ -616,7 +637,9 @@ HRESULT DDSurfaceRelease(DirectDrawSurface* s) {
 }
 
 int DDGetDesktopDepth() {
+#ifdef ZORTA_TESTING
   if (desktopDepthOverride != 0) return desktopDepthOverride;
+#endif
   if (!EnsureVideo()) return 32;
   SDL_DisplayMode mode;
   if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return 32;
@@ -625,6 +648,7 @@ int DDGetDesktopDepth() {
   return SDL_BITSPERPIXEL(mode.format);
 }
 
+#ifdef ZORTA_TESTING
 void DisplaySeamSetDesktopDepth(int bits) { desktopDepthOverride = bits; }
 void DisplaySeamRefuseDepth(int bits) { refusedDepth = bits; }
 void DisplaySeamSetModeMasks(uint32_t red, uint32_t green, uint32_t blue) {
@@ -668,3 +692,4 @@ void DisplaySeamReset() {
   presentCount = 0;
   libraryFillOnly = false;
 }
+#endif

@@ -121,25 +121,3 @@ HRESULT DDSurfaceRelease(DirectDrawSurface* s);
 
 // The desktop's bits per pixel (8, 15, 16, 24 or 32).
 int DDGetDesktopDepth();
-
-// Test seam. Calls fail by name through SeamFailCall: "DirectDrawCreate",
-// "SetCooperativeLevel", "SetDisplayMode", "CreateSurface", "GetAttachedSurface",
-// "GetPixelFormat", "CreateClipper", "SetHWnd", "SetClipper", "Blt", "BltFast",
-// "Lock", "GetSurfaceDesc", "GetDC"; "Flip", "Lock", "Blt" and "BltFast" report
-// DDERR_WASSTILLDRAWING through SeamStillDrawing.
-void DisplaySeamSetDesktopDepth(int bits);  // 0: read it from SDL again
-void DisplaySeamRefuseDepth(int bits);      // SetDisplayMode refuses this depth (0: none)
-// Masks a 16-bit display mode reports (and whose layout its surfaces get);
-// all 0 for the usual 5-6-5.
-void DisplaySeamSetModeMasks(uint32_t red, uint32_t green, uint32_t blue);
-void DisplaySeamSetPitchPadding(int pixels);  // extra pixels at the end of every new surface row
-void DisplaySeamLoseSurfaces();              // every live surface reports DDERR_SURFACELOST
-// A pixel of any surface in its own layout (24 bits: blue | green << 8 | red << 16);
-// 0xFFFFFFFF outside the surface or for a surface without pixels.
-uint32_t DisplaySeamReadPixel(DirectDrawSurface* s, int x, int y);
-// Every colour fill through SDL_FillRect (to measure it against the row fill).
-void DisplaySeamUseLibraryFill(bool on);
-int DisplaySeamLiveSurfaces();
-int DisplaySeamPresentCount();
-int DisplaySeamFullScreen();  // -1 while a display mode is set
-void DisplaySeamReset();

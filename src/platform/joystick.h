@@ -23,9 +23,3 @@ struct JOYINFO {
 };
 
 uint32_t joyGetPos(uint32_t id, JOYINFO* info);
-
-// Test seam: a scripted joystick replaces the real device `id` (0 or 1) until
-// JoystickSeamUnplug or JoystickSeamReset; -1 for a button that is down.
-void JoystickSeamSet(uint32_t id, uint32_t x, uint32_t y, int button1, int button2, int button3);
-void JoystickSeamUnplug(uint32_t id);  // scripted: reads as not attached
-void JoystickSeamReset();              // back to the real devices

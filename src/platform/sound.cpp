@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/seam.h"
+#include "platform/hooks.h"
 
 struct FSOUND_SAMPLE {
   std::vector<int16_t> frames;
@@ -25,10 +25,15 @@ namespace {
 std::vector<std::unique_ptr<FSOUND_SAMPLE>> samples;
 bool outputOpen = false;
 bool paused = false;
+#ifdef ZORTA_TESTING
 float reportedVersion = 3.71f;
 int playCount = 0;
+#else
+const float reportedVersion = 3.71f;
+#endif
 
-std::string Hex(const void* p) {
+// For recorded calls only, so unused in the product build.
+[[maybe_unused]] std::string Hex(const void* p) {
   char buf[32];
   snprintf(buf, sizeof buf, "%p", p);
   return buf;
@@ -99,13 +104,14 @@ void MakeChunk(FSOUND_SAMPLE* s) {
 }  // namespace
 
 float FSOUND_GetVersion() {
-  SeamRecord("FSOUND_GetVersion()");
+  if (SeamRecording()) SeamRecord("FSOUND_GetVersion()");
   return reportedVersion;
 }
 
 signed char FSOUND_Init(int mixrate, int maxSoftwareChannels, unsigned int flags) {
-  SeamRecord("FSOUND_Init(" + std::to_string(mixrate) + "," + std::to_string(maxSoftwareChannels) + "," +
-             std::to_string(flags) + ")");
+  if (SeamRecording())
+    SeamRecord("FSOUND_Init(" + std::to_string(mixrate) + "," + std::to_string(maxSoftwareChannels) + "," +
+               std::to_string(flags) + ")");
   if (outputOpen) return -1;
   if (SeamShouldFail("FSOUND_Init")) return 0;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) < 0) return 0;
@@ -122,7 +128,7 @@ signed char FSOUND_Init(int mixrate, int maxSoftwareChannels, unsigned int flags
 }
 
 void FSOUND_Close() {
-  SeamRecord("FSOUND_Close()");
+  if (SeamRecording()) SeamRecord("FSOUND_Close()");
   if (outputOpen) {
     Mix_HaltChannel(-1);
   }
@@ -138,9 +144,10 @@ void FSOUND_Close() {
 
 SampleHandle FSOUND_Sample_Alloc(int index, int length, unsigned int mode, int defFreq, int defVol,
                                  int defPan, int defPri) {
-  SeamRecord("FSOUND_Sample_Alloc(" + std::to_string(index) + "," + std::to_string(length) + "," +
-             std::to_string(mode) + "," + std::to_string(defFreq) + "," + std::to_string(defVol) + "," +
-             std::to_string(defPan) + "," + std::to_string(defPri) + ")");
+  if (SeamRecording())
+    SeamRecord("FSOUND_Sample_Alloc(" + std::to_string(index) + "," + std::to_string(length) + "," +
+               std::to_string(mode) + "," + std::to_string(defFreq) + "," + std::to_string(defVol) + "," +
+               std::to_string(defPan) + "," + std::to_string(defPri) + ")");
   if (SeamShouldFail("FSOUND_Sample_Alloc")) return nullptr;
   // Only the format the synthesis writes is supported.
   if (length <= 0 || (mode & FSOUND_16BITS) == 0 || defFreq <= 0) return nullptr;
@@ -157,8 +164,9 @@ SampleHandle FSOUND_Sample_Alloc(int index, int length, unsigned int mode, int d
 
 signed char FSOUND_Sample_Lock(SampleHandle sample, int offset, int length, void** ptr1, void** ptr2,
                                unsigned int* len1, unsigned int* len2) {
-  SeamRecord("FSOUND_Sample_Lock(" + Hex(sample) + "," + std::to_string(offset) + "," + std::to_string(length) +
-             ")");
+  if (SeamRecording())
+    SeamRecord("FSOUND_Sample_Lock(" + Hex(sample) + "," + std::to_string(offset) + "," +
+               std::to_string(length) + ")");
   if (sample == nullptr || SeamShouldFail("FSOUND_Sample_Lock")) return 0;
   size_t bytes = sample->frames.size() * sizeof(int16_t);
   if (offset < 0 || length < 0 || static_cast<size_t>(offset) + static_cast<size_t>(length) > bytes) return 0;
@@ -170,14 +178,14 @@ signed char FSOUND_Sample_Lock(SampleHandle sample, int offset, int length, void
 }
 
 signed char FSOUND_Sample_Unlock(SampleHandle sample, void* ptr1, void*, unsigned int, unsigned int) {
-  SeamRecord("FSOUND_Sample_Unlock(" + Hex(sample) + "," + Hex(ptr1) + ")");
+  if (SeamRecording()) SeamRecord("FSOUND_Sample_Unlock(" + Hex(sample) + "," + Hex(ptr1) + ")");
   if (sample == nullptr) return 0;
   MakeChunk(sample);
   return -1;
 }
 
 int FSOUND_PlaySound(int channel, SampleHandle sample) {
-  SeamRecord("FSOUND_PlaySound(" + std::to_string(channel) + "," + Hex(sample) + ")");
+  if (SeamRecording()) SeamRecord("FSOUND_PlaySound(" + std::to_string(channel) + "," + Hex(sample) + ")");
   if (sample == nullptr || !outputOpen) return -1;
   if (sample->chunk == nullptr) MakeChunk(sample);
   if (sample->chunk == nullptr) return -1;
@@ -185,12 +193,14 @@ int FSOUND_PlaySound(int channel, SampleHandle sample) {
   if (ch < 0) return -1;
   // A sound started while the whole output is paused waits with it.
   if (paused) Mix_Pause(ch);
+#ifdef ZORTA_TESTING
   playCount++;
+#endif
   return ch;
 }
 
 signed char FSOUND_SetPaused(int channel, signed char pause) {
-  SeamRecord("FSOUND_SetPaused(" + std::to_string(channel) + "," + std::to_string(pause) + ")");
+  if (SeamRecording()) SeamRecord("FSOUND_SetPaused(" + std::to_string(channel) + "," + std::to_string(pause) + ")");
   if (channel == FSOUND_ALL) paused = pause != 0;
   if (!outputOpen) return -1;
   int which = channel == FSOUND_ALL ? -1 : channel;
@@ -226,6 +236,7 @@ void FSOUND_Sample_FreeAll() {
   samples.clear();
 }
 
+#ifdef ZORTA_TESTING
 void SoundSeamSetVersion(float version) { reportedVersion = version; }
 bool SoundSeamOutputOpen() { return outputOpen; }
 bool SoundSeamPaused() { return paused; }
@@ -237,3 +248,4 @@ void SoundSeamReset() {
   paused = false;
   playCount = 0;
 }
+#endif

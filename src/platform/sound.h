@@ -39,13 +39,3 @@ int FSOUND_Sample_GetLength(SampleHandle sample);
 void FSOUND_Sample_GetDefaults(SampleHandle sample, int* defFreq, int* defVol, int* defPan, int* defPri);
 // Frees every sample (FSOUND_Close does this too).
 void FSOUND_Sample_FreeAll();
-
-// Test seam: the version the library reports (3.71 unless set), whether output
-// is open and whether it is paused. Calls can be made to fail through
-// SeamFailCall("FSOUND_Init"), ("FSOUND_Sample_Alloc"), ("FSOUND_Sample_Lock");
-// every call is recorded through SeamRecord, e.g. "FSOUND_PlaySound(-1,0x...)".
-void SoundSeamSetVersion(float version);
-bool SoundSeamOutputOpen();
-bool SoundSeamPaused();
-int SoundSeamPlayCount();
-void SoundSeamReset();

@@ -10,7 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/seam.h"
+#include "platform/hooks.h"
 
 struct TextFont {
   TTF_Font* font;
@@ -32,7 +32,9 @@ struct TextDC {
 namespace {
 std::map<std::string, std::string> faceFiles;  // face name -> font file
 std::map<std::string, TextFont*> fonts;        // "file|pixels" -> open font
+#ifdef ZORTA_TESTING
 int fontOpens = 0;
+#endif
 TextDC screenDC = {};
 
 // Rendered strings, one byte per pixel (non-zero where the text is drawn).
@@ -109,7 +111,9 @@ TextFont* OpenFont(const std::string& file, int pixels) {
   if (it != fonts.end()) return it->second;
   TTF_Font* font = nullptr;
   if (!file.empty()) {
+#ifdef ZORTA_TESTING
     fontOpens++;
+#endif
     // At 72 points per inch a point size is a size in pixels.
     font = TTF_OpenFont(file.c_str(), pixels);
   }
@@ -284,9 +288,6 @@ int GetTextExtentPoint32A(HDC dc, const char* text, int length, SIZE* size) {
   return 1;
 }
 
-const char* TextSeamFontFile(const char* face) { return ResolveFace(face).c_str(); }
-int TextSeamFontOpens() { return fontOpens; }
-
 void TextShutdown() {
   // Rendered strings are keyed by font address: drop them with the fonts.
   renderedTexts.clear();
@@ -300,3 +301,8 @@ void TextShutdown() {
   faceFiles.clear();
   if (TTF_WasInit()) TTF_Quit();
 }
+
+#ifdef ZORTA_TESTING
+const char* TextSeamFontFile(const char* face) { return ResolveFace(face).c_str(); }
+int TextSeamFontOpens() { return fontOpens; }
+#endif

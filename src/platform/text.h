@@ -60,9 +60,5 @@ int DeleteObject(HFONT font);
 int TextOutA(HDC dc, int x, int y, const char* text, int length);
 int GetTextExtentPoint32A(HDC dc, const char* text, int length, SIZE* size);
 
-// Test seam: the font file a face name resolved to ("" when none).
 // Closes every cached font and forgets the rendered strings; for program exit.
 void TextShutdown();
-
-const char* TextSeamFontFile(const char* face);
-int TextSeamFontOpens();  // how many times a font file was opened

@@ -7,25 +7,28 @@
 #include <string>
 
 #include "platform/sdl_window.h"
-#include "platform/seam.h"
+#include "platform/hooks.h"
 
 namespace {
 SDL_Window* window = nullptr;
 WindowProc windowProc = nullptr;
 std::deque<MSG> queue;
-std::deque<MSG> arriveOnWait;  // scripted messages that arrive only while the loop waits
 std::string lastError;
 bool capture = false;
 int cursorCount = 0;
-bool scriptedCursor = false;
-int scriptedX = 0, scriptedY = 0;
 int borderLeft = 0, borderTop = 0;
 bool pictureMapped = false;
 int pictureX = 0, pictureY = 0, pictureW = 1, pictureH = 1, pictureSrcW = 1, pictureSrcH = 1;
+bool headless = false;
+// What tests script and count, in the test build only.
+#ifdef ZORTA_TESTING
+std::deque<MSG> arriveOnWait;  // scripted messages that arrive only while the loop waits
+bool scriptedCursor = false;
+int scriptedX = 0, scriptedY = 0;
 int messageBoxes = 0;
 std::string lastMessageBox;
-bool headless = false;
 int waits = 0;
+#endif
 
 STICKYKEYS stickyKeys = {sizeof(STICKYKEYS), 0x1FE};
 FILTERKEYS filterKeys = {sizeof(FILTERKEYS), 0x7E, 1000, 500, 500, 0};
@@ -183,14 +186,18 @@ int WinGetMessage(MSG* msg) {
 void WinDispatchMessage(const MSG* msg) { Send(msg->message, msg->wParam, msg->lParam); }
 
 void WinWaitMessage() {
+#ifdef ZORTA_TESTING
   waits++;
+#endif
   PumpSdl();
   if (!queue.empty()) return;
+#ifdef ZORTA_TESTING
   if (!arriveOnWait.empty()) {
     queue.push_back(arriveOnWait.front());
     arriveOnWait.pop_front();
     return;
   }
+#endif
   if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return;
   // SDL holds some window events back (on X11 the focus-in comes some 200 ms
   // after the window is mapped) and hands them out only when events are
@@ -225,6 +232,7 @@ void WinReleaseCapture() {
 int WinHasCapture() { return capture ? -1 : 0; }
 
 int WinGetCursorPos(int* x, int* y) {
+#ifdef ZORTA_TESTING
   if (scriptedCursor) {
     int wx = 0, wy = 0;
     if (window != nullptr) SDL_GetWindowPosition(window, &wx, &wy);
@@ -232,6 +240,7 @@ int WinGetCursorPos(int* x, int* y) {
     *y = scriptedY + wy;
     return -1;
   }
+#endif
   if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return 0;
   if (window != nullptr && pictureMapped) {
     int wx = 0, wy = 0;
@@ -337,8 +346,10 @@ void WinGetClientSize(int* w, int* h) {
 }
 
 void WinMessageBox(const char* text, const char* caption) {
+#ifdef ZORTA_TESTING
   messageBoxes++;
   lastMessageBox = std::string(caption) + ": " + text;
+#endif
   // Without a screen there is nobody to click the box away.
   const char* driver = SDL_GetCurrentVideoDriver();
   if (driver == nullptr || strcmp(driver, "dummy") == 0 || strcmp(driver, "offscreen") == 0) return;
@@ -499,6 +510,7 @@ int WinVirtualKeyFromSdl(int32_t keycode, int32_t scancode, uint16_t mod) {
   return vk;
 }
 
+#ifdef ZORTA_TESTING
 void WinSeamSetCursorPos(int x, int y) {
   scriptedCursor = true;
   scriptedX = x;
@@ -528,3 +540,4 @@ void WinSeamReset() {
   stickyKeys = {sizeof(STICKYKEYS), 0x1FE};
   filterKeys = {sizeof(FILTERKEYS), 0x7E, 1000, 500, 500, 0};
 }
+#endif

@@ -123,16 +123,3 @@ int WinSystemParametersInfo(uint32_t action, uint32_t param, void* pv, uint32_t 
 // key's position) and the modifier state, of which NumLock counts.
 // 0 when neither the keycode nor the scancode names a key.
 int WinVirtualKeyFromSdl(int32_t keycode, int32_t scancode, uint16_t mod);
-
-// Test seam.
-void WinSeamSetCursorPos(int x, int y);  // the cursor reads here from now on
-void WinSeamReleaseCursor();              // back to the real cursor
-int WinSeamMessageBoxCount();
-const char* WinSeamLastMessageBox();      // "caption: text"
-void WinSeamGetAccessibility(STICKYKEYS* sticky, FILTERKEYS* filter);
-// A message that arrives only once the loop waits for one (WinWaitMessage).
-void WinSeamPostOnWait(uint32_t message, WPARAM wParam, LPARAM lParam);
-int WinSeamWaitCount();
-// Dispatches messages to `proc` without creating a window.
-void WinSeamSetWindowProc(WindowProc proc);
-void WinSeamReset();                      // empties the queue and forgets the scripted state

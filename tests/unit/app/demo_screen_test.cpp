@@ -7,6 +7,7 @@
 #include "app/app.h"
 #include "app/demo_screen.h"
 #include "gui/builtin_windows.h"
+#include "platform/testing.h"
 #include "world/world.h"
 
 namespace {

@@ -5,8 +5,8 @@
 
 #include "app/app.h"
 #include "app/timing.h"
-#include "platform/seam.h"
 #include "platform/sound.h"
+#include "platform/testing.h"
 #include "platform/window.h"
 #include "test_util.h"
 

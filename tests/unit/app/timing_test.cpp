@@ -6,6 +6,7 @@
 
 #include "app/timing.h"
 #include "platform/clock.h"
+#include "platform/testing.h"
 #include "test_util.h"
 
 namespace {

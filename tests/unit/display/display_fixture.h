@@ -11,7 +11,7 @@
 #include "display/display.h"
 #include "display/draw.h"
 #include "platform/display.h"
-#include "platform/seam.h"
+#include "platform/testing.h"
 
 inline std::string ReadLog() {
   std::string text;

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "display_fixture.h"
+#include "platform/testing.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
 // Display set-up, release, presentation and the surface pool.
 #include "display_fixture.h"
+#include "platform/testing.h"
 #include "platform/window.h"
 
 namespace {

@@ -2,6 +2,7 @@
 #include "display/text.h"
 
 #include "display_fixture.h"
+#include "platform/testing.h"
 #include "platform/text.h"
 
 namespace {

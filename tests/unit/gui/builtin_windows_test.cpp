@@ -7,6 +7,7 @@
 #include "display/text.h"
 #include "gui/builtin_windows.h"
 #include "gui_fixture.h"
+#include "platform/testing.h"
 #include "platform/text.h"
 
 namespace {

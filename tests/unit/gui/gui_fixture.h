@@ -12,8 +12,8 @@
 #include "gui/gui.h"
 #include "input/input.h"
 #include "platform/display.h"
-#include "platform/seam.h"
 #include "platform/sound.h"
+#include "platform/testing.h"
 #include "platform/window.h"
 #include "sfx/sound_bank.h"
 

@@ -12,6 +12,7 @@
 #include "app/app.h"
 #include "image/image_table.h"
 #include "io/file.h"
+#include "platform/testing.h"
 #include "platform/window.h"
 #include "test_util.h"
 

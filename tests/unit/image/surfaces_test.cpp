@@ -6,7 +6,7 @@
 #include "display/draw.h"
 #include "image/image_surfaces.h"
 #include "platform/display.h"
-#include "platform/seam.h"
+#include "platform/testing.h"
 
 namespace {
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "input/input.h"
+#include "platform/testing.h"
 #include "platform/window.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include "app/app.h"
 #include "input/input.h"
 #include "platform/joystick.h"
+#include "platform/testing.h"
 #include "platform/window.h"
 
 namespace {

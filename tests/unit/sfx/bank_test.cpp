@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "app/timing.h"
-#include "platform/seam.h"
 #include "platform/sound.h"
+#include "platform/testing.h"
 #include "sfx/sound_bank.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/seam.h"
 #include "platform/sound.h"
+#include "platform/testing.h"
 #include "sfx/sample.h"
 
 namespace {

@@ -1,5 +1,6 @@
 // The world's step clock, its life cycle and the drawing order of layers and
 // objects.
+#include "platform/testing.h"
 #include "world_test_support.h"
 
 namespace {

@@ -20,7 +20,7 @@
 #include "io/named_list.h"
 #include "platform/clock.h"
 #include "platform/display.h"
-#include "platform/seam.h"
+#include "platform/testing.h"
 #include "platform/window.h"
 #include "world/world.h"
 #include "test_util.h"

@@ -1,4 +1,7 @@
-#include "platform/seam.h"
+// Fault injection and call recording shared by the stand-ins; only in the test
+// build of the platform library.
+#ifdef ZORTA_TESTING
+#include "platform/testing.h"
 
 #include <map>
 
@@ -24,6 +27,7 @@ bool SeamShouldReportStillDrawing(const char* name) {
 }
 
 void SeamRecordCalls(bool on) { recording = on; }
+bool SeamRecording() { return recording; }
 void SeamRecord(const std::string& call) {
   if (recording) calls.push_back(call);
 }
@@ -36,3 +40,4 @@ void SeamReset() {
   calls.clear();
   recording = false;
 }
+#endif
