@@ -6,7 +6,9 @@ include(GNUInstallDirs)
 set(ZORTA_PROGRAM_DIR ${CMAKE_INSTALL_LIBEXECDIR}/zorta)
 set(ZORTA_DATA_DIR ${CMAKE_INSTALL_DATADIR}/zorta)
 
-install(TARGETS zorta-tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(ZORTA_TOOLS)
+  install(TARGETS zorta-tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 install(TARGETS zorta RUNTIME DESTINATION ${ZORTA_PROGRAM_DIR})
 
 # The launcher finds the program and the data relative to itself, so an

@@ -7,19 +7,32 @@
 #include "app/app.h"
 #include "app/demo_screen.h"
 #include "gui/builtin_windows.h"
+#include "sfx/sound_bank.h"
 #include "platform/testing.h"
 #include "world/world.h"
 
 namespace {
 
+// The demo over a sound bank whose first 89 slots hold (silent) samples.
 class DemoTest : public GuiTest {
  protected:
   void SetUp() override {
     GuiTest::SetUp();
+    for (int i = 0; i < SoundBankSlots; i++) {
+      SoundBank[i] = i < SoundBankEffects
+                         ? FSOUND_Sample_Alloc(FSOUND_UNMANAGED, 100, FSOUND_16BITS | FSOUND_MONO | FSOUND_SIGNED,
+                                               22050, 255, 128, 255)
+                         : nullptr;
+    }
     ConnectSubsystems();
     OpenGuiWindow(&RootWindow, 0, 0, ScreenWidth, ScreenHeight);
     SeamRecordCalls(true);
     SeamClearCalls();
+  }
+  void TearDown() override {
+    FSOUND_Sample_FreeAll();
+    for (SampleHandle& s : SoundBank) s = nullptr;
+    GuiTest::TearDown();
   }
   // Top-left corner of a slot's button.
   static int ButtonX(int slot) { return 2 + (slot / 25) * 32; }

@@ -9,6 +9,7 @@
 #include "platform/testing.h"
 #include "platform/window.h"
 #include "test_util.h"
+#include "reset.h"
 
 namespace {
 
@@ -20,10 +21,7 @@ void CloseAfterFiveFrames() {
 class RunTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetAppState();
-    WinSeamReset();
-    SeamReset();
-    SoundSeamReset();
+    ResetForTests();
     ResetClock();
   }
   void TearDown() override { SetUp(); }

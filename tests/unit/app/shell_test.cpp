@@ -12,18 +12,15 @@
 #include "platform/window.h"
 #include "sfx/sound_bank.h"
 #include "test_util.h"
+#include "reset.h"
 
 namespace {
 
 class ShellTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetAppState();
-    WinSeamReset();
+    ResetForTests();
     WinSeamSetWindowProc(MainWindowProc);
-    SeamReset();
-    SoundSeamReset();
-    ClearInput();
     ApplyDefaults();
     CreateLogFile();
   }

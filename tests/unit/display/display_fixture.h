@@ -6,12 +6,13 @@
 #include <cstdio>
 #include <string>
 
-#include "app/app.h"
+#include "app/settings.h"
 #include "app/timing.h"
 #include "display/display.h"
 #include "display/draw.h"
 #include "platform/display.h"
 #include "platform/testing.h"
+#include "reset.h"
 
 inline std::string ReadLog() {
   std::string text;
@@ -27,9 +28,7 @@ inline std::string ReadLog() {
 class DisplayTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SeamReset();
-    DisplaySeamReset();
-    ResetAppState();
+    ResetForTests();
     ScreenWidth = 640;
     ScreenHeight = 480;
     ColorDepth = 16;

@@ -1,12 +1,11 @@
-// A 640 x 480 display at 16 bits, an empty window stack, no input, and a
-// sound bank whose first 89 slots hold (silent) samples.
+// A 640 x 480 display at 16 bits, an empty window stack and no input.
 #pragma once
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 
-#include "app/app.h"
+#include "app/settings.h"
 #include "display/display.h"
 #include "display/draw.h"
 #include "gui/gui.h"
@@ -15,39 +14,24 @@
 #include "platform/sound.h"
 #include "platform/testing.h"
 #include "platform/window.h"
-#include "sfx/sound_bank.h"
+#include "reset.h"
 
 class GuiTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SeamReset();
-    DisplaySeamReset();
-    SoundSeamReset();
-    WinSeamReset();
-    ResetAppState();
+    ResetForTests();
     ScreenWidth = 640;
     ScreenHeight = 480;
     ColorDepth = 16;
     DisplaySeamSetDesktopDepth(16);
     SetUpWindowed();
     ResetClipRect();
-    ClearInput();
-    KeyboardGrabbed = 0;
     PointerX = PointerY = -1000;
-    ResetGuiState();
-    for (int i = 0; i < SoundBankSlots; i++) {
-      SoundBank[i] = i < SoundBankEffects
-                         ? FSOUND_Sample_Alloc(FSOUND_UNMANAGED, 100, FSOUND_16BITS | FSOUND_MONO | FSOUND_SIGNED,
-                                               22050, 255, 128, 255)
-                         : nullptr;
-    }
   }
   void TearDown() override {
     ResetGuiState();
     ClearInput();
     KeyboardGrabbed = 0;
-    FSOUND_Sample_FreeAll();
-    for (SampleHandle& s : SoundBank) s = nullptr;
     ReleaseAllSurfaceSlots();
     ReleaseWindowed();
     DisplaySeamReset();

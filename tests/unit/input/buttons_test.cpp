@@ -4,14 +4,14 @@
 #include "input/input.h"
 #include "platform/testing.h"
 #include "platform/window.h"
+#include "reset.h"
 
 namespace {
 
 class ButtonsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    WinSeamReset();
-    ClearInput();
+    ResetForTests();
     CaptureCount = 0;
   }
   void TearDown() override {

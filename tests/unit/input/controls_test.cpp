@@ -2,23 +2,20 @@
 // the two players' control bits.
 #include <gtest/gtest.h>
 
-#include "app/app.h"
 #include "input/input.h"
 #include "platform/joystick.h"
 #include "platform/testing.h"
 #include "platform/window.h"
+#include "reset.h"
 
 namespace {
 
 class ControlsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetAppState();
-    WinSeamReset();
-    ClearInput();
-    KeyboardGrabbed = 0;
+    ResetForTests();
     for (PlayerControl& p : PlayerControls) p = PlayerControl{};
-    ApplyDefaults();
+    ApplyDefaultBindings();
     JoystickSeamReset();
     JoystickSeamUnplug(0);
     JoystickSeamUnplug(1);

@@ -12,14 +12,14 @@
 #include "platform/sound.h"
 #include "platform/testing.h"
 #include "sfx/sound_bank.h"
+#include "reset.h"
 
 namespace {
 using Samples = std::vector<int16_t>;
 
 struct BankTest : ::testing::Test {
   void SetUp() override {
-    SoundSeamReset();
-    SeamReset();
+    ResetForTests();
     SeedRandom(0);
   }
   void TearDown() override {

@@ -9,13 +9,11 @@
 #include "platform/sound.h"
 #include "platform/testing.h"
 #include "sfx/sample.h"
+#include "reset.h"
 
 namespace {
 struct SampleTest : ::testing::Test {
-  void SetUp() override {
-    SoundSeamReset();
-    SeamReset();
-  }
+  void SetUp() override { ResetForTests(); }
   void TearDown() override {
     SoundSeamReset();
     SeamReset();

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
+#include "app/settings.h"
 #include "app/timing.h"
 #include "display/display.h"
 #include "display/draw.h"
@@ -21,6 +21,7 @@
 #include "platform/clock.h"
 #include "platform/display.h"
 #include "platform/testing.h"
+#include "reset.h"
 #include "platform/window.h"
 #include "world/world.h"
 #include "test_util.h"
@@ -101,21 +102,16 @@ class WorldTest : public ::testing::Test {
     char tmpl[] = "world-XXXXXX";
     ASSERT_NE(mkdtemp(tmpl), nullptr);
     ASSERT_EQ(chdir(tmpl), 0);
-    SeamReset();
-    DisplaySeamReset();
-    WinSeamReset();
-    ResetAppState();
+    ResetForTests();
     ScreenWidth = 640;
     ScreenHeight = 480;
     ColorDepth = 32;
     CreateLogFile();
     SurfacesLost = 0;
-    ResetWorldState();
-    ClearObjects();
     ResetClipRect();
   }
   void TearDown() override {
-    ResetAppState();  // a test may have ended in a fatal error
+    ResetSettings();  // a test may have ended in a fatal error
     FreeMap();
     FreeObjectTypes();
     FreeAllImages();
