@@ -722,4 +722,134 @@ TEST_F(Formats, ByteRun1StopsAtTheExpectedSize) {
   EXPECT_EQ(UnpackByteRun1(lone, sizeof lone, out, 6), 0u);
 }
 
+// ---------------------------------------------------------------- handles
+
+int FatalErrors = 0;
+void CountFatalError() { FatalErrors++; }
+
+TEST_F(Formats, LoadersAnswerWithoutReporting) {
+  FatalErrors = 0;
+  SetFatalErrorAction(CountFatalError);
+  snprintf(ErrorText, sizeof ErrorText, "%s", "left as it was");
+  Builder cutBmp;
+  cutBmp.Raw(BmpHeader(4, 4)).Raw(Bytes(40, 1));
+  Ilbm noBody;
+  noBody.Bmhd(16, 1, 1, 0).Chunk("CMAP", Bytes(6, 1));
+  Gfx noInfo;
+  noInfo.Imge(Bytes(4, 0)).Endf();
+  struct Case { int format; Bytes bytes; const char* text; const char* probeUnopened; const char* loadUnopened; };
+  const Case cases[] = {
+      {FormatBMP, cutBmp.b, "LoadBMP() - File is truncated", "TestBMP() - Couldn't open file 'absent'",
+       "LoadBMP() - Couldn't open file 'absent'"},
+      {FormatILBM, noBody.File(), "LoadILBM() - File contains no body", "TestILBM() - Couldn't open file 'absent'",
+       "LoadILBM() - Couldn't open file 'absent'"},
+      {FormatGFX, noInfo.f.b, "LoadGFX() - File contains no info header", "TestGFX() - Couldn't open file 'absent'",
+       "LoadGFX() - Couldn't open file 'absent'"},
+      {FormatTGA, TgaHeader(1, 1, 1), "LoadTGA() - Unsupported image type", "TestTGA() - Couldn't open file 'absent'",
+       "LoadTGA() - Couldn't open file 'absent'"},
+  };
+  for (const Case& c : cases) {
+    const ImageFormat& format = ImageFormats[c.format];
+    SCOPED_TRACE(format.name);
+    FileHandle f = FileOpenMemory(c.bytes.data(), c.bytes.size(), format.byteOrder);
+    EXPECT_EQ(format.load(f, &img, message), 0);
+    FileClose(f);
+    EXPECT_STREQ(message, c.text);
+    EXPECT_EQ(img.pixels, nullptr);
+    // A file that is not there: the message of whoever opens it.
+    EXPECT_EQ(RunProbe(format, "absent", message), 0);
+    EXPECT_STREQ(message, c.probeUnopened);
+    EXPECT_EQ(RunLoader(format, "absent", &img, message), 0);
+    EXPECT_STREQ(message, c.loadUnopened);
+  }
+  // A probe that opened the file leaves the message empty.
+  WriteBytes("plain.txt", {'t', 'e', 'x', 't'});
+  EXPECT_EQ(RunProbe(ImageFormats[FormatGFX], "plain.txt", message), 0);
+  EXPECT_STREQ(message, "");
+  EXPECT_STREQ(ErrorText, "left as it was");
+  EXPECT_EQ(FatalErrors, 0);
+  EXPECT_EQ(Boxes(), 0);
+}
+
+TEST_F(Formats, HandlesInDifferentByteOrdersOpenAtOnce) {
+  // A big-endian ILBM and a little-endian BMP open side by side, each read
+  // after the other was opened.
+  Ilbm i;
+  i.Bmhd(16, 1, 1, 0).Chunk("CMAP", {0, 0, 0, 10, 20, 30}).Chunk("BODY", {0xA0, 0x00});
+  WriteBytes("pair.ilbm", i.File());
+  Builder b;
+  b.Raw(BmpHeader(2, 1)).U8(1).U8(2).U8(3).U8(4).U8(5).U8(6);
+  WriteBytes("pair.bmp", b.b);
+  FileHandle ilbm = FileOpen("pair.ilbm", "rb", ImageFormats[FormatILBM].byteOrder);
+  FileHandle bmp = FileOpen("pair.bmp", "rb", ImageFormats[FormatBMP].byteOrder);
+  ASSERT_NE(ilbm, nullptr);
+  ASSERT_NE(bmp, nullptr);
+  ASSERT_EQ(LoadILBM(ilbm, &img, message), -1) << message;
+  EXPECT_EQ(img.width, 16);
+  EXPECT_EQ(Pixels(), (Bytes{1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(img.palette[3], 10);
+  FreeImage(&img);
+  FileHandle probe = FileOpen("pair.ilbm", "rb", ImageFormats[FormatILBM].byteOrder);
+  EXPECT_EQ(TestILBM(probe), -1);
+  ASSERT_EQ(LoadBMP(bmp, &img, message), -1) << message;
+  EXPECT_EQ(img.width, 2);
+  EXPECT_EQ(img.height, 1);
+  EXPECT_EQ(Pixels(), (Bytes{3, 2, 1, 6, 5, 4}));
+  FileClose(probe);
+  FileClose(bmp);
+  FileClose(ilbm);
+}
+
+TEST_F(Formats, MemoryAndFileHandlesReadAlike) {
+  // Files of other programs and broken ones, each read through a file
+  // handle and through a memory handle over its bytes: the probes agree,
+  // and the loaders give the same answer, message and image.
+  WriteBytes("src.ppm", MakePPM(6, 3, PatternRGB(6, 3, 4)));
+  RunCommand("convert src.ppm -type TrueColor BMP3:good.bmp");
+  RunCommand("convert src.ppm -alpha set -type TrueColorAlpha -depth 8 good.tga");
+  RunCommand("convert src.ppm -alpha set -type TrueColorAlpha -depth 8 -compress RLE rle.tga");
+  RunCommand("ppmtoilbm -quiet -24force src.ppm > deep.ilbm");
+  WriteBytes("few.ppm", MakePPM(17, 3, FewColours(17, 3, 5)));
+  RunCommand("ppmtoilbm -quiet -compress few.ppm > packed.ilbm");
+  Gfx bank;
+  bank.Info(4, 2, 8, 2).Cmap(255, 0, 0).Cmap(0, 0, 255).Imge(Bytes(8, 1));
+  bank.Ctbl({{0, 0, 2, 1, 0, 0, 2, 1, 1, 0}, {1, 1, 2, 1, 0, 0, 2, 1, 2, 1}}).Endf();
+  WriteBytes("bank.gfx", bank.f.b);
+  Gfx cut;
+  cut.Info(2, 2, 24).Imge(Bytes(12, 0));
+  WriteBytes("cut.gfx", cut.f.b);
+  Bytes shortBmp = ReadFile("good.bmp");
+  shortBmp.resize(shortBmp.size() - 5);
+  WriteBytes("short.bmp", shortBmp);
+  Ilbm noPalette;
+  noPalette.Bmhd(16, 1, 8, 0).Chunk("BODY", Bytes(16, 0));
+  WriteBytes("nopal.ilbm", noPalette.File());
+
+  struct Case { int format; const char* path; int loads; };
+  for (Case c : {Case{FormatBMP, "good.bmp", -1}, Case{FormatBMP, "short.bmp", 0}, Case{FormatILBM, "deep.ilbm", -1},
+                 Case{FormatILBM, "packed.ilbm", -1}, Case{FormatILBM, "nopal.ilbm", 0},
+                 Case{FormatGFX, "bank.gfx", -1}, Case{FormatGFX, "cut.gfx", 0}, Case{FormatTGA, "good.tga", -1},
+                 Case{FormatTGA, "rle.tga", -1}}) {
+    const ImageFormat& format = ImageFormats[c.format];
+    SCOPED_TRACE(c.path);
+    Bytes bytes = ReadFile(c.path);
+    ASSERT_FALSE(bytes.empty());
+    FileHandle fromMemory = FileOpenMemory(bytes.data(), bytes.size(), format.byteOrder);
+    EXPECT_EQ(format.test(fromMemory), -1);
+    FileClose(fromMemory);
+    EXPECT_EQ(RunProbe(format, c.path, message), -1);
+
+    char fileMessage[LoadMessageSize] = "";
+    int fileResult = RunLoader(format, c.path, &img, fileMessage);
+    EXPECT_EQ(fileResult, c.loads) << fileMessage;
+    Image copy = {};
+    fromMemory = FileOpenMemory(bytes.data(), bytes.size(), format.byteOrder);
+    int memoryResult = format.load(fromMemory, &copy, message);
+    FileClose(fromMemory);
+    EXPECT_EQ(Outcome(memoryResult, message, copy), Outcome(fileResult, fileMessage, img));
+    FreeImage(&copy);
+    FreeImage(&img);
+  }
+}
+
 }  // namespace
