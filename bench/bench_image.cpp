@@ -14,12 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
 #include "image/image_formats.h"
 #include "image/image_table.h"
 #include "image/pixel_convert.h"
 #include "io/file.h"
-#include "platform/window.h"
 
 namespace {
 
@@ -61,15 +59,15 @@ void MakeFiles() {
   fclose(out);
 }
 
-void DecodeAndConvert(benchmark::State& state, const char* file, int (*load)(const char*, Image*)) {
+void DecodeAndConvert(benchmark::State& state, const char* file, int format) {
   std::string path = PathOf(file);
   std::vector<uint8_t> surface(Side * Side * 4);
+  char message[LoadMessageSize];
   for (auto _ : state) {
     Image img;
     memset(&img, 0, sizeof img);
-    if (!load(path.c_str(), &img)) {
-      state.SkipWithError(ErrorText);
-      ResetAppState();
+    if (!RunLoader(ImageFormats[format], path.c_str(), &img, message)) {
+      state.SkipWithError(message);
       break;
     }
     ConvertPixels(surface.data(), 32, Side, img.pixels, img.bits, img.width, img.width, img.height, img.palette, 0);
@@ -84,10 +82,10 @@ void OutsideDecoder(benchmark::State& state, std::string command) {
   state.counters["MP/s"] = benchmark::Counter(Side * Side / 1e6, benchmark::Counter::kIsIterationInvariantRate);
 }
 
-void BM_ZortaBMP(benchmark::State& s) { DecodeAndConvert(s, "image.bmp", LoadBMP); }
-void BM_ZortaILBM(benchmark::State& s) { DecodeAndConvert(s, "image.ilbm", LoadILBM); }
-void BM_ZortaGFX(benchmark::State& s) { DecodeAndConvert(s, "image.gfx", LoadGFX); }
-void BM_ZortaTGA(benchmark::State& s) { DecodeAndConvert(s, "image.tga", LoadTGA); }
+void BM_ZortaBMP(benchmark::State& s) { DecodeAndConvert(s, "image.bmp", FormatBMP); }
+void BM_ZortaILBM(benchmark::State& s) { DecodeAndConvert(s, "image.ilbm", FormatILBM); }
+void BM_ZortaGFX(benchmark::State& s) { DecodeAndConvert(s, "image.gfx", FormatGFX); }
+void BM_ZortaTGA(benchmark::State& s) { DecodeAndConvert(s, "image.tga", FormatTGA); }
 void BM_ImageMagickBMP(benchmark::State& s) { OutsideDecoder(s, "convert image.bmp rgba:-"); }
 void BM_NetpbmILBM(benchmark::State& s) { OutsideDecoder(s, "ilbmtoppm -quiet image.ilbm"); }
 void BM_ImageMagickRawGFX(benchmark::State& s) {

@@ -1,6 +1,8 @@
-// Shared by the fuzz targets: each input becomes a file the loaders open by
-// path (an in-memory file, so the runs stay fast), and fatal errors leave the
-// shell ready for the next input.
+// Shared by the fuzz targets. The loader targets hand each input to a probe
+// and a loader through memory handles; loaders never stop the program, so
+// nothing needs resetting between inputs. The map and reader targets need a
+// real file: each input becomes one (an in-memory file, so the runs stay
+// fast), and for maps fatal errors leave the shell ready for the next input.
 #pragma once
 #include <sys/mman.h>
 #include <unistd.h>
@@ -11,9 +13,11 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/settings.h"
 #include "image/image_formats.h"
 #include "image/image_table.h"
 #include "image/pixel_convert.h"
+#include "io/file.h"
 #include "platform/testing.h"
 #include "platform/window.h"
 
@@ -73,21 +77,33 @@ inline void UseImage(Image* img) {
   }
 }
 
-inline int FuzzLoader(const uint8_t* data, size_t size, int (*test)(const char*),
-                      int (*load)(const char*, Image*)) {
-  const char* path = InputPath(data, size);
-  test(path);
+// Loaders answer and never stop the program: a fatal error is a fault here.
+inline void TrapOnFatalError() { __builtin_trap(); }
+
+inline int FuzzLoader(const uint8_t* data, size_t size, const ImageFormat& format) {
+  static bool installed = false;
+  if (!installed) {
+    SetFatalErrorAction(TrapOnFatalError);
+    installed = true;
+  }
+  FileHandle f = FileOpenMemory(data, size, format.byteOrder);
+  format.test(f);
+  FileClose(f);
+  f = FileOpenMemory(data, size, format.byteOrder);
   Image img;
   memset(&img, 0, sizeof img);
-  if (load(path, &img)) {
+  char message[LoadMessageSize];
+  memset(message, 0x5A, sizeof message);
+  if (format.load(f, &img, message)) {
     UseImage(&img);
   } else {
-    // A failed load leaves the record untouched.
+    // A failed load leaves the record untouched and says why, within the buffer.
     Image zero;
     memset(&zero, 0, sizeof zero);
     if (memcmp(&img, &zero, sizeof img) != 0) __builtin_trap();
+    if (message[0] == 0 || memchr(message, 0, sizeof message) == nullptr) __builtin_trap();
   }
+  FileClose(f);
   FreeImage(&img);
-  ResetAfterInput();
   return 0;
 }

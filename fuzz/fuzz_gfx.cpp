@@ -2,5 +2,5 @@
 #include "fuzz_common.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  return FuzzLoader(data, size, TestGFX, LoadGFX);
+  return FuzzLoader(data, size, ImageFormats[FormatGFX]);
 }

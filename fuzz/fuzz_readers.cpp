@@ -1,7 +1,8 @@
 // libFuzzer target: the file-reading layer. The input is a script of reads
-// followed by the data they read; the same script runs against the memory
-// source and against a stream of the same bytes (little-endian), and both
-// must agree on every value and on where the data ends.
+// followed by the data they read; the same script runs against a memory
+// handle and against a stream of the same bytes, in the byte order the
+// input's first byte asks for, and both must agree on every value and on
+// where the data ends.
 #include <cmath>
 #include <string>
 
@@ -68,30 +69,29 @@ void RunScript(FileHandle f, const uint8_t* ops, size_t opCount, Trace* t) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
-  size_t opBytes = data[0] < size - 1 ? data[0] : size - 1;
+  // First byte: the top bit picks big-endian, the rest counts the script's bytes.
+  int order = data[0] >> 7;
+  size_t opBytes = (data[0] & 0x7Fu) < size - 1 ? (data[0] & 0x7Fu) : size - 1;
   const uint8_t* ops = data + 1;
   const uint8_t* body = data + 1 + opBytes;
   size_t bodySize = size - 1 - opBytes;
 
   Trace fromMemory, fromStream;
-  SetMemorySource(body, static_cast<int32_t>(bodySize), nullptr);
-  RunScript(MemoryFile, ops, opBytes, &fromMemory);
-  FileClose(MemoryFile);
-
+  FileHandle m = FileOpenMemory(body, bodySize, order);
+  RunScript(m, ops, opBytes, &fromMemory);
+  FileClose(m);
   const char* path = InputPath(body, bodySize);
-  FileHandle f = FileOpen(path, "rb", 0);
+  FileHandle f = FileOpen(path, "rb", order);
   if (f == nullptr) return 0;
   RunScript(f, ops, opBytes, &fromStream);
   FileClose(f);
   if (fromMemory.values != fromStream.values || fromMemory.strings != fromStream.strings) __builtin_trap();
 
-  // Big-endian streams give the same bytes the other way round.
-  f = FileOpen(path, "rb", 1);
-  uint32_t big = ReadI32(f);
-  FileClose(f);
-  SetMemorySource(body, static_cast<int32_t>(bodySize), nullptr);
-  uint32_t little = ReadI32(MemoryFile);
-  if (big != __builtin_bswap32(little)) __builtin_trap();
-  ByteOrder = 0;
+  // Big-endian handles give the same bytes the other way round.
+  FileHandle big = FileOpenMemory(body, bodySize, 1);
+  FileHandle little = FileOpenMemory(body, bodySize, 0);
+  if (ReadI32(big) != __builtin_bswap32(ReadI32(little))) __builtin_trap();
+  FileClose(big);
+  FileClose(little);
   return 0;
 }

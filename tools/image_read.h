@@ -1,42 +1,27 @@
 // Shared by the image subcommands: reads an image file the way the program
 // does, without a window, keeping the loader's message for the caller.
 #pragma once
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
-#include "app/settings.h"
 #include "image/image_formats.h"
 #include "image/image_table.h"
 #include "platform/path.h"
 
-typedef int (*ImageLoader)(const char*, Image*);
-
-// The probes in the program's order, their loaders and format names.
-struct ImageFormat {
-  const char* name;
-  int (*test)(const char*);
-  ImageLoader load;
-};
-static const ImageFormat ImageFormats[] = {
-    {"BMP", TestBMP, LoadBMP}, {"ILBM", TestILBM, LoadILBM}, {"GFX", TestGFX, LoadGFX}, {"TGA", TestTGA, LoadTGA}};
-
-// The loader of a file that plainly is a BMP or TGA in a variant its probe
+// The format of a file that plainly is a BMP or TGA in a variant its probe
 // turns down (another pixel depth, a colour-mapped TGA), or null. Running
-// that loader gives the reason in its own words. ILBM and GFX need nothing
-// here: their probes check only the magic.
-inline ImageLoader RefusedVariantLoader(const uint8_t* h, size_t n) {
+// that format's loader gives the reason in its own words. ILBM and GFX need
+// nothing here: their probes check only the magic.
+inline const ImageFormat* RefusedVariant(const uint8_t* h, size_t n) {
   if (n < 18) return nullptr;
   uint32_t headerSize = h[14] | (h[15] << 8) | (h[16] << 16) | (static_cast<uint32_t>(h[17]) << 24);
   if (h[0] == 'B' && h[1] == 'M') {
     // The sizes of the BMP info headers that exist.
     for (uint32_t known : {12u, 16u, 40u, 52u, 56u, 64u, 108u, 124u})
-      if (headerSize == known) return LoadBMP;
+      if (headerSize == known) return &ImageFormats[FormatBMP];
     return nullptr;
   }
   // TGA has no magic: a colour-map type, an image type and a depth that
@@ -49,7 +34,7 @@ inline ImageLoader RefusedVariantLoader(const uint8_t* h, size_t n) {
   int mapped = type == 1 || type == 9;
   if (mapType > 1 || !typeKnown || !depthKnown || width == 0 || height == 0) return nullptr;
   if (mapped ? mapType != 1 : (mapType == 0 && (mapLength != 0 || mapEntryBits != 0))) return nullptr;
-  return LoadTGA;
+  return &ImageFormats[FormatTGA];
 }
 
 // Reads the file into `image` (GFX doubling included). On failure returns
@@ -64,54 +49,36 @@ inline const char* ReadToolImage(const char* path, Image* image, std::string* er
   uint8_t head[18];
   size_t headLength = fread(head, 1, sizeof head, f);
   fclose(f);
-  // The loaders report through the program's fatal-error path, which also
-  // prints the message; the tool prints it once, in its own words.
-  fflush(stderr);
-  int saved = dup(2);
-  int null = open("/dev/null", O_WRONLY);
-  if (null >= 0) {
-    dup2(null, 2);
-    close(null);
-  }
-  ErrorText[0] = 0;
-  const char* found = nullptr;
-  int loaded = 0;
+  char message[LoadMessageSize];
+  std::string unopened;  // a probe's message: the file could not be opened after all
   for (const ImageFormat& format : ImageFormats) {
-    if (format.test(path)) {
-      found = format.name;
-      loaded = format.load(path, image);
-      if (loaded && format.load == LoadGFX && (image->flags & 2)) DoubleImage(image);
-      break;
+    if (!RunProbe(format, path, message)) {
+      if (message[0]) unopened = message;
+      continue;
     }
+    if (!RunLoader(format, path, image, message)) {
+      *error = message;
+      return nullptr;
+    }
+    if (format.load == LoadGFX && (image->flags & 2)) DoubleImage(image);
+    return format.name;
   }
-  // No probe said yes, none could not open the file: a refused variant of a
-  // format gets its loader's message. The program itself would not read it,
-  // so neither does the tool, whatever the loader answers.
-  ImageLoader refused = nullptr;
-  if (found == nullptr && !ErrorText[0]) refused = RefusedVariantLoader(head, headLength);
+  if (!unopened.empty()) {
+    *error = unopened;
+    return nullptr;
+  }
+  // No probe said yes: a refused variant of a format gets its loader's
+  // message. The program itself would not read it, so neither does the tool,
+  // whatever the loader answers.
+  const ImageFormat* refused = RefusedVariant(head, headLength);
   if (refused != nullptr) {
     Image scratch = {};
-    if (refused(path, &scratch)) {
-      FreeImage(&scratch);
-      ErrorText[0] = 0;
+    if (!RunLoader(*refused, path, &scratch, message)) {
+      *error = message;
+      return nullptr;
     }
+    FreeImage(&scratch);
   }
-  fflush(stderr);
-  if (saved >= 0) {
-    dup2(saved, 2);
-    close(saved);
-  }
-  if (found == nullptr) {
-    // A probe's own message says the file could not be opened after all.
-    if (ErrorText[0])
-      *error = ErrorText;
-    else
-      *error = std::string("'") + path + "' is not a BMP, ILBM, GFX or TGA image";
-    return nullptr;
-  }
-  if (!loaded) {
-    *error = ErrorText;
-    return nullptr;
-  }
-  return found;
+  *error = std::string("'") + path + "' is not a BMP, ILBM, GFX or TGA image";
+  return nullptr;
 }

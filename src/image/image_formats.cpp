@@ -4,19 +4,17 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/settings.h"
 #include "image/image_table.h"
 #include "io/file.h"
 
-// Formats the message into ErrorText and stops the program; the caller then
-// returns 0 without touching anything that shutdown may have freed.
-static int Report(const char* format, ...) __attribute__((format(printf, 1, 2)));
-static int Report(const char* format, ...) {
+// Formats the reason a loader gives up into its caller's message buffer.
+static int Fail(char* message, const char* format, ...) __attribute__((format(printf, 2, 3)));
+static int Fail(char* message, const char* format, ...) {
+  if (message == nullptr) return 0;
   va_list ap;
   va_start(ap, format);
-  vsnprintf(ErrorText, sizeof ErrorText, format, ap);
+  vsnprintf(message, LoadMessageSize, format, ap);
   va_end(ap);
-  FatalError();
   return 0;
 }
 
@@ -28,20 +26,15 @@ static int SizeInRange(int64_t width, int64_t height, int64_t bytesPerPixel) {
 
 // ---------------------------------------------------------------- BMP
 
-int TestBMP(const char* path) {
-  FileHandle f = FileOpen(path, "rb", 0);
-  if (f == nullptr) return Report("TestBMP() - Couldn't open file '%s'", path);
+int TestBMP(FileHandle f) {
   uint16_t signature = ReadU16(f);
   SkipN(f, 26);
   uint16_t bits = ReadU16(f);
   int past = FilePastEnd(f);
-  FileClose(f);
   return !past && signature == 0x4D42 && bits == 24 ? -1 : 0;
 }
 
-int LoadBMP(const char* path, Image* image) {
-  FileHandle f = FileOpen(path, "rb", 0);
-  if (f == nullptr) return Report("LoadBMP() - Couldn't open file '%s'", path);
+int LoadBMP(FileHandle f, Image* image, char* message) {
   SkipN(f, 10);
   uint32_t dataOffset = ReadI32(f);
   Skip4(f);
@@ -50,38 +43,23 @@ int LoadBMP(const char* path, Image* image) {
   Skip2(f);
   int bits = ReadU16(f);
   SkipN(f, 24);
-  if (FilePastEnd(f)) {
-    FileClose(f);
-    return Report("LoadBMP() - File is truncated");
-  }
-  if (bits != 24) {
-    FileClose(f);
-    return Report("LoadBMP() - Unsupported pixel depth");
-  }
+  if (FilePastEnd(f)) return Fail(message, "LoadBMP() - File is truncated");
+  if (bits != 24) return Fail(message, "LoadBMP() - Unsupported pixel depth");
   // A negative height stores the rows from the top, as BMP readers expect.
   int topDown = height < 0;
   if (topDown) height = -height;
-  if (!SizeInRange(width, height, 3)) {
-    FileClose(f);
-    return Report("LoadBMP() - Image size is out of range");
-  }
+  if (!SizeInRange(width, height, 3)) return Fail(message, "LoadBMP() - Image size is out of range");
   // Headers longer than the classic 40 bytes put the rows further on; the
   // data offset says where.
   int64_t left = FileBytesLeft(f);
   if (dataOffset > 54) {
-    if (dataOffset - 54 > static_cast<uint64_t>(left)) {
-      FileClose(f);
-      return Report("LoadBMP() - File is truncated");
-    }
+    if (dataOffset - 54 > static_cast<uint64_t>(left)) return Fail(message, "LoadBMP() - File is truncated");
     SkipN(f, static_cast<int32_t>(dataOffset - 54));
     left -= dataOffset - 54;
   }
   int64_t rowBytes = width * 3;
   int64_t pad = (4 - rowBytes % 4) % 4;
-  if (rowBytes * height + pad * (height - 1) > left) {
-    FileClose(f);
-    return Report("LoadBMP() - File is truncated");
-  }
+  if (rowBytes * height + pad * (height - 1) > left) return Fail(message, "LoadBMP() - File is truncated");
   uint8_t* pixels = static_cast<uint8_t*>(MemAlloc(static_cast<size_t>(rowBytes * height)));
   for (int64_t i = 0; i < height; i++) {
     uint8_t* row = pixels + (topDown ? i : height - 1 - i) * rowBytes;
@@ -94,10 +72,9 @@ int LoadBMP(const char* path, Image* image) {
     if (i + 1 < height) SkipN(f, static_cast<int32_t>(pad));
   }
   int past = FilePastEnd(f);
-  FileClose(f);
   if (past) {
     MemFree(pixels);
-    return Report("LoadBMP() - File is truncated");
+    return Fail(message, "LoadBMP() - File is truncated");
   }
   image->width = static_cast<int32_t>(width);
   image->height = static_cast<int32_t>(height);
@@ -117,14 +94,11 @@ const uint32_t IdFORM = 0x464F524D, IdILBM = 0x494C424D, IdBMHD = 0x424D4844, Id
 // Amiga display modes in the CAMG chunk that change what the planes mean.
 const uint32_t CamgHAM = 0x800, CamgEHB = 0x80;
 
-int TestILBM(const char* path) {
-  FileHandle f = FileOpen(path, "rb", 1);
-  if (f == nullptr) return Report("TestILBM() - Couldn't open file '%s'", path);
+int TestILBM(FileHandle f) {
   uint32_t form = ReadI32(f);
   Skip4(f);
   uint32_t type = ReadI32(f);
   int past = FilePastEnd(f);
-  FileClose(f);
   return !past && form == IdFORM && type == IdILBM ? -1 : 0;
 }
 
@@ -218,9 +192,7 @@ static void PlanarToChunky(const uint8_t* planar, int width, int height, int pla
   }
 }
 
-int LoadILBM(const char* path, Image* image) {
-  FileHandle f = FileOpen(path, "rb", 1);
-  if (f == nullptr) return Report("LoadILBM() - Couldn't open file '%s'", path);
+int LoadILBM(FileHandle f, Image* image, char* message) {
   Skip4(f);
   int64_t remaining = static_cast<int64_t>(ReadI32(f)) - 4;
   Skip4(f);
@@ -288,29 +260,28 @@ int LoadILBM(const char* path, Image* image) {
     }
     remaining -= static_cast<int64_t>(n) + 8;
   }
-  FileClose(f);
 
   if (planes == 0) {
     MemFree(body);
     MemFree(palette);
-    return Report("LoadILBM() - File contains no bitmap header");
+    return Fail(message, "LoadILBM() - File contains no bitmap header");
   }
   if (body == nullptr) {
     MemFree(palette);
-    if (truncated) return Report("LoadILBM() - File is truncated");
-    return Report("LoadILBM() - File contains no body");
+    if (truncated) return Fail(message, "LoadILBM() - File is truncated");
+    return Fail(message, "LoadILBM() - File contains no body");
   }
   // Direct colour other than 8 bits each of red, green and blue needs no
   // palette, so it is refused before one is asked for.
   if (directBits >= 0 && !(planes == 24 && directBits == 8)) {
     MemFree(body);
     MemFree(palette);
-    return Report("LoadILBM() - Unsupported direct colour layout");
+    return Fail(message, "LoadILBM() - Unsupported direct colour layout");
   }
   if (palette == nullptr && planes <= 8) {
     MemFree(body);
-    if (truncated) return Report("LoadILBM() - File is truncated");
-    return Report("LoadILBM() - File contains no palette");
+    if (truncated) return Fail(message, "LoadILBM() - File is truncated");
+    return Fail(message, "LoadILBM() - File contains no palette");
   }
   // HAM needs at least one bit of value; with fewer planes the mode flag is
   // ignored, and so it is for 24 planes of red, green and blue.
@@ -329,7 +300,7 @@ int LoadILBM(const char* path, Image* image) {
   if (problem != nullptr) {
     MemFree(body);
     MemFree(palette);
-    return Report("%s", problem);
+    return Fail(message, "%s", problem);
   }
 
   int rowWidth = ((width + 15) / 16) * 16;
@@ -343,7 +314,7 @@ int LoadILBM(const char* path, Image* image) {
     if (planarSize > bodySize * 64 + 128) {
       MemFree(body);
       MemFree(palette);
-      return Report("LoadILBM() - File is truncated");
+      return Fail(message, "LoadILBM() - File is truncated");
     }
     planar = static_cast<uint8_t*>(MemAllocZero(static_cast<size_t>(planarSize)));
     size_t got = UnpackByteRun1(body, static_cast<size_t>(bodySize), planar, static_cast<size_t>(planarSize));
@@ -351,12 +322,12 @@ int LoadILBM(const char* path, Image* image) {
     if (got < static_cast<size_t>(planarSize)) {
       MemFree(planar);
       MemFree(palette);
-      return Report("LoadILBM() - File is truncated");
+      return Fail(message, "LoadILBM() - File is truncated");
     }
   } else if (bodySize < planarSize) {
     MemFree(body);
     MemFree(palette);
-    return Report("LoadILBM() - File is truncated");
+    return Fail(message, "LoadILBM() - File is truncated");
   }
   int bytesPerPixel = (planes + 7) / 8;
   uint8_t* pixels = static_cast<uint8_t*>(MemAlloc(static_cast<size_t>(width) * height * bytesPerPixel));
@@ -389,12 +360,9 @@ int LoadILBM(const char* path, Image* image) {
 const uint32_t IdGFX = 0x47465831, IdINFO = 0x494E464F, IdIMGE = 0x494D4745, IdVECT = 0x56454354,
                IdENDF = 0x454E4446;
 
-int TestGFX(const char* path) {
-  FileHandle f = FileOpen(path, "rb", 0);
-  if (f == nullptr) return Report("TestGFX() - Couldn't open file '%s'", path);
+int TestGFX(FileHandle f) {
   uint32_t magic = ReadI32(f);
   int past = FilePastEnd(f);
-  FileClose(f);
   return !past && magic == IdGFX ? -1 : 0;
 }
 
@@ -539,9 +507,7 @@ static uint8_t* ApplyPaletteBank(const GfxParts& g) {
   return out;
 }
 
-int LoadGFX(const char* path, Image* image) {
-  FileHandle f = FileOpen(path, "rb", 0);
-  if (f == nullptr) return Report("LoadGFX() - Couldn't open file '%s'", path);
+int LoadGFX(FileHandle f, Image* image, char* message) {
   GfxParts g;
   memset(&g, 0, sizeof g);
   int haveImage = 0, ended = 0, broken = 0;
@@ -629,21 +595,20 @@ int LoadGFX(const char* path, Image* image) {
     }
     if (FilePastEnd(f)) broken = -1;
   }
-  FileClose(f);
 
   if (g.bits == 0) {
     FreeGfxParts(g);
-    return Report("LoadGFX() - File contains no info header");
+    return Fail(message, "LoadGFX() - File contains no info header");
   }
   if (!haveImage) {
     FreeGfxParts(g);
-    if (broken) return Report("LoadGFX() - File is truncated");
-    return Report("LoadGFX() - File contains no image buffer");
+    if (broken) return Fail(message, "LoadGFX() - File is truncated");
+    return Fail(message, "LoadGFX() - File contains no image buffer");
   }
   if (g.palette == nullptr && g.bits <= 8 && g.paletteCount == 0) {
     FreeGfxParts(g);
-    if (broken) return Report("LoadGFX() - File is truncated");
-    return Report("LoadGFX() - File contains no palette");
+    if (broken) return Fail(message, "LoadGFX() - File is truncated");
+    return Fail(message, "LoadGFX() - File contains no palette");
   }
   const char* problem = nullptr;
   // Widened: a hostile depth near the top of the range must not overflow.
@@ -658,7 +623,7 @@ int LoadGFX(const char* path, Image* image) {
     problem = "LoadGFX() - Image buffer is too small";
   if (problem != nullptr) {
     FreeGfxParts(g);
-    return Report("%s", problem);
+    return Fail(message, "%s", problem);
   }
   if (g.paletteCount > 0 && g.bits == 8) {
     uint8_t* coloured = ApplyPaletteBank(g);
@@ -685,21 +650,16 @@ int LoadGFX(const char* path, Image* image) {
 
 // ---------------------------------------------------------------- TGA
 
-int TestTGA(const char* path) {
-  FileHandle f = FileOpen(path, "rb", 0);
-  if (f == nullptr) return Report("TestTGA() - Couldn't open file '%s'", path);
+int TestTGA(FileHandle f) {
   Skip2(f);
   uint8_t type = ReadU8(f);
   SkipN(f, 13);
   uint8_t depth = ReadU8(f);
   int past = FilePastEnd(f);
-  FileClose(f);
   return !past && (type == 2 || type == 10) && depth == 32 ? -1 : 0;
 }
 
-int LoadTGA(const char* path, Image* image) {
-  FileHandle f = FileOpen(path, "rb", 0);
-  if (f == nullptr) return Report("LoadTGA() - Couldn't open file '%s'", path);
+int LoadTGA(FileHandle f, Image* image, char* message) {
   uint8_t idLength = ReadU8(f);
   uint8_t mapType = ReadU8(f);
   uint8_t type = ReadU8(f);
@@ -711,22 +671,10 @@ int LoadTGA(const char* path, Image* image) {
   int height = ReadU16(f);
   int bits = ReadU8(f);
   Skip1(f);
-  if (FilePastEnd(f)) {
-    FileClose(f);
-    return Report("LoadTGA() - File is truncated");
-  }
-  if (type != 2 && type != 10) {
-    FileClose(f);
-    return Report("LoadTGA() - Unsupported image type");
-  }
-  if (bits != 32) {
-    FileClose(f);
-    return Report("LoadTGA() - Unsupported pixel depth");
-  }
-  if (!SizeInRange(width, height, 4)) {
-    FileClose(f);
-    return Report("LoadTGA() - Image size is out of range");
-  }
+  if (FilePastEnd(f)) return Fail(message, "LoadTGA() - File is truncated");
+  if (type != 2 && type != 10) return Fail(message, "LoadTGA() - Unsupported image type");
+  if (bits != 32) return Fail(message, "LoadTGA() - Unsupported pixel depth");
+  if (!SizeInRange(width, height, 4)) return Fail(message, "LoadTGA() - Image size is out of range");
   // The identification field and any colour map come before the pixels.
   SkipN(f, idLength);
   if (mapType == 1) SkipN(f, static_cast<int32_t>(mapLength) * ((mapEntryBits + 7) / 8));
@@ -767,10 +715,9 @@ int LoadTGA(const char* path, Image* image) {
     }
   }
   if (FilePastEnd(f)) truncated = -1;
-  FileClose(f);
   if (truncated) {
     MemFree(pixels);
-    return Report("LoadTGA() - File is truncated");
+    return Fail(message, "LoadTGA() - File is truncated");
   }
   for (int64_t i = 0; i < count; i++) {
     uint8_t* p = pixels + i * 4;
@@ -785,4 +732,30 @@ int LoadTGA(const char* path, Image* image) {
   image->pixels = pixels;
   image->palette = nullptr;
   return -1;
+}
+
+// ---------------------------------------------------------------- by path
+
+const ImageFormat ImageFormats[ImageFormatCount] = {
+    {"BMP", 0, "TestBMP", "LoadBMP", TestBMP, LoadBMP},
+    {"ILBM", 1, "TestILBM", "LoadILBM", TestILBM, LoadILBM},
+    {"GFX", 0, "TestGFX", "LoadGFX", TestGFX, LoadGFX},
+    {"TGA", 0, "TestTGA", "LoadTGA", TestTGA, LoadTGA},
+};
+
+int RunProbe(const ImageFormat& format, const char* path, char* message) {
+  if (message != nullptr) message[0] = 0;
+  FileHandle f = FileOpen(path, "rb", format.byteOrder);
+  if (f == nullptr) return Fail(message, "%s() - Couldn't open file '%s'", format.testName, path);
+  int result = format.test(f);
+  FileClose(f);
+  return result;
+}
+
+int RunLoader(const ImageFormat& format, const char* path, Image* image, char* message) {
+  FileHandle f = FileOpen(path, "rb", format.byteOrder);
+  if (f == nullptr) return Fail(message, "%s() - Couldn't open file '%s'", format.loadName, path);
+  int result = format.load(f, image, message);
+  FileClose(f);
+  return result;
 }

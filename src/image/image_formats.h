@@ -1,11 +1,17 @@
 // The four image file formats: BMP (24-bit), ILBM (indexed, extra-half-brite,
 // HAM decoded to 24 bits, and 24-bit), GFX and TGA (32-bit).
-// Probes answer -1 when the file is of their format; loaders fill an Image
-// and answer -1, or report through FatalError and answer 0. A loader that
-// fails leaves the Image untouched.
+// Probes and loaders read from a handle the caller opened in the format's
+// byte order (a file or a block of memory) and closes again. Probes answer
+// -1 when the data is of their format. Loaders fill an Image and answer -1,
+// or answer 0 with the reason in `message` (LoadMessageSize bytes); a loader
+// that fails leaves the Image untouched. Neither reports anything: only the
+// image table turns a failure into a fatal error, so tools and fuzzers can
+// call them on their own.
 #pragma once
 #include <cstddef>
 #include <cstdint>
+
+#include "io/file.h"
 
 struct Image;
 
@@ -13,14 +19,39 @@ struct Image;
 // for gigabytes.
 const int64_t MaxImageBytes = int64_t(256) << 20;
 
-int TestBMP(const char* path);
-int LoadBMP(const char* path, Image* image);
-int TestILBM(const char* path);
-int LoadILBM(const char* path, Image* image);
-int TestGFX(const char* path);
-int LoadGFX(const char* path, Image* image);
-int TestTGA(const char* path);
-int LoadTGA(const char* path, Image* image);
+// Room for a loader's message, as much as ErrorText holds.
+const size_t LoadMessageSize = 256;
+
+int TestBMP(FileHandle file);
+int LoadBMP(FileHandle file, Image* image, char* message);
+int TestILBM(FileHandle file);
+int LoadILBM(FileHandle file, Image* image, char* message);
+int TestGFX(FileHandle file);
+int LoadGFX(FileHandle file, Image* image, char* message);
+int TestTGA(FileHandle file);
+int LoadTGA(FileHandle file, Image* image, char* message);
+
+// A format with what it takes to read a file of it.
+struct ImageFormat {
+  const char* name;      // "BMP", "ILBM", "GFX" or "TGA"
+  int byteOrder;         // given to FileOpen: 1 (big-endian) for ILBM, else 0
+  const char* testName;  // the probe and the loader as the reports name them
+  const char* loadName;
+  int (*test)(FileHandle file);
+  int (*load)(FileHandle file, Image* image, char* message);
+};
+
+enum { FormatBMP, FormatILBM, FormatGFX, FormatTGA, ImageFormatCount };
+// In the order the image table asks their probes.
+extern const ImageFormat ImageFormats[ImageFormatCount];
+
+// The format's probe on the file at path, opened in the format's byte order:
+// -1 or 0. `message` is then empty, or says that the file could not be
+// opened ("TestBMP() - Couldn't open file '...'").
+int RunProbe(const ImageFormat& format, const char* path, char* message);
+// The format's loader on the file at path: -1, or 0 with the loader's message
+// or one saying that the file could not be opened.
+int RunLoader(const ImageFormat& format, const char* path, Image* image, char* message);
 
 // ByteRun1: unpacks from src until dstLen bytes are written or src runs out;
 // returns the number of bytes written.

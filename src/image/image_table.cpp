@@ -13,9 +13,10 @@
 Image* ImageTable[ImageTableSize];
 int32_t ImageBatch = 0;
 
-// Counts FreeAllImages runs. A fatal error during a read shuts the program
-// down, which frees every image; a read that sees the count change knows its
-// record is gone and stops touching it.
+// Counts FreeAllImages runs. A probe that cannot open the file is reported
+// at once, and that fatal error shuts the program down, which frees every
+// image; a read that sees the count change knows its record is gone and
+// stops touching it.
 static uint32_t TableGeneration = 0;
 
 static void Report(const char* format, ...) __attribute__((format(printf, 1, 2)));
@@ -36,28 +37,34 @@ Image* FindImage(const char* name) {
   return nullptr;
 }
 
+// The probes and loaders only answer; the reports, and with them the end of
+// the program, are made here.
 int ReadImageFile(const char* path, Image* image) {
   if (path == nullptr || image == nullptr) return 0;
   // The path may be the record's own name, which a fatal error frees.
   std::string copy(path);
   const char* p = copy.c_str();
   uint32_t generation = TableGeneration;
-  int (*loader)(const char*, Image*) = nullptr;
-  if (TestBMP(p))
-    loader = LoadBMP;
-  else if (TestILBM(p))
-    loader = LoadILBM;
-  else if (TestGFX(p))
-    loader = LoadGFX;
-  else if (TestTGA(p))
-    loader = LoadTGA;
-  if (loader == nullptr) {
+  char message[LoadMessageSize];
+  const ImageFormat* format = nullptr;
+  for (const ImageFormat& candidate : ImageFormats) {
+    int found = RunProbe(candidate, p, message);
+    if (message[0]) Report("%s", message);  // the file could not be opened
+    if (found) {
+      format = &candidate;
+      break;
+    }
+  }
+  if (format == nullptr) {
     Report("Can't load image '%s'", p);
     return 0;
   }
   if (generation != TableGeneration) return 0;
-  if (!loader(p, image)) return 0;
-  if (loader == LoadGFX && (image->flags & 2)) DoubleImage(image);
+  if (!RunLoader(*format, p, image, message)) {
+    Report("%s", message);
+    return 0;
+  }
+  if (format->load == LoadGFX && (image->flags & 2)) DoubleImage(image);
   return -1;
 }
 

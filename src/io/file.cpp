@@ -8,24 +8,15 @@
 #include "platform/path.h"
 
 struct FileStream {
-  FILE* fp;
-  int64_t size;  // bytes in the file when opened for reading, -1 when unknown
-  int pastEnd;   // -1 once a read ran past the end of the data
+  FILE* fp;             // null for a memory handle
+  const uint8_t* base;  // memory handle: the block
+  int64_t size;         // bytes in the file or block, -1 when unknown
+  int64_t offset;       // memory handle: bytes taken so far
+  int byteOrder;        // 1: multi-byte values are big-endian
+  int pastEnd;          // -1 once a read or skip ran past the end of the data
 };
 
-int ByteOrder = 0;
-MemorySourceState MemorySource = {nullptr, nullptr, 0, 0, 0};
-
-void SetMemorySource(const void* base, int32_t size, void* owned) {
-  MemorySource.base = static_cast<const uint8_t*>(base);
-  MemorySource.owned = owned;
-  MemorySource.offset = 0;
-  MemorySource.size = size < 0 ? 0 : size;
-  MemorySource.pastEnd = 0;
-}
-
 FileHandle FileOpen(const char* path, const char* mode, int byteOrder) {
-  ByteOrder = byteOrder;
   if (path == nullptr || mode == nullptr) return nullptr;
   // Maps and object types name their images as on Windows.
   std::string hostPath = HostPath(path);
@@ -38,58 +29,49 @@ FileHandle FileOpen(const char* path, const char* mode, int byteOrder) {
   }
   fs->fp = fp;
   fs->size = -1;
+  fs->byteOrder = byteOrder;
   struct stat st;
   if (fstat(fileno(fp), &st) == 0 && S_ISREG(st.st_mode)) fs->size = st.st_size;
   return fs;
 }
 
+FileHandle FileOpenMemory(const void* base, size_t size, int byteOrder) {
+  FileStream* fs = static_cast<FileStream*>(calloc(1, sizeof(FileStream)));
+  if (fs == nullptr) return nullptr;
+  fs->base = static_cast<const uint8_t*>(base);
+  fs->size = base != nullptr && size <= static_cast<size_t>(INT64_MAX) ? static_cast<int64_t>(size) : 0;
+  fs->byteOrder = byteOrder;
+  return fs;
+}
+
 void FileClose(FileHandle handle) {
   if (handle == nullptr) return;
-  if (handle == MemoryFile) {
-    if (MemorySource.owned != nullptr) {
-      MemFree(MemorySource.owned);
-      MemorySource.owned = nullptr;
-    }
-    return;
-  }
-  fclose(handle->fp);
+  if (handle->fp != nullptr) fclose(handle->fp);
   free(handle);
 }
 
 void FileWriteText(FileHandle handle, const char* text) {
-  if (handle == nullptr || handle == MemoryFile) return;
+  if (handle == nullptr || handle->fp == nullptr) return;
   fprintf(handle->fp, "%s", text);
 }
 
 // Takes count bytes in file order; what the data does not hold reads as 0
-// and marks the handle.
+// and marks the handle. Once past the end everything reads as zero.
 static void TakeBytes(FileHandle handle, uint8_t* out, int32_t count) {
   if (count <= 0) return;
-  if (handle == nullptr) {
+  if (handle == nullptr || handle->pastEnd) {
     memset(out, 0, static_cast<size_t>(count));
     return;
   }
-  if (handle == MemoryFile) {
-    MemorySourceState& m = MemorySource;
-    // Once past the end everything reads as zero, as from a stream.
-    int64_t avail = m.pastEnd ? 0 : static_cast<int64_t>(m.size) - m.offset;
-    if (avail < 0 || m.base == nullptr) avail = 0;
-    int32_t n = count < avail ? count : static_cast<int32_t>(avail);
-    if (n > 0) memcpy(out, m.base + m.offset, static_cast<size_t>(n));
-    if (n < count) {
-      memset(out + n, 0, static_cast<size_t>(count - n));
-      m.pastEnd = -1;
-    }
-    // The offset is a 32-bit count; keep it from wrapping.
-    int64_t next = static_cast<int64_t>(m.offset) + count;
-    m.offset = next > INT32_MAX ? INT32_MAX : static_cast<int32_t>(next);
-    return;
+  size_t got;
+  if (handle->fp == nullptr) {
+    int64_t left = handle->size - handle->offset;
+    got = count < left ? static_cast<size_t>(count) : static_cast<size_t>(left);
+    if (got > 0) memcpy(out, handle->base + handle->offset, got);
+    handle->offset += static_cast<int64_t>(got);
+  } else {
+    got = fread(out, 1, static_cast<size_t>(count), handle->fp);
   }
-  if (handle->pastEnd) {
-    memset(out, 0, static_cast<size_t>(count));
-    return;
-  }
-  size_t got = fread(out, 1, static_cast<size_t>(count), handle->fp);
   if (got < static_cast<size_t>(count)) {
     memset(out + got, 0, static_cast<size_t>(count) - got);
     handle->pastEnd = -1;
@@ -102,12 +84,11 @@ uint8_t ReadU8(FileHandle handle) {
   return b;
 }
 
-// Multi-byte values: big-endian only from a stream with ByteOrder 1; the
-// memory source is always little-endian.
+// Multi-byte values: big-endian from a handle opened with byte order 1.
 static uint32_t TakeWord(FileHandle handle, int bytes, int allowSwap) {
   uint8_t b[4] = {0, 0, 0, 0};
   TakeBytes(handle, b, bytes);
-  int big = allowSwap && handle != MemoryFile && ByteOrder == 1;
+  int big = allowSwap && handle != nullptr && handle->byteOrder == 1;
   uint32_t v = 0;
   for (int i = 0; i < bytes; i++) {
     int k = big ? i : bytes - 1 - i;
@@ -161,22 +142,20 @@ void ReadStringInto(FileHandle handle, char* destination, size_t size) {
 
 void SkipN(FileHandle handle, int32_t count) {
   if (handle == nullptr || count == 0) return;
-  if (handle == MemoryFile) {
-    MemorySourceState& m = MemorySource;
-    if (count < 0) {
-      m.pastEnd = -1;
-      return;
-    }
-    int64_t next = static_cast<int64_t>(m.offset) + count;
-    if (next > m.size) m.pastEnd = -1;
-    m.offset = next > INT32_MAX ? INT32_MAX : static_cast<int32_t>(next);
-    return;
-  }
   if (count < 0) {
     handle->pastEnd = -1;
     return;
   }
   if (handle->pastEnd) return;
+  if (handle->fp == nullptr) {
+    if (count > handle->size - handle->offset) {
+      handle->offset = handle->size;
+      handle->pastEnd = -1;
+    } else {
+      handle->offset += count;
+    }
+    return;
+  }
   if (handle->size >= 0) {
     long pos = ftell(handle->fp);
     if (pos < 0 || static_cast<int64_t>(pos) + count > handle->size) {
@@ -194,21 +173,20 @@ void Skip4(FileHandle handle) { SkipN(handle, 4); }
 
 int FilePastEnd(FileHandle handle) {
   if (handle == nullptr) return -1;
-  if (handle == MemoryFile) return MemorySource.pastEnd ? -1 : 0;
   return handle->pastEnd ? -1 : 0;
 }
 
 int64_t FileBytesLeft(FileHandle handle) {
-  if (handle == nullptr) return 0;
-  if (handle == MemoryFile) {
-    if (MemorySource.pastEnd) return 0;
-    int64_t left = static_cast<int64_t>(MemorySource.size) - MemorySource.offset;
-    return left > 0 ? left : 0;
+  if (handle == nullptr || handle->pastEnd) return 0;
+  int64_t left;
+  if (handle->fp == nullptr) {
+    left = handle->size - handle->offset;
+  } else {
+    if (handle->size < 0) return 0;
+    long pos = ftell(handle->fp);
+    if (pos < 0) return 0;
+    left = handle->size - pos;
   }
-  if (handle->pastEnd || handle->size < 0) return 0;
-  long pos = ftell(handle->fp);
-  if (pos < 0) return 0;
-  int64_t left = handle->size - pos;
   return left > 0 ? left : 0;
 }
 

@@ -1,38 +1,25 @@
-// Binary file reading with a process-wide byte order, the reserved
-// memory-source handle, the allocation wrappers and case-insensitive names.
+// Binary file reading through handles, each a file or a block of memory with
+// its own byte order; the allocation wrappers and case-insensitive names.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
-struct FileStream;  // a buffered stdio stream and its end-of-data mark
+// A buffered stdio stream or a memory block, with its byte order and its
+// end-of-data mark.
+struct FileStream;
 typedef FileStream* FileHandle;
 
-// The reserved handle for reading from the process-wide memory source.
-#define MemoryFile (reinterpret_cast<FileHandle>(static_cast<uintptr_t>(0x101010)))
-
-extern int ByteOrder;  // 1: big-endian streams; anything else: little-endian
-
-// What MemoryFile reads from. The size bounds the reads: past it they yield
-// zeros and set pastEnd, like a stream that ran out of data.
-struct MemorySourceState {
-  const uint8_t* base;  // offset 0
-  void* owned;          // freed (MemFree) by FileClose(MemoryFile)
-  int32_t offset;
-  int32_t size;         // bytes readable from base
-  int32_t pastEnd;      // -1 once a read or skip went past size
-};
-extern MemorySourceState MemorySource;
-
-// Points MemoryFile at size bytes from base, offset 0, clearing the end mark.
-// `owned` is what closing MemoryFile frees (null: nothing).
-void SetMemorySource(const void* base, int32_t size, void* owned);
-
-// Sets ByteOrder (also when the open fails), then opens the file with the
-// stdio mode text. The path is taken as Windows takes it: "\\" separates
-// folders and letter case does not matter (HostPath). Null on failure;
-// never MemoryFile.
+// Opens the file with the stdio mode text. The handle reads multi-byte
+// values big-endian when byteOrder is 1, little-endian otherwise. The path
+// is taken as Windows takes it: "\\" separates folders and letter case does
+// not matter (HostPath). Null on failure.
 FileHandle FileOpen(const char* path, const char* mode, int byteOrder);
+// A handle that reads the size bytes at base as FileOpen's handle reads a
+// file of those bytes, in the given byte order. The block stays the
+// caller's and must outlive the handle.
+FileHandle FileOpenMemory(const void* base, size_t size, int byteOrder);
+// Closes the stream, or lets go of the memory block without freeing it.
 void FileClose(FileHandle handle);
 // Writes text as it stands ("%s"); used by the log.
 void FileWriteText(FileHandle handle, const char* text);

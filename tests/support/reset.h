@@ -5,6 +5,7 @@
 // that records it the way the shell's does: a message box titled "Error" and
 // the program marked as shut down.
 #pragma once
+#include <cstdio>
 #include <string>
 
 #include "app/settings.h"
@@ -56,6 +57,7 @@ inline void RecordFatalErrorForTests() {
   FatalErrorsForTests()++;
   LastFatalErrorForTests() = ErrorText;
   ShutdownDone = -1;
+  fprintf(stderr, "Error: %s\n", ErrorText);
   WinMessageBox(ErrorText, "Error");
 }
 

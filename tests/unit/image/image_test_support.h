@@ -9,12 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
+#include "app/settings.h"
 #include "image/image_table.h"
 #include "io/file.h"
 #include "platform/testing.h"
 #include "platform/window.h"
 #include "test_util.h"
+#include "reset.h"
 
 // Runs a shell command and returns its standard output; status in *status.
 inline Bytes RunCapture(const std::string& command, int* status = nullptr) {
@@ -72,13 +73,19 @@ class ImageTest : public ::testing::Test {
   void SetUp() override {
     FreeAllImages();
     ImageBatch = 0;
-    ResetAppState();
-    WinSeamReset();
+    ResetForTests();
+    SetFatalErrorAction(ImageFatalError);
   }
   void TearDown() override {
     FreeAllImages();
     ImageBatch = 0;
-    ResetAppState();
+    ResetSettings();
+  }
+  // What the shell's fatal error does, as far as images see it: the message
+  // box, the program marked as shut down, and the table freed.
+  static void ImageFatalError() {
+    RecordFatalErrorForTests();
+    FreeAllImages();
   }
   int Boxes() { return WinSeamMessageBoxCount(); }
   std::string LastBox() { return WinSeamLastMessageBox(); }

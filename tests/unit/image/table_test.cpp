@@ -63,17 +63,52 @@ TEST_F(Table, MissingFileReportsEachProbeThenGivesUp) {
   EXPECT_EQ(Used(), 0);  // shutdown freed the table
 
   // A file no probe knows.
-  ResetAppState();
+  ResetSettings();  // as after a new start
   WriteBytes("notes.txt", {'h', 'e', 'l', 'l', 'o', '\n'});
   EXPECT_EQ(LoadImage("notes.txt", 0), nullptr);
   EXPECT_STREQ(ErrorText, "Can't load image 'notes.txt'");
 
   // A long name is cut to fit the message buffer.
-  ResetAppState();
+  ResetSettings();  // as after a new start
   std::string longName(400, 'x');
   EXPECT_EQ(LoadImage(longName.c_str(), 0), nullptr);
   EXPECT_EQ(strlen(ErrorText), sizeof ErrorText - 1);
   EXPECT_EQ(std::string(ErrorText).rfind("Can't load image 'xxx", 0), 0u);
+}
+
+TEST_F(Table, ALoadersFailureIsReportedOnceByTheTable) {
+  // Files their probes take and their loaders refuse: the loader's message
+  // is the one fatal error, after nothing from the probes.
+  WriteBmp("cut.bmp", 3, 3, 1, 2, 3);
+  Bytes bmp = ReadFile("cut.bmp");
+  bmp.resize(bmp.size() - 4);
+  WriteBytes("cut.bmp", bmp);
+  Builder ilbm;
+  ilbm.Text("FORM").BE32(4 + 28).Text("ILBM").Text("BMHD").BE32(20).BE16(16).BE16(1).BE32(0).U8(1).Raw(Bytes(11, 0));
+  WriteBytes("nobody.ilbm", ilbm.b);
+  Builder gfx;
+  gfx.U32(0x47465831).U32(0x494D4745).U32(1).U8(0).U32(0x454E4446).U32(0);
+  WriteBytes("noinfo.gfx", gfx.b);
+  Builder tga;
+  tga.U8(0).U8(0).U8(2).Raw(Bytes(9, 0)).U16(2).U16(2).U8(32).U8(0).Raw(Bytes(5, 0));
+  WriteBytes("cut.tga", tga.b);
+  struct Case { const char* name; const char* message; };
+  for (Case c : {Case{"cut.bmp", "LoadBMP() - File is truncated"},
+                 Case{"nobody.ilbm", "LoadILBM() - File contains no body"},
+                 Case{"noinfo.gfx", "LoadGFX() - File contains no info header"},
+                 Case{"cut.tga", "LoadTGA() - File is truncated"}}) {
+    SCOPED_TRACE(c.name);
+    ResetSettings();  // as after a new start
+    int boxes = Boxes();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(LoadImage(c.name, 0), nullptr);
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err, std::string("Error: ") + c.message + "\n");
+    EXPECT_STREQ(ErrorText, c.message);
+    EXPECT_EQ(Boxes(), boxes + 1);
+    EXPECT_EQ(LastBox(), std::string("Error: ") + c.message);
+    EXPECT_EQ(Used(), 0);  // shutdown freed the table
+  }
 }
 
 TEST_F(Table, FullTableIsReported) {

@@ -1,5 +1,5 @@
-// The file-reading layer: byte orders, the memory source, strings, skips,
-// reads past the end, and name comparison.
+// The file-reading layer: byte orders of file and memory handles, strings,
+// skips, reads past the end, and name comparison.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -19,50 +19,71 @@ void WriteBytes(const char* path, const std::vector<uint8_t>& bytes) {
 }
 
 TEST(FileLayer, ByteOrderOfStreamsAndMemory) {
-  WriteBytes("order.bin", {0x12, 0x34, 0x00, 0x00, 0x80, 0x3F, 0x3F, 0x80, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00});
-  FileHandle f = FileOpen("order.bin", "rb", 0);
-  ASSERT_NE(f, nullptr);
-  EXPECT_EQ(ReadU16(f), 0x3412);
-  EXPECT_EQ(ReadF32(f), 1.0f);
-  SkipN(f, 4);
-  EXPECT_EQ(ReadRaw32(f), 1u);
-  FileClose(f);
+  const std::vector<uint8_t> bytes = {0x12, 0x34, 0x00, 0x00, 0x80, 0x3F, 0x3F, 0x80,
+                                      0x00, 0x00, 0x01, 0x00, 0x00, 0x00};
+  WriteBytes("order.bin", bytes);
+  // A file and a memory block of the same bytes read alike in either order.
+  for (int memory : {0, -1}) {
+    SCOPED_TRACE(memory ? "memory" : "file");
+    FileHandle f = memory ? FileOpenMemory(bytes.data(), bytes.size(), 0) : FileOpen("order.bin", "rb", 0);
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(ReadU16(f), 0x3412);
+    EXPECT_EQ(ReadF32(f), 1.0f);
+    SkipN(f, 4);
+    EXPECT_EQ(ReadRaw32(f), 1u);
+    FileClose(f);
 
-  f = FileOpen("order.bin", "rb", 1);
-  ASSERT_NE(f, nullptr);
-  EXPECT_EQ(ByteOrder, 1);
-  EXPECT_EQ(ReadU16(f), 0x1234);
-  Skip4(f);
-  EXPECT_EQ(ReadF32(f), 1.0f);
-  EXPECT_EQ(ReadRaw32(f), 1u);
-  FileClose(f);
+    f = memory ? FileOpenMemory(bytes.data(), bytes.size(), 1) : FileOpen("order.bin", "rb", 1);
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(ReadU16(f), 0x1234);
+    Skip4(f);
+    EXPECT_EQ(ReadF32(f), 1.0f);
+    EXPECT_EQ(ReadRaw32(f), 1u);
+    EXPECT_EQ(FileBytesLeft(f), 0);
+    EXPECT_EQ(FilePastEnd(f), 0);
+    FileClose(f);
+  }
 
   // 12 34 00 01 as a 32-bit value both ways.
   WriteBytes("word.bin", {0x12, 0x34, 0x00, 0x01});
-  f = FileOpen("word.bin", "rb", 1);
+  FileHandle f = FileOpen("word.bin", "rb", 1);
   EXPECT_EQ(ReadI32(f), 0x12340001u);
   FileClose(f);
   f = FileOpen("word.bin", "rb", 0);
   EXPECT_EQ(ReadI32(f), 0x01003412u);
   FileClose(f);
-
-  // The memory source ignores ByteOrder.
-  static const uint8_t bytes[] = {0x12, 0x34, 0x3F, 0x80, 0x00, 0x00};
-  for (int order : {0, 1}) {
-    ByteOrder = order;
-    SetMemorySource(bytes, sizeof bytes, nullptr);
-    EXPECT_EQ(ReadU16(MemoryFile), 0x3412);
-    EXPECT_EQ(ReadI32(MemoryFile), 0x0000803Fu);
-    EXPECT_EQ(MemorySource.offset, 6);
-  }
 }
 
-TEST(FileLayer, FailedOpenStillSetsByteOrder) {
-  ByteOrder = 0;
+TEST(FileLayer, ByteOrderBelongsToEachHandle) {
+  WriteBytes("pair.bin", {0x12, 0x34, 0x56, 0x78, 0x3F, 0x80, 0x00, 0x00});
+  static const uint8_t bytes[] = {0x12, 0x34, 0x56, 0x78, 0x00, 0x00, 0x80, 0x3F};
+  // Open at once and read in turns, each keeps its own order; neither a
+  // later open nor one that fails changes that.
+  FileHandle big = FileOpen("pair.bin", "rb", 1);
+  FileHandle little = FileOpen("pair.bin", "rb", 0);
+  FileHandle memoryBig = FileOpenMemory(bytes, sizeof bytes, 1);
+  ASSERT_NE(big, nullptr);
+  ASSERT_NE(little, nullptr);
+  ASSERT_NE(memoryBig, nullptr);
+  EXPECT_EQ(FileOpen("no-such-file.bin", "rb", 0), nullptr);
+  FileHandle memoryLittle = FileOpenMemory(bytes, sizeof bytes, 0);
+  EXPECT_EQ(ReadU16(big), 0x1234);
+  EXPECT_EQ(ReadU16(little), 0x3412);
+  EXPECT_EQ(ReadU16(memoryBig), 0x1234);
+  EXPECT_EQ(ReadU16(memoryLittle), 0x3412);
   EXPECT_EQ(FileOpen("no-such-file.bin", "rb", 1), nullptr);
-  EXPECT_EQ(ByteOrder, 1);
-  EXPECT_EQ(FileOpen("no-such-file.bin", "rb", 7), nullptr);
-  EXPECT_EQ(ByteOrder, 7);
+  EXPECT_EQ(ReadU16(little), 0x7856);
+  EXPECT_EQ(ReadU16(big), 0x5678);
+  EXPECT_EQ(ReadU16(memoryLittle), 0x7856);
+  EXPECT_EQ(ReadU16(memoryBig), 0x5678);
+  EXPECT_EQ(ReadF32(big), 1.0f);
+  EXPECT_EQ(ReadF32(memoryLittle), 1.0f);
+  EXPECT_EQ(ReadI32(memoryBig), 0x0000803Fu);
+  FileClose(memoryLittle);
+  EXPECT_EQ(ReadI32(little), 0x0000803Fu);
+  FileClose(big);
+  FileClose(little);
+  FileClose(memoryBig);
 }
 
 TEST(FileLayer, StringsAndSkips) {
@@ -125,35 +146,61 @@ TEST(FileLayer, ReadsPastTheEndYieldZerosAndMark) {
 
   // An unterminated string at the end stops there.
   static const uint8_t text[] = {'a', 'b'};
-  SetMemorySource(text, sizeof text, nullptr);
-  char* s = ReadStringCopy(MemoryFile);
+  f = FileOpenMemory(text, sizeof text, 0);
+  char* s = ReadStringCopy(f);
   EXPECT_STREQ(s, "ab");
   MemFree(s);
-  EXPECT_EQ(FilePastEnd(MemoryFile), -1);
-  SetMemorySource(text, sizeof text, nullptr);
-  EXPECT_EQ(FilePastEnd(MemoryFile), 0);
-  SkipN(MemoryFile, -1);  // marks the source; from then on everything reads as zero
-  EXPECT_EQ(FilePastEnd(MemoryFile), -1);
-  EXPECT_EQ(ReadU8(MemoryFile), 0);
-  EXPECT_EQ(FileBytesLeft(MemoryFile), 0);
-  SetMemorySource(text, sizeof text, nullptr);
-  SkipN(MemoryFile, 2);
-  EXPECT_EQ(FilePastEnd(MemoryFile), 0);
-  EXPECT_EQ(ReadRaw32(MemoryFile), 0u);
-  EXPECT_EQ(FilePastEnd(MemoryFile), -1);
+  EXPECT_EQ(FilePastEnd(f), -1);
+  FileClose(f);
+  f = FileOpenMemory(text, sizeof text, 0);
+  EXPECT_EQ(FilePastEnd(f), 0);
+  SkipN(f, -1);  // marks the handle; from then on everything reads as zero
+  EXPECT_EQ(FilePastEnd(f), -1);
+  EXPECT_EQ(ReadU8(f), 0);
+  EXPECT_EQ(FileBytesLeft(f), 0);
+  FileClose(f);
+  f = FileOpenMemory(text, sizeof text, 0);
+  SkipN(f, 2);
+  EXPECT_EQ(FilePastEnd(f), 0);
+  EXPECT_EQ(ReadRaw32(f), 0u);
+  EXPECT_EQ(FilePastEnd(f), -1);
+  FileClose(f);
+  f = FileOpenMemory(text, sizeof text, 0);
+  SkipN(f, 3);  // a skip past the end marks a memory handle as it does a stream
+  EXPECT_EQ(FilePastEnd(f), -1);
+  EXPECT_EQ(ReadU8(f), 0);
+  FileClose(f);
 }
 
-TEST(FileLayer, ClosingMemoryFileFreesTheOwnedBlockOnce) {
+TEST(FileLayer, AMemoryHandleReadsOnlyItsBlock) {
   uint8_t* block = static_cast<uint8_t*>(MemAlloc(16));
   for (int i = 0; i < 16; i++) block[i] = static_cast<uint8_t>(i);
-  SetMemorySource(block + 4, 12, block);
-  EXPECT_EQ(ReadU8(MemoryFile), 4);
-  FileClose(MemoryFile);
-  EXPECT_EQ(MemorySource.owned, nullptr);
-  EXPECT_EQ(MemorySource.offset, 1);  // base and offset stay
-  FileClose(MemoryFile);              // a second close frees nothing (ASan would tell)
-  MemorySource.base = nullptr;
-  MemorySource.size = 0;
+  // Bytes after the given size belong to someone else.
+  FileHandle f = FileOpenMemory(block + 4, 8, 0);
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(ReadU8(f), 4);
+  EXPECT_EQ(FileBytesLeft(f), 7);
+  uint8_t rest[10];
+  memset(rest, 0xEE, sizeof rest);
+  ReadBlock(f, rest, 10);
+  EXPECT_EQ(rest[6], 11);
+  EXPECT_EQ(rest[7], 0);
+  EXPECT_EQ(rest[9], 0);
+  EXPECT_EQ(FilePastEnd(f), -1);
+  FileClose(f);
+  // Closing lets go of the block without freeing it: it is still the
+  // caller's to read and free (ASan would tell otherwise).
+  EXPECT_EQ(block[15], 15);
+  MemFree(block);
+
+  // An empty or absent block is a handle at its end.
+  f = FileOpenMemory(nullptr, 5, 0);
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(FileBytesLeft(f), 0);
+  EXPECT_EQ(ReadU8(f), 0);
+  EXPECT_EQ(FilePastEnd(f), -1);
+  FileClose(f);
+  FileClose(nullptr);
 }
 
 TEST(FileLayer, AllocationWrappers) {
