@@ -19,7 +19,6 @@
 char WindowTitle[64];
 int32_t AppActive = 0;
 int32_t EscapeQuits = -1;
-void (*RunFrameHook)() = nullptr;
 
 namespace {
 void* instanceHandle = nullptr;
@@ -35,7 +34,6 @@ void ResetAppState() {
   AppActive = 0;
   EscapeQuits = -1;
   accessibilitySaved = 0;
-  RunFrameHook = nullptr;
 }
 
 void ApplyDefaults() {
@@ -110,7 +108,6 @@ void RunFrame() {
   LoadPendingMap();
   if (ShutdownDone) return;
   DrawWindows();
-  if (RunFrameHook != nullptr) RunFrameHook();
 }
 
 static void ReleaseAppData() {

@@ -35,9 +35,6 @@ void SaveAccessibilityKeys();
 void DisableAccessibilityKeys();
 void RestoreAccessibilityKeys();
 
-// Test seam: called inside RunFrame after the GUI pass, so tests can stand in
-// for frame work of a given length on the fake clock.
-extern void (*RunFrameHook)();
 // Puts the shell back to its state at program start, the settings and the
 // fatal-error action with it (for tests).
 void ResetAppState();

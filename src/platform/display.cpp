@@ -62,6 +62,7 @@ uint32_t modeMasks[3] = {0, 0, 0};
 int pitchPadding = 0;  // pixels
 bool libraryFillOnly = false;
 int presentCount = 0;
+void (*onPresent)() = nullptr;
 int fullScreenShown = 0;
 #endif
 
@@ -237,6 +238,7 @@ SDL_Rect FitRect(int srcW, int srcH, int winW, int winH) {
 void Show(DirectDraw* dd, DirectDrawSurface* src, const SDL_Rect* dst) {
 #ifdef ZORTA_TESTING
   presentCount++;
+  if (onPresent != nullptr) onPresent();
 #endif
   SDL_Window* w = WinSdlWindow();
   if (dd == nullptr || w == nullptr || src->sdl == nullptr) return;
@@ -682,6 +684,7 @@ void DisplaySeamUseLibraryFill(bool on) { libraryFillOnly = on; }
 
 int DisplaySeamLiveSurfaces() { return static_cast<int>(liveSurfaces.size()); }
 int DisplaySeamPresentCount() { return presentCount; }
+void DisplaySeamOnPresent(void (*callback)()) { onPresent = callback; }
 int DisplaySeamFullScreen() { return fullScreenShown; }
 
 void DisplaySeamReset() {
@@ -690,6 +693,7 @@ void DisplaySeamReset() {
   modeMasks[0] = modeMasks[1] = modeMasks[2] = 0;
   pitchPadding = 0;
   presentCount = 0;
+  onPresent = nullptr;
   libraryFillOnly = false;
 }
 #endif

@@ -80,6 +80,9 @@ uint32_t DisplaySeamReadPixel(DirectDrawSurface* s, int x, int y);
 void DisplaySeamUseLibraryFill(bool on);
 int DisplaySeamLiveSurfaces();
 int DisplaySeamPresentCount();
+// Called at every presentation of a picture (for tests that act once a given
+// number of frames has been shown); null for none.
+void DisplaySeamOnPresent(void (*callback)());
 int DisplaySeamFullScreen();  // -1 while a display mode is set
 void DisplaySeamReset();
 

@@ -30,7 +30,7 @@ class RunTest : public ::testing::Test {
 TEST_F(RunTest, HeadlessRunLogsThisRunOnlyAndExitsCleanly) {
   WriteWholeFile("log.txt", "a line from the previous run\n");
   frames = 0;
-  RunFrameHook = CloseAfterFiveFrames;
+  DisplaySeamOnPresent(CloseAfterFiveFrames);
   int rc = WinMain(nullptr, nullptr, "", 1);
   EXPECT_EQ(rc, 0);
   EXPECT_EQ(frames, 5);

@@ -5,6 +5,7 @@
 
 #include "app/app.h"
 #include "app/timing.h"
+#include "gui/gui.h"
 #include "input/input.h"
 #include "platform/clock.h"
 #include "platform/sound.h"
@@ -27,10 +28,8 @@ class ShellTest : public ::testing::Test {
   void TearDown() override {
     ClockSeamUseFake(false);
     ResetClock();
-    ResetAppState();
-    WinSeamReset();
-    SeamReset();
-    SoundSeamReset();
+    SetRootWindowDraw(nullptr);
+    ResetForTests();
   }
   // Takes every queued message; true when WM_QUIT was among them.
   static bool QuitPosted() {
@@ -176,13 +175,18 @@ void FakeFrameWork() {
   framesRun++;
   ClockSeamAdvanceMicros(frameWorkMicros);
 }
+// Frame work of a given length on the fake clock: what the root window draws.
+void UseFakeFrameWork() {
+  SetRootWindowDraw(FakeFrameWork);
+  OpenGuiWindow(&RootWindow, 0, 0, 640, 480);
+}
 
 TEST_F(ShellTest, FramesArePacedToFourMilliseconds) {
   ClockSeamUseFake(true);
   ResetClock();
   GetTicks();
   AppActive = 1;
-  RunFrameHook = FakeFrameWork;
+  UseFakeFrameWork();
   int code = 0;
   const struct {
     int64_t work;
@@ -205,7 +209,7 @@ TEST_F(ShellTest, NoFrameRunsWhileInactive) {
   ClockSeamUseFake(true);
   framesRun = 0;
   frameWorkMicros = 0;
-  RunFrameHook = FakeFrameWork;
+  UseFakeFrameWork();
   AppActive = 0;
   // The inactive turn waits for the next message instead of running a frame.
   WinSeamPostOnWait(WM_PAINT, 0, 0);
@@ -231,7 +235,7 @@ TEST_F(ShellTest, FatalErrorReleasesEverythingAndSkipsTheRestOfTheFrame) {
   AppActive = 1;
   framesRun = 0;
   frameWorkMicros = 0;
-  RunFrameHook = FakeFrameWork;
+  UseFakeFrameWork();
   snprintf(ErrorText, sizeof ErrorText, "%s", "LoadBMP() - Unable to open file");
   testing::internal::CaptureStderr();
   FatalError();
