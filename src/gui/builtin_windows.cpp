@@ -97,7 +97,7 @@ void DrawMessageWindow(GuiWindow* window) {
       afterMark = -1;
     }
   }
-  if (LeftNow || RightNow || AnyKeyPressed()) {
+  if (GuiMouse.LeftNow || GuiMouse.RightNow || AnyKeyPressed()) {
     SetFocusWindow(nullptr);
     CloseGuiWindow(message);
   }

@@ -50,7 +50,7 @@ const GuiWindowOps BaseWindowOps = {DrawBaseWindow};
 GuiWindow* WindowStack[WindowSlots];
 GuiWindow RootWindow(&RootWindowOps);
 
-int32_t LeftNow = 0, LeftBefore = 0, RightNow = 0, RightBefore = 0;
+GuiMouseButtons GuiMouse = {};
 GuiWindow* MouseWindow = nullptr;
 GuiWindow* ModalWindow = nullptr;
 GuiWindow* FocusWindow = nullptr;
@@ -61,7 +61,7 @@ void ResetGuiState() {
     if (slot != nullptr) slot->open = 0;
     slot = nullptr;
   }
-  LeftNow = LeftBefore = RightNow = RightBefore = 0;
+  GuiMouse = GuiMouseButtons{};
   MouseWindow = ModalWindow = FocusWindow = nullptr;
   ClicksConsumed = 0;
 }
@@ -126,10 +126,10 @@ GuiWindow* WindowAt(int32_t x, int32_t y) {
   return nullptr;
 }
 
-int MouseLeftPressed() { return (!ClicksConsumed && !LeftBefore && LeftNow) ? -1 : 0; }
-int MouseRightPressed() { return (!ClicksConsumed && !RightBefore && RightNow) ? -1 : 0; }
-int MouseLeftHeld() { return LeftNow ? -1 : 0; }
-int MouseLeftReleased() { return (!ClicksConsumed && LeftBefore && !LeftNow) ? -1 : 0; }
+int MouseLeftPressed() { return (!ClicksConsumed && !GuiMouse.LeftBefore && GuiMouse.LeftNow) ? -1 : 0; }
+int MouseRightPressed() { return (!ClicksConsumed && !GuiMouse.RightBefore && GuiMouse.RightNow) ? -1 : 0; }
+int MouseLeftHeld() { return GuiMouse.LeftNow ? -1 : 0; }
+int MouseLeftReleased() { return (!ClicksConsumed && GuiMouse.LeftBefore && !GuiMouse.LeftNow) ? -1 : 0; }
 
 int MouseInRect(int32_t x, int32_t y, int32_t w, int32_t h) {
   int64_t px = PointerX, py = PointerY;
@@ -176,13 +176,13 @@ int GuiButton(GuiWindow* window, const char* label, int32_t rx, int32_t ry, int3
 }
 
 void UpdateMouseState() {
-  LeftBefore = LeftNow;
-  RightBefore = RightNow;
-  LeftNow = SampleLeftButton();
-  RightNow = SampleRightButton();
+  GuiMouse.LeftBefore = GuiMouse.LeftNow;
+  GuiMouse.RightBefore = GuiMouse.RightNow;
+  GuiMouse.LeftNow = SampleLeftButton();
+  GuiMouse.RightNow = SampleRightButton();
   if (ModalWindow != nullptr)
     MouseWindow = ModalWindow;
-  else if (!LeftBefore && !LeftNow && !RightBefore && !RightNow)
+  else if (!GuiMouse.LeftBefore && !GuiMouse.LeftNow && !GuiMouse.RightBefore && !GuiMouse.RightNow)
     MouseWindow = WindowAt(PointerX, PointerY);
 }
 

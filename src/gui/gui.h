@@ -34,8 +34,12 @@ extern GuiWindow* WindowStack[WindowSlots];  // slot 0 is the bottom
 extern GuiWindow RootWindow;
 void SetRootWindowDraw(void (*draw)());
 
-// Mouse state of the GUI pass (true = -1).
-extern int32_t LeftNow, LeftBefore, RightNow, RightBefore;
+// Mouse buttons as the GUI pass sampled them, this pass and the one before
+// (true = -1); they change together, once per pass.
+struct GuiMouseButtons {
+  int32_t LeftNow, LeftBefore, RightNow, RightBefore;
+};
+extern GuiMouseButtons GuiMouse;
 extern GuiWindow* MouseWindow;
 extern GuiWindow* ModalWindow;
 extern GuiWindow* FocusWindow;
