@@ -39,7 +39,7 @@ install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # `cpack` (or the `package` target) makes a .tar.gz and a .deb of the same files.
 set(CPACK_PACKAGE_NAME zorta)
-set(CPACK_PACKAGE_VERSION 0.1.0)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Procedural sound-effects demo and its command-line companion")
 set(CPACK_PACKAGE_CONTACT "Zorta developers <zorta@localhost>")
 set(CPACK_GENERATOR TGZ DEB)

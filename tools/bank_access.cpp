@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <CLI/CLI.hpp>
+
 #include "app/timing.h"
 #include "platform/sound.h"
 #include "sfx/sound_bank.h"
@@ -123,4 +125,13 @@ bool PrepareBankOutput(const std::string& slotList, const std::string& outdir, s
     return false;
   }
   return true;
+}
+
+void AddBankOutputOptions(CLI::App* command, BankOutputOptions* options) {
+  command->add_option("--slots", options->slotList,
+                      "slots to write, in the order of the table: numbers and ranges such as 0-9,33 "
+                      "(default: every filled slot)")
+      ->type_name("LIST");
+  command->add_option("OUTDIR", options->outdir, "folder for the files (made with its parents if missing)")
+      ->type_name("");
 }

@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+namespace CLI {
+class App;
+}
+
 // The rate every effect of the bank is made at.
 const int BankRate = 22050;
 
@@ -33,3 +37,11 @@ std::vector<int16_t> SlotFrames(int slot);
 // On failure the bank is freed again and error says why.
 bool PrepareBankOutput(const std::string& slotList, const std::string& outdir, std::vector<bool>* chosen,
                        std::string* error);
+
+// What export and plot both take on their command line: --slots LIST and the
+// output folder.
+struct BankOutputOptions {
+  std::string slotList;
+  std::string outdir;
+};
+void AddBankOutputOptions(CLI::App* command, BankOutputOptions* options);

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <CLI/CLI.hpp>
+
 #include "image/pixel_convert.h"
 #include "image_read.h"
 #include "tool.h"
@@ -61,29 +63,37 @@ int WritePng(const char* path, const Image& img, const std::vector<uint8_t>& dat
   return -1;
 }
 
-int RunConvert(int argc, char** argv) {
-  if (argc != 3) return ToolError("convert", "expected IMAGE OUT.png (see zorta-tool convert --help)");
+// The command line, filled by CLI11 before RunConvert runs.
+std::string ImagePath, PngPath;
+
+int RunConvert() {
   Image img = {};
   std::string error;
-  if (ReadToolImage(argv[1], &img, &error) == nullptr) return ToolError("convert", "%s", error.c_str());
+  if (ReadToolImage(ImagePath.c_str(), &img, &error) == nullptr) return ToolError("convert", "%s", error.c_str());
   std::vector<uint8_t> rows;
   int channels = 0;
   int ok = ImageToRows(img, &rows, &channels);
   int bits = img.bits;
   if (!ok) {
     FreeImage(&img);
-    return ToolError("convert", "'%s': %d-bit pixels have no colour meaning", argv[1], bits);
+    return ToolError("convert", "'%s': %d-bit pixels have no colour meaning", ImagePath.c_str(), bits);
   }
-  ok = WritePng(argv[2], img, rows, channels, &error);
+  ok = WritePng(PngPath.c_str(), img, rows, channels, &error);
   FreeImage(&img);
   if (!ok) {
-    remove(argv[2]);
+    remove(PngPath.c_str());
     return ToolError("convert", "%s", error.c_str());
   }
   return 0;
 }
 
-ToolRegistration registration({"convert", "convert IMAGE OUT.png",
-                               "convert a BMP, ILBM, GFX or TGA image to PNG", RunConvert});
+void SetUp(CLI::App* tool) {
+  CLI::App* command = AddToolCommand(tool, "convert", "convert IMAGE OUT.png",
+                                     "convert a BMP, ILBM, GFX or TGA image to PNG", RunConvert);
+  command->add_option("IMAGE", ImagePath, "the image to read: BMP, ILBM, GFX or TGA")->required()->type_name("");
+  command->add_option("OUT.png", PngPath, "the PNG file to write")->required()->type_name("");
+}
+
+ToolRegistration registration(SetUp);
 
 }  // namespace

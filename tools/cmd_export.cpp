@@ -3,6 +3,7 @@
 // from the sound layer exactly as the program would play them.
 #include <errno.h>
 
+#include <CLI/CLI.hpp>
 #include <samplerate.h>
 #include <sndfile.h>
 
@@ -123,54 +124,30 @@ bool WriteHeader(const std::string& path, int slot, int rate, const std::vector<
   return ok;
 }
 
-int RunExport(int argc, char** argv) {
+// The command line, filled by CLI11 before RunExport runs.
+std::string FormatOption = "wav";
+std::string RateOption;
+BankOutputOptions Output;
+
+int RunExport() {
   Format format = Wav;
-  const char* ext = "wav";
+  const char* ext = nullptr;
+  for (const FormatName& f : Formats)
+    if (FormatOption == f.name) {
+      format = f.format;
+      ext = f.name;
+    }
+  if (ext == nullptr)
+    return ToolError(Name, "unknown format '%s' (use wav, flac, ogg, raw or h)", FormatOption.c_str());
   long rate = BankRate;
-  std::string slotList;
-  std::string outdir;
-  for (int i = 1; i < argc; i++) {
-    std::string arg = argv[i];
-    std::string value;
-    bool hasValue = false;
-    size_t eq = arg.find('=');
-    if (arg.rfind("--", 0) == 0 && eq != std::string::npos) {
-      value = arg.substr(eq + 1);
-      arg = arg.substr(0, eq);
-      hasValue = true;
-    }
-    bool takesValue = arg == "--format" || arg == "--rate" || arg == "--slots";
-    if (takesValue && !hasValue) {
-      if (i + 1 >= argc) return ToolError(Name, "option %s needs a value", arg.c_str());
-      value = argv[++i];
-    }
-    if (arg == "--format") {
-      bool known = false;
-      for (const FormatName& f : Formats)
-        if (value == f.name) {
-          format = f.format;
-          ext = f.name;
-          known = true;
-        }
-      if (!known) return ToolError(Name, "unknown format '%s' (use wav, flac, ogg, raw or h)", value.c_str());
-    } else if (arg == "--rate") {
-      if (!ParseNumber(value, &rate) || rate < 1000 || rate > 384000)
-        return ToolError(Name, "bad rate '%s' (a whole number of Hz from 1000 to 384000)", value.c_str());
-    } else if (arg == "--slots") {
-      slotList = value;
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      return ToolError(Name, "unknown option '%s' (see zorta-tool export --help)", argv[i]);
-    } else if (outdir.empty()) {
-      outdir = arg;
-    } else {
-      return ToolError(Name, "only one output folder may be given ('%s' and '%s')", outdir.c_str(), arg.c_str());
-    }
-  }
-  if (outdir.empty()) return ToolError(Name, "no output folder given (see zorta-tool export --help)");
+  if (!RateOption.empty() && (!ParseNumber(RateOption, &rate) || rate < 1000 || rate > 384000))
+    return ToolError(Name, "bad rate '%s' (a whole number of Hz from 1000 to 384000)", RateOption.c_str());
+  const std::string& outdir = Output.outdir;
+  if (outdir.empty()) return ToolUsageError(Name, "no output folder given (see zorta-tool export --help)");
 
   std::vector<bool> chosen;
   std::string error;
-  if (!PrepareBankOutput(slotList, outdir, &chosen, &error)) return ToolError(Name, "%s", error.c_str());
+  if (!PrepareBankOutput(Output.slotList, outdir, &chosen, &error)) return ToolError(Name, "%s", error.c_str());
 
   int files = 0;
   int rc = 0;
@@ -203,8 +180,21 @@ int RunExport(int argc, char** argv) {
   return rc;
 }
 
-ToolRegistration registration({Name, "export [--format wav|flac|ogg|raw|h] [--rate HZ] [--slots LIST] OUTDIR",
-                               "write the bank as one file per filled slot (slot-NN.wav: 16-bit mono, 22050 Hz);"
-                               " LIST like 0-9,33",
-                               RunExport});
+void SetUp(CLI::App* tool) {
+  CLI::App* command =
+      AddToolCommand(tool, Name, "export [--format wav|flac|ogg|raw|h] [--rate HZ] [--slots LIST] OUTDIR",
+                     "write the bank as one file per filled slot (slot-NN.wav: 16-bit mono, 22050 Hz);"
+                     " LIST like 0-9,33",
+                     RunExport);
+  command->add_option("--format", FormatOption,
+                      "wav or flac (16-bit), ogg (Vorbis), raw (bare little-endian 16-bit samples) or h "
+                      "(a C/C++ header per slot); default wav")
+      ->type_name("FORMAT");
+  command->add_option("--rate", RateOption, "sample rate in Hz, 1000 to 384000, resampled with libsamplerate "
+                                            "(default: the bank's 22050)")
+      ->type_name("HZ");
+  AddBankOutputOptions(command, &Output);
+}
+
+ToolRegistration registration(SetUp);
 }  // namespace

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include <CLI/CLI.hpp>
+
 #include "image_read.h"
 #include "tool.h"
 
@@ -353,8 +355,12 @@ int WriteWhole(const char* path, const std::vector<uint8_t>& bytes, const char* 
   return 0;
 }
 
-int RunBuild(int argc, char** argv) {
-  if (argc != 3) return ToolError("map", "expected build SPEC.json OUT");
+// The command lines of map build, info and tiles, filled by CLI11 before the
+// command runs.
+std::string SpecPath, MapPath, ImagePath, OutPath;
+
+int RunBuild() {
+  const char* argv[] = {"build", SpecPath.c_str(), OutPath.c_str()};
   std::vector<uint8_t> text;
   if (ReadWhole(argv[1], &text, "map")) return 1;
   JsonParser parser;
@@ -438,8 +444,8 @@ std::string JsonReal(double v) {
   return buf;
 }
 
-int RunInfo(int argc, char** argv) {
-  if (argc != 2) return ToolError("map", "expected info MAPFILE");
+int RunInfo() {
+  const char* argv[] = {"info", MapPath.c_str()};
   std::vector<uint8_t> bytes;
   if (ReadWhole(argv[1], &bytes, "map")) return 1;
   Reader r{bytes};
@@ -532,8 +538,8 @@ int RunInfo(int argc, char** argv) {
 
 // ---- Tile sets. ----
 
-int RunTiles(int argc, char** argv) {
-  if (argc != 3) return ToolError("map", "expected tiles IMAGE OUT.gfx");
+int RunTiles() {
+  const char* argv[] = {"tiles", ImagePath.c_str(), OutPath.c_str()};
   Image img = {};
   std::string error;
   if (ReadToolImage(argv[1], &img, &error) == nullptr) return ToolError("map", "%s", error.c_str());
@@ -577,16 +583,25 @@ int RunTiles(int argc, char** argv) {
   return WriteWhole(argv[2], w.bytes, "map");
 }
 
-int RunMap(int argc, char** argv) {
-  if (argc >= 2 && strcmp(argv[1], "info") == 0) return RunInfo(argc - 1, argv + 1);
-  if (argc >= 2 && strcmp(argv[1], "build") == 0) return RunBuild(argc - 1, argv + 1);
-  if (argc >= 2 && strcmp(argv[1], "tiles") == 0) return RunTiles(argc - 1, argv + 1);
-  return ToolError("map", "expected info MAPFILE, build SPEC.json OUT or tiles IMAGE OUT.gfx");
+void SetUp(CLI::App* tool) {
+  CLI::App* map = AddToolCommand(tool, "map", "map info MAPFILE | map build SPEC.json OUT | map tiles IMAGE OUT.gfx",
+                                 "inspect a map as JSON, write one from a JSON description, or cut a 24-bit image "
+                                 "into a GFX tile set of 32 x 32 tiles",
+                                 nullptr);
+  CLI::App* info = AddToolCommand(map, "info", "info MAPFILE", "print the map's fields and tile statistics as JSON",
+                                  RunInfo);
+  info->add_option("MAPFILE", MapPath, "the map file to read")->required()->type_name("");
+  CLI::App* build = AddToolCommand(map, "build", "build SPEC.json OUT", "write a map file from a JSON description",
+                                   RunBuild);
+  build->add_option("SPEC.json", SpecPath, "the JSON description of the map")->required()->type_name("");
+  build->add_option("OUT", OutPath, "the map file to write")->required()->type_name("");
+  CLI::App* tiles = AddToolCommand(map, "tiles", "tiles IMAGE OUT.gfx",
+                                   "cut a 24-bit image whose sides are multiples of 32 into a GFX tile set",
+                                   RunTiles);
+  tiles->add_option("IMAGE", ImagePath, "the image to cut: BMP, ILBM, GFX or TGA, 24 bits")->required()->type_name("");
+  tiles->add_option("OUT.gfx", OutPath, "the GFX tile set to write")->required()->type_name("");
 }
 
-ToolRegistration registration({"map", "map info MAPFILE | map build SPEC.json OUT | map tiles IMAGE OUT.gfx",
-                               "inspect a map as JSON, write one from a JSON description, or cut a 24-bit image "
-                               "into a GFX tile set of 32 x 32 tiles",
-                               RunMap});
+ToolRegistration registration(SetUp);
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include <CLI/CLI.hpp>
+
 #include "bank_access.h"
 #include "platform/clock.h"
 #include "platform/sound.h"
@@ -17,18 +19,18 @@ const char* const Name = "play";
 // so the end of the last sound is not cut off.
 const uint32_t DrainMs = 150;
 
-int RunPlay(int argc, char** argv) {
+// The command line, filled by CLI11 before RunPlay runs.
+std::vector<std::string> SlotOptions;
+
+int RunPlay() {
   std::vector<int> slots;
   std::string error;
-  for (int i = 1; i < argc; i++) {
-    std::string arg = argv[i];
-    if (arg.size() > 1 && arg[0] == '-')
-      return ToolError(Name, "unknown option '%s' (see zorta-tool play --help)", argv[i]);
+  for (const std::string& arg : SlotOptions) {
     std::vector<int> some;
     if (!ParseSlotSequence(arg, &some, &error)) return ToolError(Name, "%s", error.c_str());
     slots.insert(slots.end(), some.begin(), some.end());
   }
-  if (slots.empty()) return ToolError(Name, "no slot given (for example: zorta-tool play 0 5 81)");
+  if (slots.empty()) return ToolUsageError(Name, "no slot given (for example: zorta-tool play 0 5 81)");
   for (int s : slots)
     if (s >= SoundBankEffects)
       return ToolError(Name, "slot %d holds no effect (filled slots are 0 to %d)", s, SoundBankEffects - 1);
@@ -69,7 +71,13 @@ int RunPlay(int argc, char** argv) {
   return rc;
 }
 
-ToolRegistration registration({Name, "play SLOT...",
-                               "play slots one after the other through the sound device (SLOT: 5 or 3-7)",
-                               RunPlay});
+void SetUp(CLI::App* tool) {
+  CLI::App* command =
+      AddToolCommand(tool, Name, "play SLOT...",
+                     "play slots one after the other through the sound device (SLOT: 5 or 3-7)", RunPlay);
+  command->add_option("SLOT", SlotOptions, "a slot (5), a range (3-7) or a list (0,5,9); played in the order given")
+      ->type_name("");
+}
+
+ToolRegistration registration(SetUp);
 }  // namespace

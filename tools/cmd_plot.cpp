@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include <CLI/CLI.hpp>
+
 #include "bank_access.h"
 #include "plot.h"
 #include "sfx/sound_bank.h"
@@ -23,43 +25,23 @@ bool ParseSize(const std::string& text, int* width, int* height) {
   return true;
 }
 
-int RunPlot(int argc, char** argv) {
-  std::string slotList, outdir;
+// The command line, filled by CLI11 before RunPlot runs.
+std::string SizeOption;
+BankOutputOptions Output;
+
+int RunPlot() {
   int width = PlotDefaultWidth, height = PlotDefaultHeight;
-  for (int i = 1; i < argc; i++) {
-    std::string arg = argv[i], value;
-    bool hasValue = false;
-    size_t eq = arg.find('=');
-    if (arg.rfind("--", 0) == 0 && eq != std::string::npos) {
-      value = arg.substr(eq + 1);
-      arg = arg.substr(0, eq);
-      hasValue = true;
-    }
-    bool takesValue = arg == "--slots" || arg == "--size";
-    if (takesValue && !hasValue) {
-      if (i + 1 >= argc) return ToolError(Name, "option %s needs a value", arg.c_str());
-      value = argv[++i];
-    }
-    if (arg == "--slots") {
-      slotList = value;
-    } else if (arg == "--size") {
-      if (!ParseSize(value, &width, &height) || width < PlotMinWidth || height < PlotMinHeight ||
-          width > PlotMaxSide || height > PlotMaxSide)
-        return ToolError(Name, "bad size '%s' (WIDTHxHEIGHT in pixels, from %dx%d to %dx%d)", value.c_str(),
-                         PlotMinWidth, PlotMinHeight, PlotMaxSide, PlotMaxSide);
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      return ToolError(Name, "unknown option '%s' (see zorta-tool plot --help)", argv[i]);
-    } else if (outdir.empty()) {
-      outdir = arg;
-    } else {
-      return ToolError(Name, "only one output folder may be given ('%s' and '%s')", outdir.c_str(), arg.c_str());
-    }
-  }
-  if (outdir.empty()) return ToolError(Name, "no output folder given (see zorta-tool plot --help)");
+  if (!SizeOption.empty() &&
+      (!ParseSize(SizeOption, &width, &height) || width < PlotMinWidth || height < PlotMinHeight ||
+       width > PlotMaxSide || height > PlotMaxSide))
+    return ToolError(Name, "bad size '%s' (WIDTHxHEIGHT in pixels, from %dx%d to %dx%d)", SizeOption.c_str(),
+                     PlotMinWidth, PlotMinHeight, PlotMaxSide, PlotMaxSide);
+  const std::string& outdir = Output.outdir;
+  if (outdir.empty()) return ToolUsageError(Name, "no output folder given (see zorta-tool plot --help)");
 
   std::vector<bool> chosen;
   std::string error;
-  if (!PrepareBankOutput(slotList, outdir, &chosen, &error)) return ToolError(Name, "%s", error.c_str());
+  if (!PrepareBankOutput(Output.slotList, outdir, &chosen, &error)) return ToolError(Name, "%s", error.c_str());
 
   std::vector<std::vector<int16_t>> waves(SoundBankEffects);
   for (int s = 0; s < SoundBankEffects; s++) waves[s] = SlotFrames(s);
@@ -82,8 +64,17 @@ int RunPlot(int argc, char** argv) {
   return 0;
 }
 
-ToolRegistration registration({Name, "plot [--slots LIST] [--size WxH] OUTDIR",
-                               "draw each slot's waveform and spectrogram (slot-NN.png) and a contact sheet"
-                               " (bank.png); LIST like 0-9,33",
-                               RunPlot});
+void SetUp(CLI::App* tool) {
+  CLI::App* command = AddToolCommand(tool, Name, "plot [--slots LIST] [--size WxH] OUTDIR",
+                                     "draw each slot's waveform and spectrogram (slot-NN.png) and a contact sheet"
+                                     " (bank.png); LIST like 0-9,33",
+                                     RunPlot);
+  AddBankOutputOptions(command, &Output);
+  char help[96];
+  snprintf(help, sizeof help, "size of each slot's picture in pixels, %dx%d to %dx%d (default %dx%d)", PlotMinWidth,
+           PlotMinHeight, PlotMaxSide, PlotMaxSide, PlotDefaultWidth, PlotDefaultHeight);
+  command->add_option("--size", SizeOption, help)->type_name("WxH");
+}
+
+ToolRegistration registration(SetUp);
 }  // namespace

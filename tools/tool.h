@@ -1,18 +1,28 @@
-// zorta-tool's subcommands. Each tools/cmd_*.cpp registers its own with a
-// static ToolRegistration, so adding one touches no other file.
+// zorta-tool's subcommands. Each tools/cmd_*.cpp registers a setup function
+// with a static ToolRegistration, so adding one touches no other file; the
+// setup adds the command to the command line (AddToolCommand), then its
+// options and arguments, each with a description.
 #pragma once
 #include <cstdio>
 
-struct ToolCommand {
-  const char* name;     // "export"
-  const char* usage;    // "export [--format wav|flac] OUTDIR"
-  const char* summary;  // one line for --help
-  int (*run)(int argc, char** argv);  // argv[0] is the subcommand's name; returns the exit code
-};
+namespace CLI {
+class App;
+}
+
+using ToolSetup = void (*)(CLI::App* tool);
 
 struct ToolRegistration {
-  explicit ToolRegistration(const ToolCommand& command);
+  explicit ToolRegistration(ToolSetup setup);
 };
+
+// Adds the subcommand `name` to `parent` (the tool or a command with
+// subcommands of its own). Its callback runs `run` once the whole command line
+// is parsed and checked; what `run` returns is the exit code. `usage` is the
+// one-line synopsis that `zorta-tool --help` lists ("export [--format ...] OUTDIR").
+CLI::App* AddToolCommand(CLI::App* parent, const char* name, const char* usage, const char* summary,
+                         int (*run)());
 
 // Prints "zorta-tool NAME: message" to stderr and returns 1, for one-line error exits.
 int ToolError(const char* command, const char* format, ...) __attribute__((format(printf, 2, 3)));
+// The same for a command line the command cannot use; returns 2.
+int ToolUsageError(const char* command, const char* format, ...) __attribute__((format(printf, 2, 3)));

@@ -2,53 +2,130 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
+
+#include <CLI/CLI.hpp>
 
 #include "tool.h"
 
-static std::vector<ToolCommand>& Commands() {
-  static std::vector<ToolCommand> commands;
-  return commands;
+#ifndef ZORTA_VERSION
+#define ZORTA_VERSION "unknown"
+#endif
+
+namespace {
+
+std::vector<ToolSetup>& Setups() {
+  static std::vector<ToolSetup> setups;
+  return setups;
 }
 
-ToolRegistration::ToolRegistration(const ToolCommand& command) { Commands().push_back(command); }
+// The command the parsed line names, and what runs it.
+CLI::App* Chosen = nullptr;
+int (*ChosenRun)() = nullptr;
+
+void PrintMessage(const char* command, const char* format, va_list ap) {
+  fprintf(stderr, "zorta-tool %s: ", command);
+  vfprintf(stderr, format, ap);
+  fputc('\n', stderr);
+}
+
+// The commands the line selected, outermost first: the tool, then "map", then "build".
+std::vector<CLI::App*> SelectedChain(CLI::App* tool) {
+  std::vector<CLI::App*> chain{tool};
+  while (true) {
+    std::vector<CLI::App*> selected = chain.back()->get_subcommands();
+    if (selected.empty()) return chain;
+    chain.push_back(selected.front());
+  }
+}
+
+// "zorta-tool map build", "zorta-tool" for the tool itself.
+std::string CommandLine(const std::vector<CLI::App*>& chain, size_t length) {
+  std::string text = "zorta-tool";
+  for (size_t i = 1; i < length; i++) text += " " + chain[i]->get_name();
+  return text;
+}
+
+// A usage error: "zorta-tool map: message (see zorta-tool map --help)", exit 2.
+int UsageError(const std::string& command, const std::string& message) {
+  fprintf(stderr, "%s: %s (see %s --help)\n", command.c_str(), message.c_str(), command.c_str());
+  return 2;
+}
+
+}  // namespace
+
+ToolRegistration::ToolRegistration(ToolSetup setup) { Setups().push_back(setup); }
+
+CLI::App* AddToolCommand(CLI::App* parent, const char* name, const char* usage, const char* summary,
+                         int (*run)()) {
+  CLI::App* command = parent->add_subcommand(name, summary);
+  command->footer("");  // not the parent's list of commands, which it inherits
+  command->allow_extras();
+  if (run != nullptr) {
+    command->callback([command, run]() {
+      Chosen = command;
+      ChosenRun = run;
+    });
+  }
+  std::string footer = parent->get_footer();
+  if (footer.empty()) footer = "Usage of each command:";
+  std::string prefix;
+  for (CLI::App* app = parent; app->get_parent() != nullptr; app = app->get_parent())
+    prefix = app->get_name() + " " + prefix;
+  parent->footer(footer + "\n  zorta-tool " + prefix + usage);
+  return command;
+}
 
 int ToolError(const char* command, const char* format, ...) {
-  fprintf(stderr, "zorta-tool %s: ", command);
   va_list ap;
   va_start(ap, format);
-  vfprintf(stderr, format, ap);
+  PrintMessage(command, format, ap);
   va_end(ap);
-  fputc('\n', stderr);
   return 1;
 }
 
-static void Usage(FILE* out) {
-  fprintf(out, "Usage: zorta-tool COMMAND [OPTIONS]\n\nCommands:\n");
-  for (const ToolCommand& c : Commands()) fprintf(out, "  %-10s %s\n", c.name, c.summary);
-  fprintf(out, "\nUsage of each command:\n");
-  for (const ToolCommand& c : Commands()) fprintf(out, "  zorta-tool %s\n", c.usage);
-  fprintf(out, "\n'zorta-tool COMMAND --help' shows the same line for one command.\n");
+int ToolUsageError(const char* command, const char* format, ...) {
+  va_list ap;
+  va_start(ap, format);
+  PrintMessage(command, format, ap);
+  va_end(ap);
+  return 2;
 }
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    Usage(stderr);
-    return 2;
-  }
-  if (strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0 || strcmp(argv[1], "help") == 0) {
-    Usage(stdout);
+  CLI::App tool("zorta-tool: exports, draws and plays the Zorta sound bank, converts the framework's images "
+                "and makes and inspects its maps.",
+                "zorta-tool");
+  tool.set_version_flag("--version", "zorta-tool " ZORTA_VERSION);
+  // Unknown words are kept and reported by the tool in its own words.
+  tool.allow_extras();
+  for (ToolSetup setup : Setups()) setup(&tool);
+  tool.footer(tool.get_footer() + "\n\n'zorta-tool COMMAND --help' describes one command and its options.");
+
+  // "zorta-tool help" has always meant --help.
+  if (argc == 2 && strcmp(argv[1], "help") == 0) {
+    fputs(tool.help().c_str(), stdout);
     return 0;
   }
-  for (const ToolCommand& c : Commands()) {
-    if (strcmp(argv[1], c.name) == 0) {
-      if (argc >= 3 && (strcmp(argv[2], "--help") == 0 || strcmp(argv[2], "-h") == 0)) {
-        printf("Usage: zorta-tool %s\n%s\n", c.usage, c.summary);
-        return 0;
-      }
-      return c.run(argc - 1, argv + 1);
-    }
+  try {
+    tool.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    // --help and --version: printed to stdout, exit 0.
+    if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) return tool.exit(e);
+    std::vector<CLI::App*> chain = SelectedChain(&tool);
+    return UsageError(CommandLine(chain, chain.size()), e.what());
   }
-  fprintf(stderr, "zorta-tool: unknown command '%s' (see zorta-tool --help)\n", argv[1]);
-  return 2;
+  std::vector<CLI::App*> chain = SelectedChain(&tool);
+  for (size_t i = 0; i < chain.size(); i++) {
+    std::vector<std::string> extra = chain[i]->remaining();
+    if (extra.empty()) continue;
+    const char* what = extra[0].size() > 1 && extra[0][0] == '-'    ? "unknown option"
+                       : !chain[i]->get_subcommands({}).empty() ? "unknown command"
+                                                                    : "unexpected argument";
+    return UsageError(CommandLine(chain, i + 1), std::string(what) + " '" + extra[0] + "'");
+  }
+  if (ChosenRun == nullptr || Chosen != chain.back())
+    return UsageError(CommandLine(chain, chain.size()), "no command given");
+  return ChosenRun();
 }

@@ -108,6 +108,28 @@ TEST_F(Tool, ErrorsGoToStderrWithTheLoadersMessage) {
   EXPECT_NE(err.find("cannot write 'no-such-dir/out.png'"), std::string::npos) << err;
 }
 
+TEST_F(Tool, InfoKeepsUtf8NamesAndCarriesOtherBytes) {
+  std::string err;
+  WriteBytes("\xC3\xA9t\xC3\xA9.gfx", GfxFile(16, {0xE0, 0x07}, 1, 1, false));
+  ASSERT_EQ(Tool2("info '\xC3\xA9t\xC3\xA9.gfx'", &err), 0) << err;
+  EXPECT_NE(Out().find("\"file\": \"\xC3\xA9t\xC3\xA9.gfx\","), std::string::npos) << Out();
+  // The name as a JSON reader sees it, written back as bytes the way
+  // Python's surrogateescape writes U+DC80..U+DCFF.
+  std::string script = "import json\nname = json.load(open('out.txt'))['file']\n"
+                       "open('name.bin', 'wb').write(name.encode('utf-8', 'surrogateescape'))\n";
+  WriteBytes("name.py", Bytes(script.begin(), script.end()));
+  ASSERT_EQ(system("python3 name.py"), 0) << Out();
+  EXPECT_EQ(ReadFile("name.bin"), (Bytes{0xC3, 0xA9, 't', 0xC3, 0xA9, '.', 'g', 'f', 'x'}));
+  // Latin-1 bytes are not UTF-8: each comes out as U+DC00 + byte, which reads
+  // back as the same bytes (Python's surrogateescape).
+  WriteBytes("x\xFF\xE9y.gfx", GfxFile(16, {0xE0, 0x07}, 1, 1, false));
+  ASSERT_EQ(Tool2("info 'x\xFF\xE9y.gfx'", &err), 0) << err;
+  EXPECT_NE(Out().find("\"file\": \"x\\udcff\\udce9y.gfx\","), std::string::npos) << Out();
+  ASSERT_EQ(system("python3 name.py"), 0) << Out();
+  EXPECT_EQ(ReadFile("name.bin"), (Bytes{'x', 0xFF, 0xE9, 'y', '.', 'g', 'f', 'x'}));
+  EXPECT_EQ(system("python3 -m json.tool out.txt >/dev/null"), 0) << Out();
+}
+
 TEST_F(Tool, ImageNamesAsWrittenOnWindows) {
   std::string err;
   mkdir("Sets", 0755);
