@@ -222,6 +222,7 @@ int DecodeMap(const uint8_t* data, size_t size, MapDescription* out) {
   size_t at = r.at;
   out->version = r.I32();
   out->selectedLayer = out->version >= 1 ? r.I32() : 0;
+  out->layerCountOffset = r.at;
   out->storedLayerCount = r.I32();
   if (r.ended) return Stop(out, at, "the file ends inside its header");
   // Never reserve more layers than the rest of the file could hold.
@@ -232,9 +233,11 @@ int DecodeMap(const uint8_t* data, size_t size, MapDescription* out) {
     const char* reason = nullptr;
     if (!DecodeLayer(&r, &layer, &reason)) return Stop(out, at, reason);
     out->layers.push_back(std::move(layer));
+    out->layerEnds.push_back(r.at);
   }
   at = r.at;
   out->objectVersion = r.I32();
+  out->objectCountOffset = r.at;
   out->storedObjectCount = r.I32();
   if (r.ended) return Stop(out, at, "the file ends before its object section");
   int32_t count = out->storedObjectCount;
@@ -245,6 +248,7 @@ int DecodeMap(const uint8_t* data, size_t size, MapDescription* out) {
     const char* reason = nullptr;
     if (!DecodeObject(&r, out->objectVersion, &o, &reason)) return Stop(out, at, reason);
     out->objects.push_back(std::move(o));
+    out->objectEnds.push_back(r.at);
   }
   at = r.at;
   int32_t selectedObject = r.I32();

@@ -66,6 +66,10 @@ struct MapDescription {
   int32_t storedLayerCount = 0;   // the counts as the file states them
   int32_t storedObjectCount = 0;
   size_t trailingBytes = 0;       // bytes after the selection
+  // Where the two counts sit in the file (0 when not reached).
+  size_t layerCountOffset = 0, objectCountOffset = 0;
+  // Where each complete layer block and object entry ends in the file.
+  std::vector<size_t> layerEnds, objectEnds;
 };
 
 // Decodes size bytes. -1 when they start with the map magic (the description
