@@ -13,35 +13,28 @@
 
 #include "io/named_list.h"
 #include "world/map.h"
+#include "world/map_codec.h"
 
 namespace {
 
-struct Bytes {
-  std::vector<uint8_t> b;
-  Bytes& U8(uint32_t v) { b.push_back(static_cast<uint8_t>(v)); return *this; }
-  Bytes& U16(uint32_t v) { return U8(v).U8(v >> 8); }
-  Bytes& U32(uint32_t v) { return U16(v).U16(v >> 16); }
-  Bytes& F32(float f) { uint32_t v; memcpy(&v, &f, 4); return U32(v); }
-  Bytes& Str(const char* s) { while (*s) U8(static_cast<uint8_t>(*s++)); return U8(0); }
-  void Write(const char* path) {
-    FILE* f = fopen(path, "wb");
-    if (f == nullptr) abort();
-    fwrite(b.data(), 1, b.size(), f);
-    fclose(f);
-  }
-};
-
 // `count` layers, all named Main, of one empty tile and no tile set; no objects.
 std::string WriteSameNamedMap(int count) {
-  Bytes m;
-  m.U32(0x5444524D).U32(0x4C45564C).U32(1).U32(0).U32(static_cast<uint32_t>(count));
-  for (int l = 0; l < count; l++) {
-    m.Str("Main").U32(0).U32(1).U32(0).Str("").U32(1).U32(1);
-    m.F32(0).F32(0).F32(1).F32(1).U32(0).U32(0).U16(0);
-  }
-  m.U32(2).U32(0).U32(static_cast<uint32_t>(-1)).U32(static_cast<uint32_t>(-1));
+  MapDescription m;
+  m.version = 1;
+  m.selectedLayer = 0;
+  MapLayerDescription layer;
+  layer.name = "Main";
+  layer.width = layer.height = 1;
+  layer.tiles = {0};
+  m.layers.assign(static_cast<size_t>(count), layer);
+  m.objectVersion = 2;
+  m.selectedObject = m.selectedPoint = -1;
+  std::vector<uint8_t> bytes = EncodeMap(m);
   std::string name = "same" + std::to_string(count) + ".map";
-  m.Write(("Maps/" + name).c_str());
+  FILE* f = fopen(("Maps/" + name).c_str(), "wb");
+  if (f == nullptr) abort();
+  fwrite(bytes.data(), 1, bytes.size(), f);
+  fclose(f);
   return name;
 }
 

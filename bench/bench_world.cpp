@@ -19,6 +19,7 @@
 #include "image/image_table.h"
 #include "io/named_list.h"
 #include "platform/display.h"
+#include "world/map_codec.h"
 #include "world/world.h"
 
 namespace {
@@ -62,23 +63,32 @@ void WriteSheet(const char* path, int count) {
 
 void WriteMap() {
   const int size = 200;
-  Bytes m;
-  m.U32(0x5444524D).U32(0x4C45564C).U32(1).U32(1).U32(4);
+  MapDescription m;
+  m.version = 1;
+  m.selectedLayer = 1;
   const char* names[4] = {"Back", "Main", "Front", "Top"};
   const float parallax[4] = {0.5f, 1, 1, 1.5f};
   for (int l = 0; l < 4; l++) {
-    m.Str(names[l]).U32(0).U32(1).U32(0).Str("tiles.gfx").U32(size).U32(size);
-    m.F32(0).F32(0).F32(parallax[l]).F32(parallax[l]).U32(l == 0).U32(l == 0);
+    MapLayerDescription layer;
+    layer.name = names[l];
+    layer.image = "tiles.gfx";
+    layer.width = layer.height = size;
+    layer.parallaxX = layer.parallaxY = parallax[l];
+    layer.wrapX = layer.wrapY = l == 0;
     for (int i = 0; i < size * size; i++) {
       // Back and Main full, Front and Top sparse.
       uint32_t v = static_cast<uint32_t>(1 + (i * 7 + l * 3) % 7);
       if (l >= 2 && (i * 13 + l) % 5 != 0) v = 0;
-      m.U16(v);
+      layer.tiles.push_back(static_cast<uint16_t>(v));
     }
+    m.layers.push_back(layer);
   }
-  m.U32(2).U32(0).U32(static_cast<uint32_t>(-1)).U32(static_cast<uint32_t>(-1));
+  m.objectVersion = 2;
+  m.selectedObject = m.selectedPoint = -1;
   mkdir("Maps", 0755);
-  m.Write("Maps/bench.map");
+  Bytes bytes;
+  bytes.b = EncodeMap(m);
+  bytes.Write("Maps/bench.map");
 }
 
 void Mover(LiveObject* o, int32_t message) {

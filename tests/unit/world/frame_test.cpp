@@ -42,11 +42,8 @@ TEST_F(World, StepsFollowTheClockAndResynchroniseAfterStalls) {
 
 TEST_F(World, LifeCycleAndMapSelection) {
   mkdir("Maps", 0755);
-  MapBytes a, b;
-  a.Magic().U32(1).U32(0).U32(1).Layer("FromA", "", 1, 1, {1}).U32(2).U32(0).U32(0).U32(0);
-  b.Magic().U32(1).U32(0).U32(1).Layer("FromB", "", 1, 1, {1}).U32(2).U32(0).U32(0).U32(0);
-  WriteMap("b.map", b.b);
-  WriteMap("A.map", a.b);
+  WriteMap("b.map", MakeMapDesc({MakeLayerDesc("FromB", "", 1, 1, {1})}));
+  WriteMap("A.map", MakeMapDesc({MakeLayerDesc("FromA", "", 1, 1, {1})}));
   // No maps listed: the world still runs.
   LoadFirstMap();
   EXPECT_EQ(WorldRunning, -1);
@@ -81,14 +78,17 @@ class Drawing : public WorldTest {
     WriteTileSet("TileSets/t.gfx", 4);
     WriteTileSet("obj.gfx", 5);
     RegisterObjectType("O", nullptr, "obj.gfx", 4, 0, 0, 1, 0, 0);
-    MapBytes m;
-    m.Magic().U32(1).U32(0).U32(3);
+    MapDescription m = MakeMapDesc({});
     for (int k = 1; k <= 3; k++)
-      m.Layer(k == 1 ? "Main" : "L" + std::to_string(k), "TileSets/t.gfx", 20, 15,
-              std::vector<uint16_t>(300, static_cast<uint16_t>(k)), 1, 1, 0, 0, disableLast && k == 3 ? 0 : 1);
-    m.U32(2).U32(1).F32(0).F32(0).U32(0).F32(0).F32(1).U32(0).Str("O").U32(0).U32(0).U32(0);
-    m.U32(static_cast<uint32_t>(-1)).U32(0).U32(0).U32(0);
-    WriteMap("w.map", m.b);
+      m.layers.push_back(MakeLayerDesc(k == 1 ? "Main" : "L" + std::to_string(k), "TileSets/t.gfx", 20, 15,
+                                       std::vector<uint16_t>(300, static_cast<uint16_t>(k)), 1, 1, 0, 0,
+                                       disableLast && k == 3 ? 0 : 1));
+    MapObjectDescription o = MakeObjectDesc("O", 0, 0);
+    o.y2 = 1;
+    m.objects.push_back(o);
+    m.selectedObject = 0;
+    m.selectedPoint = 0;
+    WriteMap("w.map", m);
     LoadMap("w.map");
     StartWorld();
   }

@@ -11,9 +11,9 @@ class Layers : public WorldTest {
   MapLayer* MakeLayer(int32_t w, int32_t h, const std::vector<uint16_t>& tiles, std::vector<int> kinds = {}) {
     mkdir("TileSets", 0755);
     WriteTileSet("TileSets/t.gfx", 4, kinds);
-    MapBytes m;
-    m.Magic().U32(1).U32(0).U32(1).Layer("Main", "TileSets/t.gfx", w, h, tiles).U32(2).U32(0).U32(0).U32(0);
-    WriteMap("l.map", m.b);
+    MapDescription m = MakeMapDesc({MakeLayerDesc("Main", "TileSets/t.gfx", w, h, tiles)});
+    m.selectedObject = m.selectedPoint = 0;
+    WriteMap("l.map", m);
     LoadMap("l.map");
     StartWorld();
     return LayerAt(0);

@@ -1,6 +1,6 @@
 // Map files: the versions and optional fields, layer names and selections,
 // the image batch around a load, and files that end early or lie about
-// their sizes.
+// their sizes; the names the program keeps.
 #include "world_test_support.h"
 
 namespace {
@@ -14,26 +14,39 @@ void Recorder(LiveObject* o, int32_t message) {
   Placements.push_back(o->placement);
 }
 
-// Object entry fields up to the type name, for each object version.
-MapBytes& EntryHead(MapBytes& m, int version, float x, float y, uint32_t param) {
-  m.F32(x).F32(y).U32(param);
-  if (version >= 2) m.F32(0.25f).F32(2.0f).U32(9);
-  return m;
-}
+// The bytes of a map, decoded back so a test can find where its counts and
+// blocks sit without knowing the layout.
+struct Encoded {
+  Bytes b;
+  MapDescription at;
+  explicit Encoded(const MapDescription& m) : b(EncodeMap(m)) { EXPECT_EQ(DecodeMap(b.data(), b.size(), &at), -1); }
+  void PatchI32(size_t offset, int32_t v) {
+    ASSERT_LE(offset + 4, b.size());
+    for (int i = 0; i < 4; i++) b[offset + i] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i));
+  }
+  void Cut(size_t n) { b.resize(n); }
+};
 
 TEST_F(Map, VersionsDecideWhichFieldsArePresent) {
   RegisterObjectType("Coin", Recorder, "", 0, 0, 0, 1, 0, 0);
   for (int version = 0; version <= 2; version++) {
     SCOPED_TRACE(version);
-    MapBytes m;
-    m.Magic().U32(version);
-    if (version >= 1) m.U32(1);  // selected layer
-    m.U32(2).Layer("A", "", 2, 1, {1, 2}).Layer("B", "", 1, 1, {3});
-    m.U32(version).U32(1);
-    EntryHead(m, version, 10.5f, 20, 7).Str("coin").U32(1).F32(1).F32(2).U32(0).U32(42).U32(static_cast<uint32_t>(-1));
-    if (version >= 1) m.U32(0x18).U32(44).F32(1.5f);
-    m.U32(0).U32(0);
-    WriteMap("v.map", m.b);
+    MapDescription m = MakeMapDesc({MakeLayerDesc("A", "", 2, 1, {1, 2}), MakeLayerDesc("B", "", 1, 1, {3})});
+    m.version = version;
+    m.selectedLayer = 1;  // written only from version 1 on
+    m.objectVersion = version;
+    MapObjectDescription o = MakeObjectDesc("coin", 10.5f, 20);
+    o.param = 7;
+    o.x2 = 0.25f, o.y2 = 2, o.param2 = 9;  // written only from object version 2 on
+    o.points = {{1, 2}};
+    o.value = 42;
+    o.flags = 0x18;  // written only from object version 1 on
+    o.ints[3] = 44;
+    o.reals[0] = 1.5f;
+    o.ints[0] = 5;  // not announced by the flags: never written
+    m.objects = {o};
+    m.selectedObject = m.selectedPoint = 0;
+    WriteMap("v.map", m);
     Messages.clear();
     Placements.clear();
     LoadMap("v.map");
@@ -44,36 +57,33 @@ TEST_F(Map, VersionsDecideWhichFieldsArePresent) {
     EXPECT_EQ(b->tiles[0], 3);
     EXPECT_EQ(LayerAt(0)->tiles[1], 2);
     ASSERT_EQ(MapObjectTable.count, 1);
-    MapObject& o = MapObjectTable.entries[0];
-    EXPECT_FLOAT_EQ(o.x, 10.5f);
-    EXPECT_EQ(o.param, 7u);
-    EXPECT_EQ(o.type, FindObjectType("Coin"));
-    EXPECT_FLOAT_EQ(o.x2, version >= 2 ? 0.25f : 0.0f);
-    EXPECT_EQ(o.param2, version >= 2 ? 9u : 0u);
-    ASSERT_EQ(o.pointCount, 1);
-    EXPECT_FLOAT_EQ(o.points[0].y, 2);
-    EXPECT_EQ(o.value, 42);
-    EXPECT_EQ(o.spawnId, -1);
+    MapObject& e = MapObjectTable.entries[0];
+    EXPECT_FLOAT_EQ(e.x, 10.5f);
+    EXPECT_EQ(e.param, 7u);
+    EXPECT_EQ(e.type, FindObjectType("Coin"));
+    EXPECT_FLOAT_EQ(e.x2, version >= 2 ? 0.25f : 0.0f);
+    EXPECT_EQ(e.param2, version >= 2 ? 9u : 0u);
+    ASSERT_EQ(e.pointCount, 1);
+    EXPECT_FLOAT_EQ(e.points[0].y, 2);
+    EXPECT_EQ(e.value, 42);
+    EXPECT_EQ(e.spawnId, -1);
     // Flags 0x18: int 4 and then real 1, nothing else.
-    EXPECT_EQ(o.ints[0], 0);
-    EXPECT_EQ(o.ints[3], version >= 1 ? 44 : 0);
-    EXPECT_FLOAT_EQ(o.reals[0], version >= 1 ? 1.5f : 0.0f);
-    EXPECT_FLOAT_EQ(o.reals[1], 0);
+    EXPECT_EQ(e.ints[0], 0);
+    EXPECT_EQ(e.ints[3], version >= 1 ? 44 : 0);
+    EXPECT_FLOAT_EQ(e.reals[0], version >= 1 ? 1.5f : 0.0f);
+    EXPECT_FLOAT_EQ(e.reals[1], 0);
     // The type's callback saw the placement once, with message 3.
     ASSERT_EQ(Messages.size(), 1u);
     EXPECT_EQ(Messages[0], ObjectPlaced);
-    EXPECT_EQ(Placements[0], &o);
-    EXPECT_EQ(SelectedMapObject, &o);  // selected object 0
+    EXPECT_EQ(Placements[0], &e);
+    EXPECT_EQ(SelectedMapObject, &e);  // selected object 0
   }
 }
 
 TEST_F(Map, TypeLookupFallsBackToTheFirstTypeOrNone) {
-  MapBytes m;
-  m.Magic().U32(1).U32(0).U32(0).U32(1).U32(2);
-  m.F32(0).F32(0).U32(0).Str("nosuch").U32(0).U32(0).U32(0).U32(0).U32(0);
-  m.F32(0).F32(0).U32(0).Str("SECOND").U32(0).U32(0).U32(0).U32(0).U32(0);
-  m.U32(static_cast<uint32_t>(-1)).U32(static_cast<uint32_t>(-1));
-  WriteMap("t.map", m.b);
+  MapDescription m = MakeMapDesc({}, {MakeObjectDesc("nosuch", 0, 0, 0), MakeObjectDesc("SECOND", 0, 0, 0)});
+  m.objectVersion = 1;
+  WriteMap("t.map", m);
   LoadMap("t.map");
   ASSERT_EQ(MapObjectTable.count, 2);
   EXPECT_EQ(MapObjectTable.entries[0].type, nullptr);
@@ -89,12 +99,13 @@ TEST_F(Map, SelectionOfObjectsPointsAndLayers) {
   RegisterObjectType("A", nullptr, "", 0, 0, 0, 1, 0, 0);
   ObjectType* b = RegisterObjectType("B", nullptr, "", 0, 0, 0, 1, 0, 0);
   auto make = [](int32_t selected, int32_t point) {
-    MapBytes m;
-    m.Magic().U32(1).U32(5).U32(0).U32(1).U32(2);
-    m.F32(0).F32(0).U32(0).Str("B").U32(2).F32(1).F32(1).F32(2).F32(2).U32(0).U32(0).U32(0).U32(0);
-    m.F32(0).F32(0).U32(0).Str("A").U32(0).U32(0).U32(0).U32(0).U32(0);
-    m.U32(static_cast<uint32_t>(selected)).U32(static_cast<uint32_t>(point));
-    return m.b;
+    MapDescription m = MakeMapDesc({}, {MakeObjectDesc("B", 0, 0, 0), MakeObjectDesc("A", 0, 0, 0)});
+    m.selectedLayer = 5;
+    m.objectVersion = 1;
+    m.objects[0].points = {{1, 1}, {2, 2}};
+    m.selectedObject = selected;
+    m.selectedPoint = point;
+    return m;
   };
   WriteMap("s.map", make(2, 1));  // equal to the count: entry 0
   LoadMap("s.map");
@@ -116,11 +127,9 @@ TEST_F(Map, SelectionOfObjectsPointsAndLayers) {
 }
 
 TEST_F(Map, TwoLayersNamedMainOnlyTheFirstIsTheMainLayer) {
-  MapBytes m;
-  m.Magic().U32(1).U32(0).U32(3);
-  m.Layer("Back", "", 1, 1, {1}).Layer("Main", "", 2, 1, {1, 2}).Layer("main", "", 3, 1, {1, 2, 3});
-  m.U32(2).U32(0).U32(0).U32(0);
-  WriteMap("m.map", m.b);
+  MapDescription m = MakeMapDesc({MakeLayerDesc("Back", "", 1, 1, {1}), MakeLayerDesc("Main", "", 2, 1, {1, 2}),
+                                  MakeLayerDesc("main", "", 3, 1, {1, 2, 3})});
+  WriteMap("m.map", m);
   LoadMap("m.map");
   ASSERT_EQ(LayerList.count, 3);
   EXPECT_STREQ(LayerList.items[2].name, "main1");
@@ -137,14 +146,35 @@ TEST_F(Map, TwoLayersNamedMainOnlyTheFirstIsTheMainLayer) {
   EXPECT_EQ(WorldRunning, 0);
 }
 
+TEST_F(Map, NamesLongerThan255BytesAreCutAsTheCodecSays) {
+  ObjectType* type = RegisterObjectType(std::string(255, 'T').c_str(), nullptr, "", 0, 0, 0, 1, 0, 0);
+  RegisterObjectType("Other", nullptr, "", 0, 0, 0, 1, 0, 0);
+  MapDescription m = MakeMapDesc({MakeLayerDesc(std::string(300, 'L'), std::string(300, 'i'), 1, 1, {1}),
+                                  MakeLayerDesc(std::string(256, 'L'), "", 1, 1, {1}),
+                                  MakeLayerDesc(std::string(255, 'l'), "", 1, 1, {1})},
+                                 {MakeObjectDesc(std::string(400, 'T'), 0, 0)});
+  WriteMap("n.map", m);
+  LoadMap("n.map");
+  ASSERT_EQ(LayerList.count, 3);
+  std::vector<std::string> names = ProgramLayerNames(m);
+  ASSERT_EQ(names.size(), 3u);
+  EXPECT_EQ(names[0], std::string(255, 'L'));
+  EXPECT_EQ(names[1], std::string(255, 'L') + "1");
+  EXPECT_EQ(names[2], std::string(255, 'l') + "2");
+  for (int i = 0; i < 3; i++) EXPECT_EQ(LayerList.items[i].name, names[i]);
+  EXPECT_EQ(ProgramName(m.layers[0].image), std::string(255, 'i'));
+  ASSERT_EQ(MapObjectTable.count, 1);
+  EXPECT_EQ(MapObjectTable.entries[0].type, type);  // found by its first 255 bytes
+}
+
 TEST_F(Map, MissingOrUnopenableMapKeepsTheMapAndItsImages) {
   mkdir("TileSets", 0755);
   WriteTileSet("TileSets/t.gfx", 3);
-  MapBytes m;
-  m.Magic().U32(1).U32(0).U32(1).Layer("Main", "TileSets/t.gfx", 2, 2, {1, 2, 0, 1});
-  m.U32(2).U32(1).F32(3).F32(4).U32(0).F32(0).F32(1).U32(0).Str("").U32(0).U32(0).U32(0).U32(0).U32(0);
-  m.U32(0).U32(0);
-  WriteMap("a.map", m.b);
+  MapDescription m = MakeMapDesc({MakeLayerDesc("Main", "TileSets/t.gfx", 2, 2, {1, 2, 0, 1})},
+                                 {MakeObjectDesc("", 3, 4, 0)});
+  m.objects[0].y2 = 1;
+  m.selectedObject = m.selectedPoint = 0;
+  WriteMap("a.map", m);
   LoadMap("a.map");
   ASSERT_EQ(LayerList.count, 1);
   Image* tiles = LayerAt(0)->image;
@@ -173,40 +203,40 @@ TEST_F(Map, MissingOrUnopenableMapKeepsTheMapAndItsImages) {
 }
 
 // A map with two layers and two objects using every optional part.
-Bytes FullMap() {
-  MapBytes m;
-  m.Magic().U32(2).U32(1).U32(2);
-  m.Layer("Back", "", 3, 2, {1, 2, 3, 4, 5, 6}).Layer("Main", "", 2, 2, {1, 0, 0, 1});
-  m.U32(2).U32(2);
-  m.F32(1).F32(2).U32(3).F32(4).F32(5).U32(6).Str("thing").U32(2).F32(1).F32(1).F32(2).F32(2);
-  m.U32(1).U32(7).U32(static_cast<uint32_t>(-1)).U32(0xFF);
-  for (int i = 0; i < 4; i++) m.U32(i);
-  for (int i = 0; i < 4; i++) m.F32(i * 0.5f);
-  m.F32(9).F32(9).U32(0).F32(0).F32(1).U32(0).Str("").U32(0).U32(0).U32(0).U32(5).U32(0);
-  m.U32(1).U32(0);
-  return m.b;
+MapDescription FullMap() {
+  MapDescription m = MakeMapDesc({MakeLayerDesc("Back", "", 3, 2, {1, 2, 3, 4, 5, 6}),
+                                  MakeLayerDesc("Main", "", 2, 2, {1, 0, 0, 1})});
+  m.version = 2;
+  m.selectedLayer = 1;
+  MapObjectDescription a = MakeObjectDesc("thing", 1, 2);
+  a.param = 3, a.x2 = 4, a.y2 = 5, a.param2 = 6;
+  a.points = {{1, 1}, {2, 2}};
+  a.closed = 1, a.value = 7, a.flags = 0xFF;
+  for (int i = 0; i < 4; i++) a.ints[i] = i, a.reals[i] = i * 0.5f;
+  MapObjectDescription b = MakeObjectDesc("", 9, 9, 5);
+  b.y2 = 1;
+  m.objects = {a, b};
+  m.selectedObject = 1;
+  m.selectedPoint = 0;
+  return m;
 }
 
 TEST_F(Map, AFileCutAnywhereKeepsWhatWasReadCompletely) {
-  Bytes full = FullMap();
-  WriteMap("cut.map", full);
+  Encoded full(FullMap());
+  WriteMap("cut.map", full.b);
   LoadMap("cut.map");
   ASSERT_EQ(LayerList.count, 2);
   ASSERT_EQ(MapObjectTable.count, 2);
   EXPECT_EQ(SelectedMapObject, &MapObjectTable.entries[1]);
-  // Where the blocks end in the file.
-  size_t header = 20;
-  size_t layer1 = header + 5 + 4 * 3 + 1 + 4 * 8 + 12;
-  size_t layer2 = layer1 + 5 + 4 * 3 + 1 + 4 * 8 + 8;
-  size_t entry1 = layer2 + 8 + 24 + 6 + 4 + 16 + 16 + 16 + 16;
-  size_t entry2 = entry1 + 24 + 1 + 4 * 5;
-  ASSERT_EQ(entry2 + 8, full.size());
-  for (size_t n = 0; n < full.size(); n++) {
+  ASSERT_EQ(full.at.layerEnds.size(), 2u);
+  ASSERT_EQ(full.at.objectEnds.size(), 2u);
+  for (size_t n = 0; n < full.b.size(); n++) {
     SCOPED_TRACE(n);
-    WriteMap("cut.map", Bytes(full.begin(), full.begin() + static_cast<long>(n)));
+    WriteMap("cut.map", Bytes(full.b.begin(), full.b.begin() + static_cast<long>(n)));
     LoadMap("cut.map");
-    int layers = n >= layer2 ? 2 : n >= layer1 ? 1 : 0;
-    int objects = n >= entry2 ? 2 : n >= entry1 ? 1 : 0;
+    int layers = 0, objects = 0;
+    for (size_t end : full.at.layerEnds) layers += n >= end;
+    for (size_t end : full.at.objectEnds) objects += n >= end;
     EXPECT_EQ(LayerList.count, layers);
     EXPECT_EQ(MapObjectTable.count, objects);
     EXPECT_EQ(SelectedMapObject, nullptr);  // the selection comes last
@@ -215,32 +245,81 @@ TEST_F(Map, AFileCutAnywhereKeepsWhatWasReadCompletely) {
   }
 }
 
+TEST_F(Map, AnEntryCutShortIsDroppedAndTheSelectionNotRead) {
+  RegisterObjectType("Z", nullptr, "", 0, 0, 0, 1, 0, 0);
+  RegisterObjectType("A", nullptr, "", 0, 0, 0, 1, 0, 0);
+  // The cut entry starts with x = y = 0: read as a selection they would pick
+  // entry 0 and its type.
+  MapDescription m = MakeMapDesc({}, {MakeObjectDesc("A", 5, 5), MakeObjectDesc("A", 0, 0)});
+  m.selectedObject = 1;
+  m.selectedPoint = -1;
+  Encoded e(m);
+  e.Cut(e.at.objectEnds[0] + 20);
+  WriteMap("c.map", e.b);
+  int32_t typeBefore = ObjectTypeList.current;
+  LoadMap("c.map");
+  ASSERT_EQ(MapObjectTable.count, 1);
+  EXPECT_FLOAT_EQ(MapObjectTable.entries[0].x, 5);
+  EXPECT_EQ(SelectedMapObject, nullptr);
+  EXPECT_EQ(ObjectTypeList.current, typeBefore);
+  // Entries announced beyond what the file holds end the same way.
+  Encoded more(m);
+  more.PatchI32(more.at.objectCountOffset, 3);
+  WriteMap("c.map", more.b);
+  LoadMap("c.map");
+  EXPECT_EQ(MapObjectTable.count, 2);
+  EXPECT_EQ(SelectedMapObject, nullptr);
+}
+
+TEST_F(Map, ALayerWithoutAreaHasNoCellsWhateverItsOtherSide) {
+  const int32_t sides[][2] = {{100000000, 0}, {0, 100000000}, {-1, 0x7FFFFFFF}, {0x7FFFFFFF, -3}};
+  for (auto& s : sides) {
+    SCOPED_TRACE(std::to_string(s[0]) + " x " + std::to_string(s[1]));
+    MapDescription m = MakeMapDesc({MakeLayerDesc("Main", "", s[0], s[1], {}), MakeLayerDesc("B", "", 2, 2, {1, 2, 3, 4})},
+                                   {MakeObjectDesc("", 1, 1)});
+    m.selectedObject = 0;
+    WriteMap("z.map", m);
+    LoadMap("z.map");
+    ASSERT_EQ(LayerList.count, 2);
+    EXPECT_EQ(LayerAt(0)->width, s[0]);
+    EXPECT_EQ(LayerAt(0)->tiles, nullptr);
+    EXPECT_EQ(LayerAt(1)->tiles[3], 4);
+    ASSERT_EQ(MapObjectTable.count, 1);
+    EXPECT_EQ(SelectedMapObject, &MapObjectTable.entries[0]);
+    StartWorld();  // a cell-less main layer still makes a level
+    EXPECT_EQ(MainLayer, LayerAt(0));
+    RunWorldStep();
+  }
+}
+
 TEST_F(Map, CountsAndSizesThatDoNotFitTheFileEndTheLoad) {
   // A huge layer count with one layer present: that layer stays.
-  MapBytes m;
-  m.Magic().U32(1).U32(0).U32(0x7FFFFFFF).Layer("One", "", 1, 1, {1});
-  WriteMap("h.map", m.b);
+  Encoded h(MakeMapDesc({MakeLayerDesc("One", "", 1, 1, {1})}));
+  h.Cut(h.at.layerEnds[0]);
+  h.PatchI32(h.at.layerCountOffset, 0x7FFFFFFF);
+  WriteMap("h.map", h.b);
   LoadMap("h.map");
   EXPECT_EQ(LayerList.count, 1);
   // Width x height that overflows 32 bits, or is larger than the file.
   const int32_t sizes[][2] = {{65536, 65536}, {0x7FFFFFFF, 2}, {2, 0x7FFFFFFF}, {0x40000000, 0x40000000}, {4, 4}};
   for (auto& s : sizes) {
     SCOPED_TRACE(s[0]);
-    MapBytes k;
-    k.Magic().U32(1).U32(0).U32(2).Layer("Ok", "", 1, 1, {1});
-    k.Layer("Big", "", s[0], s[1], {1, 2, 3});  // far fewer cells than claimed
-    k.U32(2).U32(0).U32(0).U32(0);
-    WriteMap("h.map", k.b);
+    MapDescription k = MakeMapDesc({MakeLayerDesc("Ok", "", 1, 1, {1}),
+                                    MakeLayerDesc("Big", "", s[0], s[1], {1, 2, 3})});  // far fewer cells than claimed
+    WriteMap("h.map", k);
     LoadMap("h.map");
     EXPECT_EQ(LayerList.count, 1);
     EXPECT_EQ(MapObjectTable.count, 0);
   }
-  // Zero and negative sizes give a layer without cells, and reading goes on.
-  MapBytes z;
-  z.Magic().U32(1).U32(0).U32(2).Layer("Neg", "", -5, 3, {}).Layer("Zero", "", 4, 0, {});
-  z.U32(0).U32(1).F32(0).F32(0).U32(0).Str("").U32(static_cast<uint32_t>(-3)).U32(0).U32(0).U32(0);
-  z.U32(0).U32(0);
-  WriteMap("z.map", z.b);
+  // Zero and negative sizes give a layer without cells, and reading goes on;
+  // so does a negative point count.
+  MapDescription z = MakeMapDesc({MakeLayerDesc("Neg", "", -5, 3, {}), MakeLayerDesc("Zero", "", 4, 0, {})},
+                                 {MakeObjectDesc("", 0, 0, 0)});
+  z.objectVersion = 0;
+  z.selectedObject = z.selectedPoint = 0;
+  Encoded ze(z);
+  ze.PatchI32(ze.at.objectCountOffset + 4 + 12 + 1, -3);  // the entry's point count
+  WriteMap("z.map", ze.b);
   LoadMap("z.map");
   ASSERT_EQ(LayerList.count, 2);
   EXPECT_EQ(LayerAt(0)->tiles, nullptr);
@@ -251,17 +330,18 @@ TEST_F(Map, CountsAndSizesThatDoNotFitTheFileEndTheLoad) {
   EXPECT_EQ(MainLayer, LayerAt(1));
   EXPECT_EQ(MainLayer->workingTiles, nullptr);
   // Huge object and point counts.
-  MapBytes o;
-  o.Magic().U32(1).U32(0).U32(0).U32(2).U32(0x7FFFFFFF);
-  o.F32(0).F32(0).U32(0).F32(0).F32(0).U32(0).Str("").U32(0).U32(0).U32(0).U32(0).U32(0);
-  o.F32(0).F32(0).U32(0).F32(0).F32(0).U32(0).Str("").U32(0x40000000).F32(1).F32(1);
-  WriteMap("o.map", o.b);
+  MapDescription o = MakeMapDesc({}, {MakeObjectDesc("", 0, 0, 0), MakeObjectDesc("", 0, 0, 0)});
+  o.objects[1].points = {{1, 1}};
+  Encoded oe(o);
+  oe.Cut(oe.at.objectEnds[0] + 12 + 12 + 1 + 4 + 8);  // the second entry's first point
+  oe.PatchI32(oe.at.objectCountOffset, 0x7FFFFFFF);
+  oe.PatchI32(oe.at.objectEnds[0] + 12 + 12 + 1, 0x40000000);
+  WriteMap("o.map", oe.b);
   LoadMap("o.map");
   EXPECT_EQ(MapObjectTable.count, 1);
   // A name without its NUL at the end of the file.
-  MapBytes s;
-  s.Magic().U32(1).U32(0).U32(1);
-  s.b.insert(s.b.end(), 300, 'a');
+  Encoded s(MakeMapDesc({MakeLayerDesc(std::string(300, 'a'), "", 0, 0, {})}));
+  s.Cut(s.at.layerCountOffset + 4 + 300);
   WriteMap("s.map", s.b);
   LoadMap("s.map");
   EXPECT_EQ(LayerList.count, 0);
@@ -271,11 +351,8 @@ TEST_F(Map, ImagesOfAFormerMapAreFreedAndNewOnesRead) {
   mkdir("TileSets", 0755);
   WriteTileSet("TileSets/a.gfx", 2);
   WriteTileSet("TileSets/b.gfx", 4);
-  MapBytes a, b;
-  a.Magic().U32(1).U32(0).U32(1).Layer("L", "TileSets/a.gfx", 1, 1, {1}).U32(2).U32(0).U32(0).U32(0);
-  b.Magic().U32(1).U32(0).U32(1).Layer("L", "TileSets/b.gfx", 1, 1, {1}).U32(2).U32(0).U32(0).U32(0);
-  WriteMap("a.map", a.b);
-  WriteMap("b.map", b.b);
+  WriteMap("a.map", MakeMapDesc({MakeLayerDesc("L", "TileSets/a.gfx", 1, 1, {1})}));
+  WriteMap("b.map", MakeMapDesc({MakeLayerDesc("L", "TileSets/b.gfx", 1, 1, {1})}));
   LoadMap("a.map");
   ASSERT_NE(ImageTable[0], nullptr);
   EXPECT_EQ(ImageTable[0]->cellCount, 2);

@@ -138,18 +138,20 @@ TEST_F(Objects, PlacementsSpawnOrGoToTheGrid) {
   RegisterObjectType("Free", nullptr, "", 0, 0, 0, 1, 0, 0);
   RegisterObjectType("Grid", nullptr, "", 0, 0, 0, 1, 0, ObjectTypeInGrid);
   mkdir("TileSets", 0755);
-  MapBytes m;
-  m.Magic().U32(1).U32(0).U32(1).Layer("Main", "", 40, 15, std::vector<uint16_t>(600, 0)).U32(2).U32(4);
+  MapDescription m = MakeMapDesc({MakeLayerDesc("Main", "", 40, 15, std::vector<uint16_t>(600, 0))});
   auto entry = [&](float x, const char* type, int32_t spawnId) {
-    m.F32(x).F32(10).U32(3).F32(0.5f).F32(2).U32(1).Str(type).U32(0).U32(0).U32(0).U32(static_cast<uint32_t>(spawnId));
-    m.U32(0);
+    MapObjectDescription o = MakeObjectDesc(type, x, 10, spawnId);
+    o.param = 3;
+    o.x2 = 0.5f;
+    o.y2 = 2;
+    o.param2 = 1;
+    m.objects.push_back(o);
   };
   entry(640, "Grid", -1);
   entry(5, "Free", -1);
   entry(1280, "Grid", -1);  // beyond the two columns
   entry(5, "Free", 0);      // spawned later by game code, not at level start
-  m.U32(static_cast<uint32_t>(-1)).U32(static_cast<uint32_t>(-1));
-  WriteMap("g.map", m.b);
+  WriteMap("g.map", m);
   LoadMap("g.map");
   StartWorld();
   ASSERT_EQ(ObjectGrid.width, 2);
@@ -187,7 +189,7 @@ TEST_F(Objects, PlacementsSpawnOrGoToTheGrid) {
 // columns 4-7 offset by (1, 2) in a 6 x 6 box. Optionally a skeleton of two
 // bones, bone 0 hanging from bone 1, with three keys.
 void WriteSprite(const std::string& path, bool skeleton) {
-  MapBytes f;
+  FileBytes f;
   f.U32(0x47465831);
   f.U32(0x494E464F).U32(32).U32(8).U32(4).U32(24).U32(0).U32(1).U32(0).U32(0).U32(0);
   f.U32(0x494D4745).U32(8 * 4 * 3);
@@ -202,7 +204,7 @@ void WriteSprite(const std::string& path, bool skeleton) {
   f.U32(0).U32(0).U32(4).U32(4).U32(0).U32(0).U32(4).U32(4).U32(1).U32(0);
   f.U32(4).U32(0).U32(4).U32(4).U32(1).U32(2).U32(6).U32(6).U32(1).U32(0);
   if (skeleton) {
-    MapBytes v;
+    FileBytes v;
     v.U32(2);
     v.F32(0).F32(10).U32(1).U32(0).F32(0).F32(0).F32(0).F32(1).U32(0).U32(0);
     v.F32(static_cast<float>(M_PI / 2)).F32(5).U32(static_cast<uint32_t>(-1)).U32(1).F32(0).F32(0).F32(0).F32(1);
@@ -224,11 +226,10 @@ TEST_F(Objects, FramesAnchoredMirroredFlashedAndWrapped) {
   WriteSprite("sprite.gfx", false);
   ObjectType* t = RegisterObjectType("S", nullptr, "sprite.gfx", 0, 0.5f, 1, 1, 0, 0);
   // Requested through a map, as the program does, so the batch builds its mask.
-  MapBytes m;
-  m.Magic().U32(1).U32(0).U32(0).U32(2).U32(1);
-  m.F32(100).F32(100).U32(0).F32(0).F32(1).U32(0).Str("S").U32(0).U32(0).U32(0).U32(static_cast<uint32_t>(-1)).U32(0);
-  m.U32(0).U32(0);
-  WriteMap("s.map", m.b);
+  MapDescription m = MakeMapDesc({}, {MakeObjectDesc("S", 100, 100)});
+  m.objects[0].y2 = 1;
+  m.selectedObject = m.selectedPoint = 0;
+  WriteMap("s.map", m);
   LoadMap("s.map");
   StartWorld();
   ASSERT_NE(t->image, nullptr);

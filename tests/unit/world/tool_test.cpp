@@ -64,10 +64,10 @@ TEST_F(MapTool, BuiltMapsLoadAndDescribeThemselves) {
   EXPECT_NE(info.find("\"version\": 0,"), std::string::npos) << info;
   EXPECT_NE(info.find("\"tiles\": {\"cells\": 6, \"empty\": 2, \"distinct\": 5, \"highest\": 7}"), std::string::npos)
       << info;
-  EXPECT_NE(info.find("\"type\": \"T\\u00e9\""), std::string::npos) << info;
-  EXPECT_NE(info.find("\"flags\": 24, \"ints\": [null, null, null, 44], \"reals\": [2.5, null, null, null]"),
-            std::string::npos)
-      << info;
+  EXPECT_NE(info.find("\"type\": \"T\u00e9\""), std::string::npos) << info;  // UTF-8 kept as it is
+  EXPECT_NE(info.find("\"flags\": 24,"), std::string::npos) << info;
+  EXPECT_NE(info.find("\"ints\": [null, null, null, 44],"), std::string::npos) << info;
+  EXPECT_NE(info.find("\"reals\": [2.5, null, null, null]"), std::string::npos) << info;
   EXPECT_NE(info.find("\"complete\": true"), std::string::npos);
   // A cut file is described as far as it goes.
   Bytes whole = ReadFile("Maps/x.map");

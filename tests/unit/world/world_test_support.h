@@ -1,5 +1,6 @@
-// Shared by the world tests: map files and GFX tile sets built byte by byte,
-// a 32-bit display to read pixels back from, and a clean world per test.
+// Shared by the world tests: map files written from descriptions, GFX tile
+// sets built byte by byte, a 32-bit display to read pixels back from, and a
+// clean world per test.
 #pragma once
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -23,33 +24,68 @@
 #include "platform/testing.h"
 #include "reset.h"
 #include "platform/window.h"
+#include "world/map_codec.h"
 #include "world/world.h"
 #include "test_util.h"
 
 
-struct MapBytes {
+// Little-endian bytes, for the GFX files the tests write.
+struct FileBytes {
   Bytes b;
-  MapBytes& U8(uint32_t v) { b.push_back(static_cast<uint8_t>(v)); return *this; }
-  MapBytes& U16(uint32_t v) { return U8(v).U8(v >> 8); }
-  MapBytes& U32(uint32_t v) { return U16(v).U16(v >> 16); }
-  MapBytes& F32(float f) { uint32_t v; memcpy(&v, &f, 4); return U32(v); }
-  MapBytes& Str(const std::string& s) { b.insert(b.end(), s.begin(), s.end()); b.push_back(0); return *this; }
-  MapBytes& Magic() { return U32(0x5444524D).U32(0x4C45564C); }
-  // A layer block; tiles row-major (width x height values).
-  MapBytes& Layer(const std::string& name, const std::string& image, int32_t w, int32_t h,
-                  const std::vector<uint16_t>& tiles, float parallaxX = 1, float parallaxY = 1, uint32_t wrapX = 0,
-                  uint32_t wrapY = 0, uint32_t enabled = 1) {
-    Str(name).U32(0).U32(enabled).U32(0).Str(image).U32(w).U32(h).F32(0).F32(0).F32(parallaxX).F32(parallaxY);
-    U32(wrapX).U32(wrapY);
-    for (uint16_t t : tiles) U16(t);
-    return *this;
-  }
+  FileBytes& U8(uint32_t v) { b.push_back(static_cast<uint8_t>(v)); return *this; }
+  FileBytes& U16(uint32_t v) { return U8(v).U8(v >> 8); }
+  FileBytes& U32(uint32_t v) { return U16(v).U16(v >> 16); }
+  FileBytes& F32(float f) { uint32_t v; memcpy(&v, &f, 4); return U32(v); }
+  FileBytes& Str(const std::string& s) { b.insert(b.end(), s.begin(), s.end()); b.push_back(0); return *this; }
 };
+
+// A layer description; tiles row-major (width x height values).
+inline MapLayerDescription MakeLayerDesc(const std::string& name, const std::string& image, int32_t w, int32_t h,
+                                         const std::vector<uint16_t>& tiles, float parallaxX = 1, float parallaxY = 1,
+                                         uint32_t wrapX = 0, uint32_t wrapY = 0, uint32_t enabled = 1) {
+  MapLayerDescription l;
+  l.name = name;
+  l.image = image;
+  l.width = w;
+  l.height = h;
+  l.tiles = tiles;
+  l.parallaxX = parallaxX;
+  l.parallaxY = parallaxY;
+  l.wrapX = wrapX;
+  l.wrapY = wrapY;
+  l.enabled = enabled;
+  return l;
+}
+
+// An object entry of the given type at (x, y), without points.
+inline MapObjectDescription MakeObjectDesc(const std::string& type, float x, float y, int32_t spawnId = -1) {
+  MapObjectDescription o;
+  o.type = type;
+  o.x = x;
+  o.y = y;
+  o.spawnId = spawnId;
+  return o;
+}
+
+// A map of version 1 (selected layer 0) with object version 2 and no selection.
+inline MapDescription MakeMapDesc(const std::vector<MapLayerDescription>& layers,
+                                  const std::vector<MapObjectDescription>& objects = {}) {
+  MapDescription m;
+  m.version = 1;
+  m.selectedLayer = 0;
+  m.layers = layers;
+  m.objectVersion = 2;
+  m.objects = objects;
+  m.selectedObject = -1;
+  m.selectedPoint = -1;
+  return m;
+}
 
 inline void WriteMap(const std::string& name, const Bytes& bytes) {
   mkdir("Maps", 0755);
   WriteBytes("Maps/" + name, bytes);
 }
+inline void WriteMap(const std::string& name, const MapDescription& map) { WriteMap(name, EncodeMap(map)); }
 
 // The colour of block k of the test tile sets: distinct and never magenta.
 inline void BlockColour(int k, uint8_t* r, uint8_t* g, uint8_t* b) {
@@ -63,7 +99,7 @@ inline void BlockColour(int k, uint8_t* r, uint8_t* g, uint8_t* b) {
 // magenta left half.
 inline void WriteTileSet(const std::string& path, int count, const std::vector<int>& kinds = {}) {
   int w = 32 * count, h = 32;
-  MapBytes f;
+  FileBytes f;
   f.U32(0x47465831);
   f.U32(0x494E464F).U32(32).U32(w).U32(h).U32(24).U32(0).U32(0).U32(0).U32(0).U32(0);
   f.U32(0x494D4745).U32(w * h * 3);
