@@ -1,13 +1,13 @@
 // zorta-game: Zorta Collect, the example game on the framework.
 //
 //   zorta-game [--data DIR] [--seed N] [--level NAME] [--record FILE]
-//   zorta-game [--data DIR] --replay FILE
+//   zorta-game [--data DIR] --replay FILE [--trace N]
 //
 // It runs in DIR (default: the working folder), which holds Maps/ and
 // TileSets/. --record writes the control bits of every logic step to FILE
 // when the game ends; --replay plays such a file back without a window or
 // sound, as fast as it can, and prints one line: level, steps, score, lives,
-// outcome and a hash of the world.
+// outcome and a hash of the world (--trace N: player 1 every N steps on stderr).
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -33,12 +33,13 @@ namespace {
 struct Options {
   std::string data, record, replay, level;
   uint32_t seed = 0;
+  uint32_t trace = 0;
   bool seedGiven = false;
 };
 
 int Usage(const char* why) {
   fprintf(stderr, "zorta-game: %s\nusage: zorta-game [--data DIR] [--seed N] [--level NAME] [--record FILE]\n"
-                  "       zorta-game [--data DIR] --replay FILE\n", why);
+                  "       zorta-game [--data DIR] --replay FILE [--trace N]\n", why);
   return 2;
 }
 
@@ -113,7 +114,7 @@ int RunReplay(const Replay& replay) {
   GameStep = RunGameStep;
   ResetGame(replay.seed);
   auto t0 = std::chrono::steady_clock::now();
-  int complete = PlayReplay(replay);
+  int complete = PlayReplay(replay, options.trace, stderr);
   auto t1 = std::chrono::steady_clock::now();
   int rc = 0;
   if (!complete) {
@@ -151,6 +152,13 @@ int main(int argc, char** argv) {
       if (!value(&options.replay)) return Usage("--replay wants a file");
     } else if (a == "--level") {
       if (!value(&options.level)) return Usage("--level wants a map name");
+    } else if (a == "--trace") {
+      std::string s;
+      char* end = nullptr;
+      if (!value(&s)) return Usage("--trace wants a step count");
+      unsigned long v = strtoul(s.c_str(), &end, 10);
+      if (s.empty() || *end != 0 || v > UINT32_MAX) return Usage("--trace wants a step count");
+      options.trace = static_cast<uint32_t>(v);
     } else if (a == "--seed") {
       std::string s;
       char* end = nullptr;

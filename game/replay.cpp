@@ -119,7 +119,7 @@ void RecordAndRunGameStep() {
   RunGameStep();
 }
 
-int PlayReplay(const Replay& replay) {
+int PlayReplay(const Replay& replay, uint32_t traceEvery, FILE* trace) {
   for (const ReplayEntry& e : replay.entries) {
     if (e.kind == ReplayEntry::NewGameAt) {
       if (!NewGame(e.name.c_str())) return 0;
@@ -137,6 +137,12 @@ int PlayReplay(const Replay& replay) {
       RunWorldStep();
       if (ShutdownDone) return 0;
       ClearPressedControls();
+      if (traceEvery > 0 && trace != nullptr && Game.steps % traceEvery == 0) {
+        const LiveObject* p1 = Players[0].object;
+        fprintf(trace, "step %" PRIu32 " x %.2f y %.2f score %d lives %d coins %d state %d\n", Game.steps,
+                p1 != nullptr ? p1->x : 0.0, p1 != nullptr ? p1->y : 0.0, static_cast<int>(Game.score),
+                static_cast<int>(Game.lives), static_cast<int>(Game.coinsLeft), static_cast<int>(Game.state));
+      }
     }
   }
   return -1;

@@ -46,4 +46,6 @@ void RecordAndRunGameStep();
 // Plays the replay from a freshly reset game on a started world: each step
 // gets its recorded controls and runs as the world frame runs it, as fast as
 // it can. -1 when all of it ran, 0 when a level it names is not in the MapList.
-int PlayReplay(const Replay& replay);
+// With traceEvery above 0, every that many steps a line goes to `trace`: the
+// step, player 1's position, score, lives, coins left and state.
+int PlayReplay(const Replay& replay, uint32_t traceEvery = 0, FILE* trace = nullptr);
