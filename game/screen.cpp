@@ -18,6 +18,7 @@ namespace {
 int32_t shownLevel = -1;   // the level whose end was last shown
 int32_t shownState = GamePlaying;
 int32_t started = 0;
+int32_t listOpened = 0;  // the level list was opened and its choice not yet taken
 
 void StartNewGame(const char* name) {
   if (NewGame(name) && RecordingOn) RecordEvent(ReplayEntry::NewGameAt, name);
@@ -28,7 +29,10 @@ const char* FirstLevel() {
   return first != nullptr ? first->name : nullptr;
 }
 
-void OpenLevelList() { OpenListPopup(&MapList, 220, 140, 200); }
+void OpenLevelList() {
+  OpenListPopup(&MapList, 220, 140, 200);
+  listOpened = ListPopup.open;
+}
 
 }  // namespace
 
@@ -36,6 +40,7 @@ void ResetGameScreen() {
   shownLevel = -1;
   shownState = GamePlaying;
   started = 0;
+  listOpened = 0;
 }
 
 void AnswerQuit(int32_t answer) {
@@ -49,9 +54,10 @@ void DrawGameScreen() {
     // The first thing seen: which level to play (Escape keeps the first).
     if (StartLevelName == nullptr && MapList.count > 1) OpenLevelList();
   }
-  if (!ListPopup.open && ListPopup.chosen >= 0) {
-    NamedItem* item = ItemAt(&MapList, ListPopup.chosen);
-    ListPopup.chosen = -1;
+  // Only a list this screen opened has a choice for it (chosen starts at 0).
+  if (listOpened && !ListPopup.open) {
+    listOpened = 0;
+    NamedItem* item = ListPopup.chosen >= 0 ? ItemAt(&MapList, ListPopup.chosen) : nullptr;
     if (item != nullptr) StartNewGame(item->name);
   }
   char text[128];
