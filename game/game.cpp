@@ -11,6 +11,7 @@
 #include "world/world.h"
 
 GameStatus Game;
+uint32_t GameSeed = 1;
 PlayerState Players[2];
 ObjectData GameObjects[512];
 const char SpriteSheet[] = "TileSets/sprites.gfx";
@@ -235,6 +236,7 @@ void RegisterGameTypes() {
 }
 
 void ResetGame(uint32_t seed) {
+  GameSeed = seed;
   memset(&Game, 0, sizeof Game);
   Game.level = -1;
   Game.lives = StartLives;

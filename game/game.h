@@ -87,8 +87,10 @@ extern ObjectData GameObjects[512];
 void RegisterGameTypes();
 extern const char SpriteSheet[];
 
-// Puts the whole game back to its start with the generator seeded.
+// Puts the whole game back to its start with the generator seeded; the seed
+// is kept for the start of play.
 void ResetGame(uint32_t seed);
+extern uint32_t GameSeed;
 // A new game on that level: score 0, all lives, player 2 out; the generator
 // and the step count run on. -1, or 0 when the MapList holds no such name.
 int NewGame(const char* name);

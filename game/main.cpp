@@ -5,7 +5,8 @@
 //
 // It runs in DIR (default: the working folder), which holds Maps/ and
 // TileSets/. --record writes the control bits of every logic step to FILE
-// when the game ends; --replay plays such a file back without a window or
+// when the game ends (and, if it ends through Escape's Yes, prints the line
+// its replay will end with); --replay plays such a file back without a window or
 // sound, as fast as it can, and prints one line: level, steps, score, lives,
 // outcome and a hash of the world (--trace N: player 1 every N steps on stderr).
 #include <cerrno>
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <unistd.h>
 
@@ -77,6 +79,8 @@ int Play() {
   SetWorldFrameLastDrawing(DrawGameScreen);
   GameStep = RecordAndRunGameStep;
   int rc = RunShell(nullptr, 1, SetUpGame);
+  // The line its replay will end with, when the game ended through its Yes.
+  if (RecordingOn && QuitResult[0] != 0) printf("%s\n", QuitResult);
   if (RecordingOn) {
     FILE* out = fopen(options.record.c_str(), "w");
     if (out == nullptr) {

@@ -12,6 +12,7 @@
 #include "world/world.h"
 
 const char* StartLevelName = nullptr;
+char QuitResult[256];
 
 namespace {
 
@@ -39,17 +40,23 @@ void OpenLevelList() {
 void ResetGameScreen() {
   shownLevel = -1;
   shownState = GamePlaying;
+  QuitResult[0] = 0;
   started = 0;
   listOpened = 0;
 }
 
 void AnswerQuit(int32_t answer) {
-  if (answer) WinPostMessage(WM_CLOSE, 0, 0);
+  if (!answer) return;
+  FormatResult(QuitResult, sizeof QuitResult);
+  WinPostMessage(WM_CLOSE, 0, 0);
 }
 
 void DrawGameScreen() {
   if (!started) {
     started = -1;
+    // Play starts from the seed, as a replay does, whatever the first map's
+    // load at start-up drew from the generator.
+    ResetGame(GameSeed);
     StartNewGame(StartLevelName != nullptr ? StartLevelName : FirstLevel());
     // The first thing seen: which level to play (Escape keeps the first).
     if (StartLevelName == nullptr && MapList.count > 1) OpenLevelList();

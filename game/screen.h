@@ -8,7 +8,9 @@
 // The level the first frame starts (a MapList name), or null for the first map.
 extern const char* StartLevelName;
 void DrawGameScreen();
-// The answer of the quit question: yes closes the window.
+// The answer of the quit question: yes keeps the result line of the game as
+// it ends (QuitResult) and closes the window.
 void AnswerQuit(int32_t answer);
+extern char QuitResult[256];
 // Forgets which windows were shown (for tests).
 void ResetGameScreen();

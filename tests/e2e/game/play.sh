@@ -3,7 +3,7 @@
 # the player walks right and is seen to move, picks up the first coin (the
 # score line changes, the pickup is heard in the captured audio), Escape asks
 # whether to quit and the dialog's Yes ends the program with exit code 0. The
-# game recorded meanwhile replays to the score it showed.
+# game recorded meanwhile replays to the world it ended with, hash and all.
 # usage: play.sh ZORTA-GAME GAME-RUN-FOLDER
 E2E_LIB=$(cd "$(dirname "$0")/../lib" && pwd)
 source "$E2E_LIB/x11.bash"
@@ -101,8 +101,12 @@ ZORTA_PID=""
 [ "$rc" = 0 ] || fail "exit code $rc after Yes: $(cat "$E2E_DIR/stderr.txt")"
 echo "Yes: exit code 0"
 
-# What was played, played again headless: the coin is in it.
+# What was played, played again headless: the same world to the bit, the
+# coin in it.
+live=$(cat "$E2E_DIR/stdout.txt")
 line=$("$GAME" --data "$E2E_DIR/run" --replay "$E2E_DIR/played.rpl" 2>/dev/null)
+echo "played:   $live"
 echo "replayed: $line"
 [[ "$line" == "level level1.map "*" score 10 lives 3 playing "* ]] || fail "the recording replays to '$line'"
+[ "$line" = "$live" ] || fail "the replay ends in another world than the game did"
 echo "PASS game"

@@ -120,3 +120,32 @@ TEST_F(Screen, EscapeAsksWhetherToQuitButNotOverAnotherWindow) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Screen, PlayStartsFromTheSeedWhateverTheStartUpDrewFromTheGenerator) {
+  ResetGame(5);
+  GameRandom();  // the first map's coins, loaded at start-up
+  GameRandom();
+  StartLevelName = "b.map";
+  Frame();
+  uint32_t live = Game.random;
+  ResetGame(5);
+  ASSERT_EQ(NewGame("b.map"), -1);  // as a replay starts
+  EXPECT_EQ(live, Game.random);
+}
+
+TEST_F(Screen, YesKeepsTheResultLineAndClosesTheWindow) {
+  StartLevelName = "b.map";
+  Frame();
+  Game.score = 20;
+  AnswerQuit(0);
+  EXPECT_STREQ(QuitResult, "");
+  AnswerQuit(-1);
+  char line[256];
+  FormatResult(line, sizeof line);
+  EXPECT_STREQ(QuitResult, line);
+  EXPECT_NE(std::string(QuitResult).find(" score 20 "), std::string::npos);
+}
+
+}  // namespace
