@@ -57,9 +57,11 @@ void DrawGameScreen() {
     // Play starts from the seed, as a replay does, whatever the first map's
     // load at start-up drew from the generator.
     ResetGame(GameSeed);
-    StartNewGame(StartLevelName != nullptr ? StartLevelName : FirstLevel());
+    // A level asked for that Maps/ does not hold: the first, and the list.
+    bool given = StartLevelName != nullptr && FindItem(&MapList, StartLevelName) != nullptr;
+    StartNewGame(given ? StartLevelName : FirstLevel());
     // The first thing seen: which level to play (Escape keeps the first).
-    if (StartLevelName == nullptr && MapList.count > 1) OpenLevelList();
+    if (!given && MapList.count > 1) OpenLevelList();
   }
   // Only a list this screen opened has a choice for it (chosen starts at 0).
   if (listOpened && !ListPopup.open) {

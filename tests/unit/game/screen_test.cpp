@@ -39,6 +39,13 @@ TEST_F(Screen, AGivenLevelStartsAndStaysWithoutTheList) {
   EXPECT_EQ(WorldPaused, 0);
 }
 
+TEST_F(Screen, ALevelMapsDoesNotHoldStartsTheFirstWithTheList) {
+  StartLevelName = "missing.map";
+  Frame();
+  EXPECT_EQ(Game.level, 0);
+  EXPECT_EQ(ListPopup.open, -1);
+}
+
 TEST_F(Screen, TheListAtTheStartHoldsTheWorldAndItsChoiceStartsANewRecordedGame) {
   RecordingOn = -1;
   Frame();
