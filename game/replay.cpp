@@ -54,6 +54,8 @@ int ReadReplay(FILE* in, Replay* replay, std::string* error) {
       *error = "line " + std::to_string(number) + ": " + why;
       return 0;
     };
+    // A name holding a NUL could not be written back as it was read.
+    if (line.find('\0') != std::string::npos) return fail("a NUL byte");
     if (!sawMagic) {
       if (line != Magic) return fail("not a zorta-game replay");
       sawMagic = true;

@@ -69,6 +69,11 @@ TEST_F(ReplayFile, RefusesWhatIsNotAReplayNamingTheLine) {
     EXPECT_EQ(Read(c.text, &error).seed, 0xDEADu) << c.text;
     EXPECT_EQ(error, c.error) << c.text;
   }
+  // A NUL inside a name: what was read could not be written back.
+  const char nul[] = "zorta-game replay 1\nseed 1\nnew 2\0\0\0l1.map\n";
+  error.clear();
+  EXPECT_EQ(Read(std::string(nul, sizeof nul - 1), &error).seed, 0xDEADu);
+  EXPECT_EQ(error, "line 3: a NUL byte");
 }
 
 TEST_F(ReplayFile, RecordingJoinsEqualStepsIntoOneRun) {
