@@ -60,6 +60,11 @@ try_x() {
 start_x() {
   local depth=${1:-24} number
   if [ -n "${ZORTA_E2E_DISPLAY:-}" ]; then
+    # The server of the script before may still be on its way out.
+    for number in $(seq 1 50); do
+      [ -e "/tmp/.X$ZORTA_E2E_DISPLAY-lock" ] || break
+      sleep 0.1
+    done
     try_x "$depth" "$ZORTA_E2E_DISPLAY" || fail "no X server could be started on :$ZORTA_E2E_DISPLAY"
   elif ! try_x "$depth" ""; then
     number=$((20 + RANDOM % 200))
