@@ -4,7 +4,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps build build-asan run test test-unit test-asan bench fuzz soak clean install
+.PHONY: all deps build build-asan run run-game test test-unit test-asan bench fuzz soak clean install
 
 all: build
 
@@ -27,6 +27,10 @@ build-asan: deps $(ASAN_BUILD)/CMakeCache.txt
 # folder: run it from the folder the build prepared for it.
 run: build
 	cd $(BUILD)/run && ../zorta
+
+# The example game, in the folder the build made its levels in.
+run-game: build
+	cd $(BUILD)/game-run && ../zorta-game
 
 test: build build-asan
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

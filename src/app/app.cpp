@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/demo_screen.h"
 #include "app/timing.h"
 #include "display/display.h"
 #include "display/draw.h"
@@ -44,9 +43,8 @@ void ApplyDefaults() {
   ApplyDefaultBindings();
 }
 
-void ConnectSubsystems() {
+void ConnectShell() {
   SetRootWindowDraw(WorldFrame);
-  SetWorldFrameLastDrawing(DrawDemoScreen);
   SetDisplayModeChangeActions(ReleaseAllImageSurfaces, CreateAllImageSurfaces);
 }
 
@@ -225,11 +223,11 @@ int RunLoopTurn(int* exitCode) {
   return -1;
 }
 
-int WinMain(void* instance, void*, const char*, int showCommand) {
+int RunShell(void* instance, int showCommand, void (*setUp)()) {
   instanceHandle = instance;
-  ConnectSubsystems();
   CreateLogFile();
   InitApp();
+  if (setUp != nullptr) setUp();
   if (!CreateMainWindow(instanceHandle, showCommand)) {
     fprintf(stderr, "zorta: cannot create the window: %s\n", WinLastError());
     return 1;

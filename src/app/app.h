@@ -12,11 +12,22 @@ extern int32_t EscapeQuits;
 
 const uint32_t MinFrameTime = 4;
 
+// The demo program: the shell wired to the demo screen (program.cpp).
 int WinMain(void* instance, void* previousInstance, const char* commandLine, int showCommand);
-// Wires the layers' callbacks upward: the RootWindow draws the world frame,
-// which ends with the demo screen; a display mode change releases and
-// recreates the images' surfaces. Called by WinMain before start-up.
+// Wires the layers' callbacks upward: ConnectShell, and the world frame ends
+// with the demo screen. Called by WinMain before start-up.
 void ConnectSubsystems();
+
+// The shell's own wiring, for any program on the framework: the RootWindow
+// draws the world frame; a display mode change releases and recreates the
+// images' surfaces. What the world frame draws last is the program's choice
+// (SetWorldFrameLastDrawing).
+void ConnectShell();
+// Start-up, the frame loop until WM_QUIT, and the window's end; the exit
+// code. `setUp` (or null) runs once the defaults are applied and the bank is
+// built, before the window exists: a program registers its object types,
+// bindings and caption there.
+int RunShell(void* instance, int showCommand, void (*setUp)());
 void InitApp();
 void ApplyDefaults();
 int CreateMainWindow(void* instance, int showCommand);

@@ -109,6 +109,11 @@ void OnRightButtonUp() {
   ReleaseMouse();
 }
 
+int JoystickPresent(int which) {
+  JOYINFO info;
+  return joyGetPos(which == 0 ? JOYSTICKID1 : JOYSTICKID2, &info) == JOYERR_NOERROR ? -1 : 0;
+}
+
 int ReadJoystick(int which) {
   JOYINFO info;
   if (joyGetPos(which == 0 ? JOYSTICKID1 : JOYSTICKID2, &info) != JOYERR_NOERROR) return 0;

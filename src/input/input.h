@@ -25,6 +25,9 @@ void ReleaseMouse();
 int SampleLeftButton();
 int SampleRightButton();
 int ReadJoystick(int which);
+// -1 when joystick `which` (0 first, any other value second) can be read: a
+// game gives it to a player only where one is connected.
+int JoystickPresent(int which);
 
 // Message handlers, called by the window procedure.
 void OnKeyDown(WPARAM key);

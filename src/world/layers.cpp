@@ -166,3 +166,20 @@ void ResetTileRemaps() {
     for (int32_t k = 0; k < image->cellCount; k++) image->tileRemap[k] = static_cast<uint16_t>(k);
   }
 }
+
+int32_t TileAt(const MapLayer* layer, float x, float y) {
+  if (layer == nullptr || layer->width <= 0 || layer->height <= 0) return -1;
+  const uint16_t* cells = layer->workingTiles != nullptr ? layer->workingTiles : layer->tiles;
+  if (cells == nullptr || !std::isfinite(x) || !std::isfinite(y)) return -1;
+  // Floor, not truncation: the pixel just left of the origin is column -1.
+  int64_t column = static_cast<int64_t>(std::floor(static_cast<double>(x) / TileSize));
+  int64_t row = static_cast<int64_t>(std::floor(static_cast<double>(y) / TileSize));
+  if (layer->wrapX) column = ((column % layer->width) + layer->width) % layer->width;
+  if (layer->wrapY) row = ((row % layer->height) + layer->height) % layer->height;
+  if (column < 0 || row < 0 || column >= layer->width || row >= layer->height) return -1;
+  return cells[row * layer->width + column];
+}
+
+void CenterCamera(float x, float y) {
+  SetCamera(x - static_cast<float>(View.w / 2), y - static_cast<float>(View.h / 2), -1);
+}

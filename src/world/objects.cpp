@@ -575,3 +575,43 @@ void SpawnPlacements() {
     if (ShutdownDone) return;
   }
 }
+
+LiveObject* FindNearInGroup(int32_t group, float x, float y, float reachX, float reachY, const LiveObject* skip) {
+  int g = GroupIndex(group);
+  if (g < 0) return nullptr;
+  const CollisionGroupState& cg = CollisionGroups[g];
+  for (int32_t i = 0; i < cg.count; i++) {
+    LiveObject* o = cg.members[i];
+    if (o == skip || o->remove) continue;
+    if (std::fabs(o->x - x) < reachX && std::fabs(o->y - y) < reachY) return o;
+  }
+  return nullptr;
+}
+
+int PathPointAt(const MapObject* placement, float distance, float* x, float* y) {
+  if (placement == nullptr || placement->path == nullptr || placement->pathSegments <= 0) return 0;
+  const PathPoint* path = placement->path;
+  float length = placement->pathLength;
+  if (!(length > 0) || !std::isfinite(distance)) {
+    *x = path[1].x;
+    *y = path[1].y;
+    return -1;
+  }
+  // The path is a loop: any distance, negative ones too, falls on it.
+  float d = std::fmod(distance, length);
+  if (d < 0) d += length;
+  for (int32_t i = 1; i <= placement->pathSegments; i++) {
+    const PathPoint& a = path[i];
+    const PathPoint& b = path[i + 1];
+    float segment = Distance(a, b);
+    if (d <= segment || i == placement->pathSegments) {
+      float t = segment > 0 ? d / segment : 0;
+      if (t > 1) t = 1;
+      *x = a.x + (b.x - a.x) * t;
+      *y = a.y + (b.y - a.y) * t;
+      return -1;
+    }
+    d -= segment;
+  }
+  return 0;
+}

@@ -105,6 +105,16 @@ int32_t SlotOf(const LiveObject* object);
 int AddToCollisionGroup(LiveObject* object, int32_t group);
 void RemoveFromGroups(LiveObject* object);
 
+// For game code: the neighbours of a point. The first member of collision
+// group 1, 2, 4, 8 or 16, in the group's order, that is not marked for removal,
+// is not `skip` (or null) and lies less than reachX across and reachY down
+// from (x, y); null when none does.
+LiveObject* FindNearInGroup(int32_t group, float x, float y, float reachX, float reachY, const LiveObject* skip);
+// The point `distance` pixels along the placement's derived path (BuildPath),
+// walked as straight segments from its own position; the path is a loop, so
+// any distance falls on it. -1 with the point, 0 when it has no path.
+int PathPointAt(const MapObject* placement, float distance, float* x, float* y);
+
 void BuildObjectGrid();
 void FreeObjectGrid();
 void BuildPath(MapObject* placement);

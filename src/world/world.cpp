@@ -12,6 +12,7 @@ uint32_t StepClock = 0;
 int32_t ObjectLayerIndex = -1;
 NamedItem* PendingMap = nullptr;
 void (*GameStep)() = nullptr;
+int32_t WorldPaused = 0;
 
 // The map started at start-up when the MapList holds it; none in this program.
 static const char StartMapName[] = "";
@@ -24,6 +25,7 @@ void ResetWorldState() {
   ObjectLayerIndex = -1;
   PendingMap = nullptr;
   GameStep = nullptr;
+  WorldPaused = 0;
   YSortDepth = -1;
   MainLayer = nullptr;
   View = ViewRect{0, 0, 0, 0};
@@ -83,6 +85,16 @@ void StopWorld() {
   ClearObjects();
 }
 
+int StartMapByName(const char* name) {
+  NamedItem* item = name != nullptr ? FindItem(&MapList, name) : nullptr;
+  if (item == nullptr) return 0;
+  SelectItem(&MapList, item);
+  LoadMap(item->name);
+  if (ShutdownDone) return 0;
+  StartWorld();
+  return -1;
+}
+
 void LoadFirstMap() {
   NamedItem* item = FindItem(&MapList, StartMapName);
   if (item == nullptr) item = ItemAt(&MapList, 0);
@@ -94,6 +106,7 @@ void LoadFirstMap() {
 }
 
 void RunWorldStep() {
+  if (WorldPaused) return;
   if (WorldRunning) UpdateObjects();
   if (ShutdownDone) return;
   if (GameStep != nullptr) GameStep();

@@ -26,9 +26,18 @@ extern NamedItem* PendingMap;
 // The game's per-step operation; none in this program.
 extern void (*GameStep)();
 
+// While set, the logic steps run nothing (no object, no game step): a game
+// holds its world still under a window. Starting a world leaves it as it is.
+extern int32_t WorldPaused;
+
 void StartLevel();
 void StartWorld();
 void StopWorld();
+
+// For game code: selects the map of that name in the MapList, loads it and
+// starts its world, as a pending map does; -1, or 0 when the MapList has no
+// such name (nothing changes then).
+int StartMapByName(const char* name);
 
 // The parts of the world frame around the input and clicks: one logic step
 // (objects, game step, camera limit), and the drawing of the layers with the

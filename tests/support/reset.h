@@ -15,7 +15,7 @@
 #if defined(ZORTA_TEST_FLOOR_app)
 #define ZORTA_TEST_HAS_APP 1
 #endif
-#if defined(ZORTA_TEST_HAS_APP) || defined(ZORTA_TEST_FLOOR_world)
+#if defined(ZORTA_TEST_HAS_APP) || defined(ZORTA_TEST_FLOOR_world) || defined(ZORTA_TEST_FLOOR_game)
 #define ZORTA_TEST_HAS_WORLD 1
 #endif
 #if defined(ZORTA_TEST_HAS_WORLD) || defined(ZORTA_TEST_FLOOR_gui)

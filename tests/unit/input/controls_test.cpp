@@ -170,3 +170,20 @@ TEST_F(ControlsTest, ClearInputForgetsCurrentAndPressedButNotPrevious) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ControlsTest, JoystickPresentAnswersForEachStickAlone) {
+  EXPECT_EQ(JoystickPresent(0), 0);
+  EXPECT_EQ(JoystickPresent(1), 0);
+  // A centred stick with no button down reads as no bits, yet is there.
+  JoystickSeamSet(1, 32767, 32767, 0, 0, 0);
+  EXPECT_EQ(ReadJoystick(1), 0);
+  EXPECT_EQ(JoystickPresent(1), -1);
+  EXPECT_EQ(JoystickPresent(0), 0);
+  EXPECT_EQ(JoystickPresent(7), -1);  // any value but 0 is the second stick
+  JoystickSeamUnplug(1);
+  EXPECT_EQ(JoystickPresent(1), 0);
+}
+
+}  // namespace

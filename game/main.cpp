@@ -1,0 +1,205 @@
+// zorta-game: Zorta Collect, the example game on the framework.
+//
+//   zorta-game [--data DIR] [--seed N] [--level NAME] [--record FILE]
+//   zorta-game [--data DIR] --replay FILE [--trace N]
+//
+// It runs in DIR (default: the working folder), which holds Maps/ and
+// TileSets/. --record writes the control bits of every logic step to FILE
+// when the game ends (and, if it ends through Escape's Yes, prints the line
+// its replay will end with); --replay plays such a file back without a window or
+// sound, as fast as it can, and prints one line: level, steps, score, lives,
+// outcome and a hash of the world (--trace N: player 1 every N steps on stderr).
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <unistd.h>
+
+#include "app/app.h"
+#include "app/timing.h"
+#include "display/display.h"
+#include "display/draw.h"
+#include "game.h"
+#include "input/input.h"
+#include "platform/text.h"
+#include "platform/window.h"
+#include "replay.h"
+#include "screen.h"
+#include "world/world.h"
+
+namespace {
+
+struct Options {
+  std::string data, record, replay, level;
+  uint32_t seed = 0;
+  uint32_t trace = 0;
+  bool seedGiven = false;
+};
+
+int Usage(const char* why) {
+  fprintf(stderr, "zorta-game: %s\nusage: zorta-game [--data DIR] [--seed N] [--level NAME] [--record FILE]\n"
+                  "       zorta-game [--data DIR] --replay FILE [--trace N]\n", why);
+  return 2;
+}
+
+// A path given on the command line, kept valid across the change of folder.
+std::string Absolute(const std::string& path) {
+  if (path.empty() || path[0] == '/') return path;
+  char cwd[4096];
+  if (getcwd(cwd, sizeof cwd) == nullptr) return path;
+  return std::string(cwd) + "/" + path;
+}
+
+Options options;
+
+void SetUpGame() {
+  snprintf(WindowTitle, sizeof WindowTitle, "%s", "Zorta Collect");
+  ColorDepth = 32;
+  RegisterGameTypes();
+  // Player 2 on W A S D with Q to jump, or on a joystick where one is connected.
+  BindControl(1, ControlLeft, 'A');
+  BindControl(1, ControlRight, 'D');
+  BindControl(1, ControlUp, 'W');
+  BindControl(1, ControlDown, 'S');
+  BindControl(1, ControlButton1, 'Q');
+  if (JoystickPresent(0)) SetUseJoystick(1, -1);
+  // Nothing moves until the first frame has started the game.
+  WorldPaused = -1;
+}
+
+int Play() {
+  ResetGame(options.seed);
+  if (!options.level.empty()) StartLevelName = options.level.c_str();
+  Recording.seed = options.seed;
+  RecordingOn = options.record.empty() ? 0 : -1;
+  ConnectShell();
+  SetWorldFrameLastDrawing(DrawGameScreen);
+  GameStep = RecordAndRunGameStep;
+  int rc = RunShell(nullptr, 1, SetUpGame);
+  // The line its replay will end with, when the game ended through its Yes.
+  if (RecordingOn && QuitResult[0] != 0) printf("%s\n", QuitResult);
+  if (RecordingOn) {
+    FILE* out = fopen(options.record.c_str(), "w");
+    if (out == nullptr) {
+      fprintf(stderr, "zorta-game: cannot write '%s': %s\n", options.record.c_str(), strerror(errno));
+      return rc != 0 ? rc : 1;
+    }
+    WriteReplay(out, Recording);
+    if (fclose(out) != 0) {
+      fprintf(stderr, "zorta-game: cannot write '%s'\n", options.record.c_str());
+      return rc != 0 ? rc : 1;
+    }
+  }
+  return rc;
+}
+
+int RunReplay(const Replay& replay) {
+  // Headless: SDL's dummy drivers, no sound bank, no frame loop.
+  setenv("SDL_VIDEODRIVER", "dummy", 1);
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  ConnectShell();
+  SetFatalErrorAction(ShowFatalError);
+  CreateLogFile();
+  ApplyDefaults();
+  SetUpGame();
+  if (!CreateMainWindow(nullptr, 1)) {
+    fprintf(stderr, "zorta-game: cannot create the window: %s\n", WinLastError());
+    return 1;
+  }
+  SetUpWindowed();
+  ClearInput();
+  ResetClipRect();
+  PostWindowInit();
+  if (ShutdownDone) return 1;
+  WorldPaused = 0;
+  GameStep = RunGameStep;
+  ResetGame(replay.seed);
+  auto t0 = std::chrono::steady_clock::now();
+  int complete = PlayReplay(replay, options.trace, stderr);
+  auto t1 = std::chrono::steady_clock::now();
+  int rc = 0;
+  if (!complete) {
+    fprintf(stderr, "zorta-game: the replay names a level that is not in Maps/\n");
+    rc = 1;
+  } else {
+    char line[256];
+    FormatResult(line, sizeof line);
+    printf("%s\n", line);
+    double seconds = std::chrono::duration<double>(t1 - t0).count();
+    double played = Game.steps * (StepTime / 1000.0);
+    fprintf(stderr, "replayed %u steps (%.1f s of play) in %.3f s: %.0fx real time\n", Game.steps, played, seconds,
+            seconds > 0 ? played / seconds : 0.0);
+  }
+  Shutdown();
+  WinDestroyWindow();
+  return rc;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  for (int i = 1; i < argc; i++) {
+    std::string a = argv[i];
+    auto value = [&](std::string* out) {
+      if (i + 1 >= argc) return false;
+      *out = argv[++i];
+      return true;
+    };
+    if (a == "--data") {
+      if (!value(&options.data)) return Usage("--data wants a folder");
+    } else if (a == "--record") {
+      if (!value(&options.record)) return Usage("--record wants a file");
+    } else if (a == "--replay") {
+      if (!value(&options.replay)) return Usage("--replay wants a file");
+    } else if (a == "--level") {
+      if (!value(&options.level)) return Usage("--level wants a map name");
+    } else if (a == "--trace") {
+      std::string s;
+      char* end = nullptr;
+      if (!value(&s)) return Usage("--trace wants a step count");
+      unsigned long v = strtoul(s.c_str(), &end, 10);
+      if (s.empty() || *end != 0 || v > UINT32_MAX) return Usage("--trace wants a step count");
+      options.trace = static_cast<uint32_t>(v);
+    } else if (a == "--seed") {
+      std::string s;
+      char* end = nullptr;
+      if (!value(&s)) return Usage("--seed wants a number");
+      unsigned long v = strtoul(s.c_str(), &end, 10);
+      if (s.empty() || *end != 0 || v > UINT32_MAX) return Usage("--seed wants a number from 0 to 4294967295");
+      options.seed = static_cast<uint32_t>(v);
+      options.seedGiven = true;
+    } else {
+      return Usage(("unknown argument '" + a + "'").c_str());
+    }
+  }
+  if (!options.replay.empty() && !options.record.empty()) return Usage("--record and --replay do not go together");
+  options.record = Absolute(options.record);
+  options.replay = Absolute(options.replay);
+  if (!options.seedGiven) options.seed = static_cast<uint32_t>(time(nullptr));
+  struct Replay replay;
+  if (!options.replay.empty()) {
+    FILE* in = fopen(options.replay.c_str(), "r");
+    if (in == nullptr) {
+      fprintf(stderr, "zorta-game: cannot open '%s': %s\n", options.replay.c_str(), strerror(errno));
+      return 1;
+    }
+    std::string error;
+    int ok = ReadReplay(in, &replay, &error);
+    fclose(in);
+    if (!ok) {
+      fprintf(stderr, "zorta-game: '%s' %s\n", options.replay.c_str(), error.c_str());
+      return 1;
+    }
+  }
+  if (!options.data.empty() && chdir(options.data.c_str()) != 0) {
+    fprintf(stderr, "zorta-game: cannot enter '%s': %s\n", options.data.c_str(), strerror(errno));
+    return 1;
+  }
+  int rc = options.replay.empty() ? Play() : RunReplay(replay);
+  TextShutdown();
+  WinShutdownPlatform();
+  return rc;
+}

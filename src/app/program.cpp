@@ -1,0 +1,14 @@
+// The demo program: the shell with the demo screen drawn over the world.
+#include "app/app.h"
+#include "app/demo_screen.h"
+#include "world/world.h"
+
+void ConnectSubsystems() {
+  ConnectShell();
+  SetWorldFrameLastDrawing(DrawDemoScreen);
+}
+
+int WinMain(void* instance, void*, const char*, int showCommand) {
+  ConnectSubsystems();
+  return RunShell(instance, showCommand, nullptr);
+}
