@@ -101,7 +101,7 @@ TEST_F(Tool, ErrorsGoToStderrWithTheLoadersMessage) {
   EXPECT_EQ(Out(), "");
   WriteBytes("text.txt", {'x'});
   EXPECT_NE(Tool2("info text.txt", &err), 0);
-  EXPECT_EQ(err, "zorta-tool info: 'text.txt' is not a BMP, ILBM, GFX or TGA image\n");
+  EXPECT_EQ(err, "zorta-tool info: 'text.txt' is not a BMP, ILBM, GFX, TGA or PNG image\n");
   EXPECT_NE(Tool2("convert", &err), 0);
   WriteBytes("ok.gfx", GfxFile(16, {0, 0}, 1, 1, false));
   EXPECT_NE(Tool2("convert ok.gfx no-such-dir/out.png", &err), 0);
@@ -149,9 +149,13 @@ TEST_F(Tool, RefusedVariantsGetTheLoadersMessage) {
   RunCommand("convert src.ppm -type Palette -compress None mapped.tga");
   EXPECT_NE(Tool2("info mapped.tga", &err), 0);
   EXPECT_EQ(err, "zorta-tool info: LoadTGA() - Unsupported image type\n");
+  // A BMP holding a JPEG (compression 4).
   RunCommand("convert src.ppm -type Palette BMP3:pal.bmp");
-  EXPECT_NE(Tool2("info pal.bmp", &err), 0);
-  EXPECT_EQ(err, "zorta-tool info: LoadBMP() - Unsupported pixel depth\n");
+  Bytes jpeg = ReadFile("pal.bmp");
+  jpeg[30] = 4;
+  WriteBytes("jpeg.bmp", jpeg);
+  EXPECT_NE(Tool2("info jpeg.bmp", &err), 0);
+  EXPECT_EQ(err, "zorta-tool info: LoadBMPVariant() - Unsupported compression\n");
   EXPECT_EQ(Out(), "");
   RunCommand("ppmtoilbm -quiet -dcbits 5 6 5 -dcforce src.ppm > dc.ilbm");
   EXPECT_NE(Tool2("convert dc.ilbm never.png", &err), 0);
@@ -167,10 +171,10 @@ TEST_F(Tool, RefusedVariantsGetTheLoadersMessage) {
   // Bytes that only begin like one are no image at all.
   WriteBytes("bm.txt", {'B', 'M', 'W', ' ', 'c', 'a', 'r', 's', ' ', 'a', 'n', 'd', ' ', 'm', 'o', 'r', 'e', '!', '\n'});
   EXPECT_NE(Tool2("info bm.txt", &err), 0);
-  EXPECT_EQ(err, "zorta-tool info: 'bm.txt' is not a BMP, ILBM, GFX or TGA image\n");
+  EXPECT_EQ(err, "zorta-tool info: 'bm.txt' is not a BMP, ILBM, GFX, TGA or PNG image\n");
   WriteBytes("zeros.bin", Bytes(64, 0));
   EXPECT_NE(Tool2("info zeros.bin", &err), 0);
-  EXPECT_EQ(err, "zorta-tool info: 'zeros.bin' is not a BMP, ILBM, GFX or TGA image\n");
+  EXPECT_EQ(err, "zorta-tool info: 'zeros.bin' is not a BMP, ILBM, GFX, TGA or PNG image\n");
 }
 
 }  // namespace
