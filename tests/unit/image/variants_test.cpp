@@ -10,24 +10,6 @@
 
 namespace {
 
-// ImageMagick's reading of a file as the framework keys it. Its samples are
-// taken at 16 bits and rounded to 8 (v / 257 to the nearest), since its own
-// 8-bit output truncates.
-Bytes MagickKeyed(const std::string& path) {
-  Bytes rgba = RunCapture("convert '" + path + "' -depth 16 -endian LSB rgba:- 2>/dev/null");
-  Bytes out;
-  for (size_t i = 0; i + 7 < rgba.size(); i += 8) {
-    uint8_t c[4];
-    for (int k = 0; k < 4; k++)
-      c[k] = static_cast<uint8_t>(((rgba[i + 2 * k] | (rgba[i + 2 * k + 1] << 8)) * 255 + 32767) / 65535);
-    if (c[3] < 128)
-      out.insert(out.end(), {255, 0, 255});
-    else
-      out.insert(out.end(), c, c + 3);
-  }
-  return out;
-}
-
 // Red, green, blue of every pixel, indices through the palette.
 Bytes Colours(const Image& img) {
   Bytes out;
@@ -166,8 +148,8 @@ void MakeSources(int w, int h) {
   WriteBytes("many.ppm", MakePPM(w, h, rgb));
   WriteBytes("true.ppm", MakePPM(w, h, PatternRGB(w, h, w)));
   RunCommand("convert many.ppm -colors 2 two.ppm && convert many.ppm -colors 16 sixteen.ppm");
-  RunCommand("convert true.ppm -alpha set -channel A -fx '(i+j)/" + std::to_string(w + h) +
-             "' +channel -depth 8 ramp.png");
+  std::string n = std::to_string(w + h);
+  RunCommand("convert true.ppm -alpha set -channel A -fx 'i/" + n + "+j/" + n + "' +channel -depth 8 ramp.png");
 }
 
 TEST_F(Variants, BmpFromImageMagickAtEveryDepthAndHeader) {
