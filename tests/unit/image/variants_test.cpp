@@ -243,6 +243,16 @@ TEST_F(Variants, BmpBuiltByteByByteReadsAsImageMagickReadsIt) {
     ASSERT_EQ(Load(FormatBMPVariant, "slip.bmp"), -1) << message;
     EXPECT_EQ(Colours(img), reference);
   }
+
+  // 2 bits per index (Windows CE), which ImageMagick does not read: the same
+  // picture as the 8-bit file of the same indices, which it does.
+  WriteBytes("two.bmp", Bmp(40, 5, 2, 2, 0, table, {0x1B, 0x40, 0, 0, 0xE4, 0xC0, 0, 0}, 4));
+  WriteBytes("eight.bmp", Bmp(40, 5, 2, 8, 0, table, {0, 1, 2, 3, 1, 0, 0, 0, 3, 2, 1, 0, 3, 0, 0, 0}, 4));
+  ExpectAsMagick("eight.bmp", FormatBMPVariant, 8);
+  Bytes eight = Colours(img);
+  ASSERT_EQ(Load(FormatBMPVariant, "two.bmp"), -1) << message;
+  EXPECT_EQ(img.bits, 2);
+  EXPECT_EQ(Colours(img), eight);
 }
 
 TEST_F(Variants, ChannelsWiderThanAByteReachFullScale) {
