@@ -20,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<uint8_t> fixed(data, data + size);
   size_t at = 8;
   while (at + 12 <= fixed.size()) {
-    size_t length = (static_cast<size_t>(fixed[at]) << 24) | (fixed[at + 1] << 16) | (fixed[at + 2] << 8) | fixed[at + 3];
+    size_t length =
+        (static_cast<size_t>(fixed[at]) << 24) | (fixed[at + 1] << 16) | (fixed[at + 2] << 8) | fixed[at + 3];
     if (length > fixed.size() - at - 12) break;
     uint32_t crc = Crc(&fixed[at + 4], length + 4);
     for (int k = 0; k < 4; k++) fixed[at + 8 + length + k] = static_cast<uint8_t>(crc >> (24 - 8 * k));

@@ -123,8 +123,8 @@ int RunTiles() {
 
 void SetUp(CLI::App* tool) {
   CLI::App* map = AddToolCommand(tool, "map", "map info MAPFILE | map build SPEC.json OUT | map tiles IMAGE OUT.gfx",
-                                 "inspect a map as JSON, write one from a JSON description, or cut a 24-bit or palette image "
-                                 "into a GFX tile set of 32 x 32 tiles",
+                                 "inspect a map as JSON, write one from a JSON description, or cut a 24-bit or "
+                                 "palette image into a GFX tile set of 32 x 32 tiles",
                                  nullptr);
   CLI::App* info = AddToolCommand(map, "info", "info MAPFILE", "print what the program will load from the map, as JSON",
                                   RunInfo);
@@ -136,7 +136,9 @@ void SetUp(CLI::App* tool) {
   CLI::App* tiles = AddToolCommand(map, "tiles", "tiles IMAGE OUT.gfx",
                                    "cut a 24-bit or palette image whose sides are multiples of 32 into a GFX tile set",
                                    RunTiles);
-  tiles->add_option("IMAGE", ImagePath, "the image to cut: BMP, ILBM, GFX, TGA or PNG, 24 bits or a palette")->required()->type_name("");
+  tiles->add_option("IMAGE", ImagePath, "the image to cut: BMP, ILBM, GFX, TGA or PNG, 24 bits or a palette")
+      ->required()
+      ->type_name("");
   tiles->add_option("OUT.gfx", OutPath, "the GFX tile set to write")->required()->type_name("");
 }
 

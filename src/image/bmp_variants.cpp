@@ -200,7 +200,8 @@ int LoadBMPVariant(FileHandle f, Image* image, char* message) {
   if (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
     return LoadFail(message, "LoadBMPVariant() - Unsupported pixel depth");
   int fits = compression == CompressNone || (compression == CompressRLE8 && bits == 8) ||
-             (compression == CompressRLE4 && bits == 4) || (compression >= CompressBitFields && bits >= 16 && bits != 24);
+             (compression == CompressRLE4 && bits == 4) ||
+             (compression >= CompressBitFields && bits >= 16 && bits != 24);
   if (!fits) return LoadFail(message, "LoadBMPVariant() - Unsupported compression");
   int indexed = bits <= 8;
   int topDown = height < 0;

@@ -74,7 +74,8 @@ int KeyPalette(const png_color* colours, int count, const png_byte* alpha, int a
     if (palette[i * 3] == 255 && palette[i * 3 + 1] == 0 && palette[i * 3 + 2] == 255) key = i;
   if (key < 0) return 0;
   for (int i = 0; i < 256; i++)
-    if (palette[i * 3] == 255 && palette[i * 3 + 1] == 0 && palette[i * 3 + 2] == 255) remap[i] = static_cast<uint8_t>(key);
+    if (palette[i * 3] == 255 && palette[i * 3 + 1] == 0 && palette[i * 3 + 2] == 255)
+      remap[i] = static_cast<uint8_t>(key);
   return -1;
 }
 
@@ -153,7 +154,8 @@ int DecodePNG(PngJob* job) {
   png_read_update_info(png, info);
   int channels = png_get_channels(png, info);
   size_t rowBytes = png_get_rowbytes(png, info);
-  if ((keepIndices ? channels != 1 : channels != 3 && channels != 4) || rowBytes != width * static_cast<size_t>(channels)) {
+  int layoutKnown = keepIndices ? channels == 1 : channels == 3 || channels == 4;
+  if (!layoutKnown || rowBytes != width * static_cast<size_t>(channels)) {
     job->refusal = "LoadPNG() - Unsupported pixel layout";
     png_destroy_read_struct(&png, &info, nullptr);
     return 0;
