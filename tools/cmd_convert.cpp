@@ -1,4 +1,4 @@
-// zorta-tool convert IMAGE OUT.png: any of the four image formats to PNG.
+// zorta-tool convert IMAGE OUT.png: any image the framework reads to PNG.
 #include <png.h>
 
 #include <cstdio>
@@ -89,8 +89,8 @@ int RunConvert() {
 
 void SetUp(CLI::App* tool) {
   CLI::App* command = AddToolCommand(tool, "convert", "convert IMAGE OUT.png",
-                                     "convert a BMP, ILBM, GFX or TGA image to PNG", RunConvert);
-  command->add_option("IMAGE", ImagePath, "the image to read: BMP, ILBM, GFX or TGA")->required()->type_name("");
+                                     "convert a BMP, ILBM, GFX, TGA or PNG image to PNG", RunConvert);
+  command->add_option("IMAGE", ImagePath, "the image to read: BMP, ILBM, GFX, TGA or PNG")->required()->type_name("");
   command->add_option("OUT.png", PngPath, "the PNG file to write")->required()->type_name("");
 }
 

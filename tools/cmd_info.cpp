@@ -67,10 +67,10 @@ int RunInfo() {
 
 void SetUp(CLI::App* tool) {
   CLI::App* command = AddToolCommand(tool, "info", "info IMAGE",
-                                     "describe a BMP, ILBM, GFX or TGA image as JSON (size, depth, palette, cells, "
+                                     "describe a BMP, ILBM, GFX, TGA or PNG image as JSON (size, depth, palette, cells, "
                                      "skeleton)",
                                      RunInfo);
-  command->add_option("IMAGE", ImagePath, "the image to read: BMP, ILBM, GFX or TGA")->required()->type_name("");
+  command->add_option("IMAGE", ImagePath, "the image to read: BMP, ILBM, GFX, TGA or PNG")->required()->type_name("");
 }
 
 ToolRegistration registration(SetUp);

@@ -69,8 +69,21 @@ int RunTiles() {
   std::string error;
   if (ReadToolImage(argv[1], &img, &error) == nullptr) return ToolError("map", "%s", error.c_str());
   std::unique_ptr<Image, void (*)(Image*)> hold(&img, [](Image* i) { FreeImage(i); });
-  if (img.bits != 24 || img.width < 32 || img.height < 32 || img.width % 32 || img.height % 32)
-    return ToolError("map", "'%s': a tile set needs a 24-bit image whose sides are multiples of 32", argv[1]);
+  int indexed = img.bytesPerPixel == 1 && img.palette != nullptr;
+  if ((img.bits != 24 && !indexed) || img.width < 32 || img.height < 32 || img.width % 32 || img.height % 32)
+    return ToolError("map", "'%s': a tile set needs a 24-bit or palette image whose sides are multiples of 32",
+                     argv[1]);
+  // Palette images (PNG8, indexed BMP and ILBM) become 24 bits through their
+  // palette, so their magenta entries stay the colour key.
+  if (indexed) {
+    size_t count = static_cast<size_t>(img.width) * img.height;
+    uint8_t* rgb = static_cast<uint8_t*>(MemAlloc(count * 3));
+    for (size_t i = 0; i < count; i++) memcpy(rgb + i * 3, img.palette + img.pixels[i] * 3, 3);
+    MemFree(img.pixels);
+    img.pixels = rgb;
+    img.bits = 24;
+    img.bytesPerPixel = 3;
+  }
   Writer w;
   w.U32(0x47465831);
   w.U32(0x494E464F);  // INFO
@@ -110,8 +123,8 @@ int RunTiles() {
 
 void SetUp(CLI::App* tool) {
   CLI::App* map = AddToolCommand(tool, "map", "map info MAPFILE | map build SPEC.json OUT | map tiles IMAGE OUT.gfx",
-                                 "inspect a map as JSON, write one from a JSON description, or cut a 24-bit image "
-                                 "into a GFX tile set of 32 x 32 tiles",
+                                 "inspect a map as JSON, write one from a JSON description, or cut a 24-bit or "
+                                 "palette image into a GFX tile set of 32 x 32 tiles",
                                  nullptr);
   CLI::App* info = AddToolCommand(map, "info", "info MAPFILE", "print what the program will load from the map, as JSON",
                                   RunInfo);
@@ -121,9 +134,11 @@ void SetUp(CLI::App* tool) {
   build->add_option("SPEC.json", SpecPath, "the JSON description of the map")->required()->type_name("");
   build->add_option("OUT", OutPath, "the map file to write")->required()->type_name("");
   CLI::App* tiles = AddToolCommand(map, "tiles", "tiles IMAGE OUT.gfx",
-                                   "cut a 24-bit image whose sides are multiples of 32 into a GFX tile set",
+                                   "cut a 24-bit or palette image whose sides are multiples of 32 into a GFX tile set",
                                    RunTiles);
-  tiles->add_option("IMAGE", ImagePath, "the image to cut: BMP, ILBM, GFX or TGA, 24 bits")->required()->type_name("");
+  tiles->add_option("IMAGE", ImagePath, "the image to cut: BMP, ILBM, GFX, TGA or PNG, 24 bits or a palette")
+      ->required()
+      ->type_name("");
   tiles->add_option("OUT.gfx", OutPath, "the GFX tile set to write")->required()->type_name("");
 }
 

@@ -11,8 +11,8 @@
 #include "image/image_table.h"
 #include "platform/path.h"
 
-// The format of a file that plainly is a BMP or TGA in a variant its probe
-// turns down (another pixel depth, a colour-mapped TGA), or null. Running
+// The format of a file that plainly is a BMP or TGA in a variant its probes
+// turn down (a BMP cut inside its header, a colour-mapped TGA), or null. Running
 // that format's loader gives the reason in its own words. ILBM and GFX need
 // nothing here: their probes check only the magic.
 inline const ImageFormat* RefusedVariant(const uint8_t* h, size_t n) {
@@ -79,6 +79,6 @@ inline const char* ReadToolImage(const char* path, Image* image, std::string* er
     }
     FreeImage(&scratch);
   }
-  *error = std::string("'") + path + "' is not a BMP, ILBM, GFX or TGA image";
+  *error = std::string("'") + path + "' is not a BMP, ILBM, GFX, TGA or PNG image";
   return nullptr;
 }

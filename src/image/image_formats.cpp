@@ -18,10 +18,16 @@ static int Fail(char* message, const char* format, ...) {
   return 0;
 }
 
+int LoadFail(char* message, const char* text) { return Fail(message, "%s", text); }
+
 static int SizeInRange(int64_t width, int64_t height, int64_t bytesPerPixel) {
   if (width < 1 || height < 1 || bytesPerPixel < 1) return 0;
   if (width > MaxImageBytes || height > MaxImageBytes) return 0;
   return width * height * bytesPerPixel <= MaxImageBytes ? -1 : 0;
+}
+
+int ImageSizeInRange(int64_t width, int64_t height, int64_t bytesPerPixel) {
+  return SizeInRange(width, height, bytesPerPixel);
 }
 
 // ---------------------------------------------------------------- BMP
@@ -737,16 +743,21 @@ int LoadTGA(FileHandle f, Image* image, char* message) {
 // ---------------------------------------------------------------- by path
 
 const ImageFormat ImageFormats[ImageFormatCount] = {
-    {"BMP", 0, "TestBMP", "LoadBMP", TestBMP, LoadBMP},
-    {"ILBM", 1, "TestILBM", "LoadILBM", TestILBM, LoadILBM},
-    {"GFX", 0, "TestGFX", "LoadGFX", TestGFX, LoadGFX},
-    {"TGA", 0, "TestTGA", "LoadTGA", TestTGA, LoadTGA},
+    {"BMP", 0, "TestBMP", "LoadBMP", TestBMP, LoadBMP, 0},
+    {"ILBM", 1, "TestILBM", "LoadILBM", TestILBM, LoadILBM, 0},
+    {"GFX", 0, "TestGFX", "LoadGFX", TestGFX, LoadGFX, 0},
+    {"TGA", 0, "TestTGA", "LoadTGA", TestTGA, LoadTGA, 0},
+    {"BMP", 0, "TestBMPVariant", "LoadBMPVariant", TestBMPVariant, LoadBMPVariant, -1},
+    {"PNG", 1, "TestPNG", "LoadPNG", TestPNG, LoadPNG, -1},
 };
 
 int RunProbe(const ImageFormat& format, const char* path, char* message) {
   if (message != nullptr) message[0] = 0;
   FileHandle f = FileOpen(path, "rb", format.byteOrder);
-  if (f == nullptr) return Fail(message, "%s() - Couldn't open file '%s'", format.testName, path);
+  if (f == nullptr) {
+    if (format.quietProbe) return 0;
+    return Fail(message, "%s() - Couldn't open file '%s'", format.testName, path);
+  }
   int result = format.test(f);
   FileClose(f);
   return result;

@@ -53,6 +53,24 @@ inline Bytes MakePPM(int w, int h, const Bytes& rgb) {
   return out;
 }
 
+// ImageMagick's reading of a file as the framework keys it. Its samples are
+// taken at 16 bits and rounded to 8 (v / 257 to the nearest), since its own
+// 8-bit output truncates.
+inline Bytes MagickKeyed(const std::string& path) {
+  Bytes rgba = RunCapture("convert '" + path + "' -depth 16 -endian LSB rgba:- 2>/dev/null");
+  Bytes out;
+  for (size_t i = 0; i + 7 < rgba.size(); i += 8) {
+    uint8_t c[4];
+    for (int k = 0; k < 4; k++)
+      c[k] = static_cast<uint8_t>(((rgba[i + 2 * k] | (rgba[i + 2 * k + 1] << 8)) * 255 + 32767) / 65535);
+    if (c[3] < 128)
+      out.insert(out.end(), {255, 0, 255});
+    else
+      out.insert(out.end(), c, c + 3);
+  }
+  return out;
+}
+
 // Deterministic test colours.
 inline Bytes PatternRGB(int w, int h, int seed) {
   Bytes out;

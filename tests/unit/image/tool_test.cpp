@@ -101,7 +101,7 @@ TEST_F(Tool, ErrorsGoToStderrWithTheLoadersMessage) {
   EXPECT_EQ(Out(), "");
   WriteBytes("text.txt", {'x'});
   EXPECT_NE(Tool2("info text.txt", &err), 0);
-  EXPECT_EQ(err, "zorta-tool info: 'text.txt' is not a BMP, ILBM, GFX or TGA image\n");
+  EXPECT_EQ(err, "zorta-tool info: 'text.txt' is not a BMP, ILBM, GFX, TGA or PNG image\n");
   EXPECT_NE(Tool2("convert", &err), 0);
   WriteBytes("ok.gfx", GfxFile(16, {0, 0}, 1, 1, false));
   EXPECT_NE(Tool2("convert ok.gfx no-such-dir/out.png", &err), 0);
@@ -149,9 +149,13 @@ TEST_F(Tool, RefusedVariantsGetTheLoadersMessage) {
   RunCommand("convert src.ppm -type Palette -compress None mapped.tga");
   EXPECT_NE(Tool2("info mapped.tga", &err), 0);
   EXPECT_EQ(err, "zorta-tool info: LoadTGA() - Unsupported image type\n");
+  // A BMP holding a JPEG (compression 4).
   RunCommand("convert src.ppm -type Palette BMP3:pal.bmp");
-  EXPECT_NE(Tool2("info pal.bmp", &err), 0);
-  EXPECT_EQ(err, "zorta-tool info: LoadBMP() - Unsupported pixel depth\n");
+  Bytes jpeg = ReadFile("pal.bmp");
+  jpeg[30] = 4;
+  WriteBytes("jpeg.bmp", jpeg);
+  EXPECT_NE(Tool2("info jpeg.bmp", &err), 0);
+  EXPECT_EQ(err, "zorta-tool info: LoadBMPVariant() - Unsupported compression\n");
   EXPECT_EQ(Out(), "");
   RunCommand("ppmtoilbm -quiet -dcbits 5 6 5 -dcforce src.ppm > dc.ilbm");
   EXPECT_NE(Tool2("convert dc.ilbm never.png", &err), 0);
@@ -167,10 +171,64 @@ TEST_F(Tool, RefusedVariantsGetTheLoadersMessage) {
   // Bytes that only begin like one are no image at all.
   WriteBytes("bm.txt", {'B', 'M', 'W', ' ', 'c', 'a', 'r', 's', ' ', 'a', 'n', 'd', ' ', 'm', 'o', 'r', 'e', '!', '\n'});
   EXPECT_NE(Tool2("info bm.txt", &err), 0);
-  EXPECT_EQ(err, "zorta-tool info: 'bm.txt' is not a BMP, ILBM, GFX or TGA image\n");
+  EXPECT_EQ(err, "zorta-tool info: 'bm.txt' is not a BMP, ILBM, GFX, TGA or PNG image\n");
   WriteBytes("zeros.bin", Bytes(64, 0));
   EXPECT_NE(Tool2("info zeros.bin", &err), 0);
-  EXPECT_EQ(err, "zorta-tool info: 'zeros.bin' is not a BMP, ILBM, GFX or TGA image\n");
+  EXPECT_EQ(err, "zorta-tool info: 'zeros.bin' is not a BMP, ILBM, GFX, TGA or PNG image\n");
+}
+
+TEST_F(Tool, ReadsPngAndTheOtherBmpVariants) {
+  std::string err;
+  WriteBytes("src.ppm", MakePPM(5, 3, PatternRGB(5, 3, 4)));
+  RunCommand("convert src.ppm -alpha set -channel A -fx 'i/4' +channel -depth 8 PNG32:in.png");
+  ASSERT_EQ(Tool2("convert in.png out.png", &err), 0) << err;
+  Bytes keyed = MagickKeyed("in.png");
+  EXPECT_EQ(RunCapture("convert out.png -depth 8 rgb:-"), keyed);
+  EXPECT_EQ(Bytes(keyed.begin(), keyed.begin() + 3), (Bytes{255, 0, 255}));  // alpha 0 in the first column
+  ASSERT_EQ(Tool2("info in.png", &err), 0) << err;
+  EXPECT_NE(Out().find("\"format\": \"PNG\""), std::string::npos) << Out();
+  EXPECT_NE(Out().find("\"bits\": 24"), std::string::npos) << Out();
+
+  RunCommand("convert src.ppm -type Palette BMP3:pal.bmp");
+  ASSERT_EQ(Tool2("info pal.bmp", &err), 0) << err;
+  EXPECT_NE(Out().find("\"format\": \"BMP\""), std::string::npos) << Out();
+  EXPECT_NE(Out().find("\"bits\": 4"), std::string::npos) << Out();  // 15 colours
+  EXPECT_NE(Out().find("\"palette\": true"), std::string::npos) << Out();
+  ASSERT_EQ(Tool2("convert pal.bmp out.png", &err), 0) << err;
+  EXPECT_EQ(RunCapture("convert out.png -depth 8 rgb:-"), RunCapture("convert src.ppm -depth 8 rgb:-"));
+
+  // A broken PNG: the loader's message, no output file.
+  Bytes cut = ReadFile("in.png");
+  cut.resize(cut.size() / 2);
+  WriteBytes("cut.png", cut);
+  EXPECT_NE(Tool2("convert cut.png never.png", &err), 0);
+  EXPECT_EQ(err, "zorta-tool convert: LoadPNG() - File is truncated\n");
+  EXPECT_NE(access("never.png", F_OK), 0);
+}
+
+TEST_F(Tool, MapTilesTakesPngSheets) {
+  std::string err;
+  // 64 x 32: the second tile holds magenta (PNG8, a palette image) or
+  // transparent pixels (PNG32): both are drawn keyed.
+  RunCommand("convert -size 64x32 xc:'#204060' -fill magenta -draw 'rectangle 40,0 44,31' PNG8:sheet8.png");
+  RunCommand("convert -size 64x32 xc:'#204060' -alpha set -channel A -fx 'i<40||i>44' +channel PNG32:sheet32.png");
+  for (const char* sheet : {"sheet8.png", "sheet32.png"}) {
+    SCOPED_TRACE(sheet);
+    ASSERT_EQ(Tool2(std::string("map tiles ") + sheet + " tiles.gfx", &err), 0) << err;
+    Image* image = LoadImage("tiles.gfx", 0);
+    ASSERT_NE(image, nullptr) << ErrorText;
+    EXPECT_EQ(image->bits, 24);
+    ASSERT_EQ(image->cellCount, 2);
+    EXPECT_EQ(image->cells[0].kind, 2);
+    EXPECT_EQ(image->cells[1].kind, 1);
+    EXPECT_EQ(Bytes(image->pixels, image->pixels + 3), (Bytes{0x20, 0x40, 0x60}));
+    EXPECT_EQ(Bytes(image->pixels + 40 * 3, image->pixels + 41 * 3), (Bytes{255, 0, 255}));
+    FreeAllImages();
+  }
+  // 16-bit GFX images are neither 24 bits nor a palette.
+  WriteBytes("w16.gfx", GfxFile(16, Bytes(32 * 32 * 2, 0), 32, 32, false));
+  EXPECT_NE(Tool2("map tiles w16.gfx tiles.gfx", &err), 0);
+  EXPECT_EQ(err, "zorta-tool map: 'w16.gfx': a tile set needs a 24-bit or palette image whose sides are multiples of 32\n");
 }
 
 }  // namespace

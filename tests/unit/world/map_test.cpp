@@ -364,4 +364,30 @@ TEST_F(Map, ImagesOfAFormerMapAreFreedAndNewOnesRead) {
   EXPECT_EQ(used, 1);
 }
 
+TEST_F(Map, PngImagesServeLayersObjectTypesAndTheTileSetListing) {
+  if (system("command -v convert >/dev/null 2>&1") != 0) GTEST_SKIP() << "ImageMagick is not installed";
+  mkdir("TileSets", 0755);
+  ASSERT_EQ(system("convert -size 8x4 xc:'#102030' PNG24:TileSets/sky.png && "
+                   "convert -size 2x2 xc:red -alpha set -channel A -fx 'i' +channel PNG32:hero.png"),
+            0);
+  RegisterObjectType("Hero", nullptr, "hero.png", 0, 0, 0, 1, 0, 0);
+  // Named as a map made on Windows names it.
+  WriteMap("p.map", MakeMapDesc({MakeLayerDesc("Main", "TileSets\\SKY.PNG", 1, 1, {0})}, {MakeObjectDesc("Hero", 1, 1)}));
+  LoadMap("p.map");
+  ASSERT_EQ(LayerList.count, 1);
+  Image* sky = LayerAt(0)->image;
+  ASSERT_NE(sky, nullptr) << ErrorText;
+  ASSERT_NE(sky->pixels, nullptr);
+  EXPECT_EQ(sky->bits, 24);
+  EXPECT_EQ(sky->pixels[2], 0x30);
+  ASSERT_EQ(MapObjectTable.count, 1);
+  Image* hero = MapObjectTable.entries[0].type->image;
+  ASSERT_NE(hero, nullptr);
+  ASSERT_NE(hero->mask, nullptr);  // the batch built it: alpha 0 in the first column is keyed
+  EXPECT_EQ(Bytes(hero->mask, hero->mask + 4), (Bytes{0, 255, 0, 255}));
+  ListFolder(&TileSetList, "TileSets/*.*", 0, 0);
+  ASSERT_EQ(TileSetList.count, 1);
+  EXPECT_STREQ(TileSetList.items[0].name, "sky.png");
+}
+
 }  // namespace
