@@ -34,6 +34,7 @@ std::string SlotOption;
 
 int RunRecipeCommand() {
   long slot = -1;
+  if (SlotOption.empty()) return ToolUsageError("recipe", "no slot given (for example: zorta-tool recipe 10)");
   if (!ParseNumber(SlotOption, &slot) || slot >= BuiltinRecipeCount)
     return ToolError("recipe", "no built-in recipe '%s' (slots 0 to %d)", SlotOption.c_str(), BuiltinRecipeCount - 1);
   fputs(BuiltinRecipeText[slot], stdout);

@@ -48,7 +48,11 @@ grep -q "zorta-tool check: cannot read 'missing.txt'" check.err || fail "$(cat c
 "$TOOL" render s.txt cut.txt none/ > /dev/null 2> render.err && fail "render of a broken file succeeded"
 [ -e none ] && fail "render made its folder despite an error"
 grep -q "^cut.txt:4:14: " render.err || fail "$(cat render.err)"
-"$TOOL" recipe 89 2> /dev/null && fail "recipe 89 succeeded"
+"$TOOL" recipe 89 2> /dev/null; [ $? = 1 ] || fail "recipe 89 is not exit 1"
+# Nothing to work on is a usage error.
+for words in "recipe" "check" "render s.txt"; do
+  "$TOOL" $words > /dev/null 2>&1; [ $? = 2 ] || fail "'$words' is not a usage error"
+done
 
 # plot and play take recipe files.
 "$TOOL" plot s.txt pics/ > /dev/null || fail "plot of a file"
