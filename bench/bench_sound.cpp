@@ -4,10 +4,13 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "app/timing.h"
+#include "sfx/builtin_recipes.h"
 #include "sfx/primitives.h"
+#include "sfx/recipe.h"
 #include "sfx/sample.h"
 #include "sfx/sound_bank.h"
 
@@ -51,6 +54,20 @@ void BM_FillSoundBank(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_FillSoundBank)->Unit(benchmark::kMillisecond);
+
+// What FillSoundBank adds once, on its first call: parsing and compiling the
+// 89 built-in recipe texts.
+void BM_CompileBuiltinRecipes(benchmark::State& state) {
+  for (auto _ : state) {
+    for (int slot = 0; slot < BuiltinRecipeCount; slot++) {
+      CompiledRecipe recipe;
+      RecipeError error;
+      benchmark::DoNotOptimize(
+          CompileRecipe(BuiltinRecipeText[slot], strlen(BuiltinRecipeText[slot]), &recipe, &error));
+    }
+  }
+}
+BENCHMARK(BM_CompileBuiltinRecipes)->Unit(benchmark::kMicrosecond);
 
 enum Primitive { Noise, Sine, SineModulated, Saw, Pulse, PulseSweep, Scale, Norm, Smoothing, Trem, Echo4 };
 

@@ -20,7 +20,7 @@ install(PROGRAMS ${CMAKE_BINARY_DIR}/packaging/zorta DESTINATION ${CMAKE_INSTALL
 
 install(DIRECTORY DESTINATION ${ZORTA_DATA_DIR}/Maps)
 install(DIRECTORY DESTINATION ${ZORTA_DATA_DIR}/TileSets)
-install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/ DESTINATION ${ZORTA_DATA_DIR} OPTIONAL)
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/ DESTINATION ${ZORTA_DATA_DIR} OPTIONAL PATTERN recipes EXCLUDE)
 
 # The menu entry names the launcher by its full path, known only when
 # installing (the prefix may be given then).

@@ -10,7 +10,9 @@
 #include "bank_access.h"
 #include "platform/clock.h"
 #include "platform/sound.h"
+#include "sfx/sample.h"
 #include "sfx/sound_bank.h"
+#include "sound_files.h"
 #include "tool.h"
 
 namespace {
@@ -21,19 +23,45 @@ const uint32_t DrainMs = 150;
 
 // The command line, filled by CLI11 before RunPlay runs.
 std::vector<std::string> SlotOptions;
+std::string SeedOption;
+
+// One thing to play: a bank slot, or a recipe file's sound.
+struct Item {
+  int slot;  // -1 for a file
+  std::string path;
+  std::vector<int16_t> frames;
+  int volume;
+};
+
+bool LooksLikeSlots(const std::string& arg) {
+  for (char c : arg)
+    if ((c < '0' || c > '9') && c != '-' && c != ',') return false;
+  return !arg.empty();
+}
 
 int RunPlay() {
-  std::vector<int> slots;
+  std::vector<Item> items;
   std::string error;
+  long seed = 0;
+  if (!SeedOption.empty() && !ParseNumber(SeedOption, &seed))
+    return ToolError(Name, "bad seed '%s' (a whole number)", SeedOption.c_str());
   for (const std::string& arg : SlotOptions) {
+    if (!LooksLikeSlots(arg)) {
+      // A recipe file, made now so that a mistake stops before anything plays.
+      Item item{-1, arg, {}, 0};
+      if (!RenderRecipeFile(arg, static_cast<uint32_t>(seed), &item.frames, &item.volume, &error))
+        return RecipeFileError(Name, error);
+      items.push_back(item);
+      continue;
+    }
     std::vector<int> some;
     if (!ParseSlotSequence(arg, &some, &error)) return ToolError(Name, "%s", error.c_str());
-    slots.insert(slots.end(), some.begin(), some.end());
+    for (int s : some) items.push_back({s, "", {}, 0});
   }
-  if (slots.empty()) return ToolUsageError(Name, "no slot given (for example: zorta-tool play 0 5 81)");
-  for (int s : slots)
-    if (s >= SoundBankEffects)
-      return ToolError(Name, "slot %d holds no effect (filled slots are 0 to %d)", s, SoundBankEffects - 1);
+  if (items.empty()) return ToolUsageError(Name, "no slot given (for example: zorta-tool play 0 5 81)");
+  for (const Item& item : items)
+    if (item.slot >= SoundBankEffects)
+      return ToolError(Name, "slot %d holds no effect (filled slots are 0 to %d)", item.slot, SoundBankEffects - 1);
 
   // The same opening as the program's start-up, but without its log file.
   if (!FSOUND_Init(44100, 64, 0)) {
@@ -45,14 +73,21 @@ int RunPlay() {
   FillBankAsProgram();
 
   int rc = 0;
-  for (int s : slots) {
-    int frames = FSOUND_Sample_GetLength(SoundBank[s]);
+  for (const Item& item : items) {
+    SampleHandle sample = item.slot >= 0 ? SoundBank[item.slot]
+                                         : SampleFromFrames(item.frames.data(), static_cast<int>(item.frames.size()),
+                                                            item.volume);
+    int frames = FSOUND_Sample_GetLength(sample);
     double ms = frames * 1000.0 / BankRate;
-    printf("playing slot %d (%d frames, %.0f ms)\n", s, frames, ms);
+    if (item.slot >= 0)
+      printf("playing slot %d (%d frames, %.0f ms)\n", item.slot, frames, ms);
+    else
+      printf("playing %s (%d frames, %.0f ms)\n", item.path.c_str(), frames, ms);
     fflush(stdout);
-    int channel = FSOUND_PlaySound(FSOUND_FREE, SoundBank[s]);
+    int channel = FSOUND_PlaySound(FSOUND_FREE, sample);
     if (channel < 0) {
-      rc = ToolError(Name, "slot %d could not be started", s);
+      rc = item.slot >= 0 ? ToolError(Name, "slot %d could not be started", item.slot)
+                          : ToolError(Name, "%s could not be started", item.path.c_str());
       break;
     }
     // A device that stops taking data would keep the channel busy forever.
@@ -62,7 +97,8 @@ int RunPlay() {
       waited += 5;
     }
     if (waited >= limit) {
-      rc = ToolError(Name, "slot %d did not finish playing; the audio device seems stuck", s);
+      rc = ToolError(Name, "%s did not finish playing; the audio device seems stuck",
+                     item.slot >= 0 ? ("slot " + std::to_string(item.slot)).c_str() : item.path.c_str());
       break;
     }
   }
@@ -73,10 +109,14 @@ int RunPlay() {
 
 void SetUp(CLI::App* tool) {
   CLI::App* command =
-      AddToolCommand(tool, Name, "play SLOT...",
-                     "play slots one after the other through the sound device (SLOT: 5 or 3-7)", RunPlay);
-  command->add_option("SLOT", SlotOptions, "a slot (5), a range (3-7) or a list (0,5,9); played in the order given")
+      AddToolCommand(tool, Name, "play [--seed N] SLOT|FILE...",
+                     "play slots or recipe files one after the other through the sound device (SLOT: 5 or 3-7)",
+                     RunPlay);
+  command->add_option("SLOT", SlotOptions,
+                      "a slot (5), a range (3-7), a list (0,5,9) or a recipe file; played in the order given")
       ->type_name("");
+  command->add_option("--seed", SeedOption, "seed of the recipe files' noise (default 0, as at a normal start)")
+      ->type_name("N");
 }
 
 ToolRegistration registration(SetUp);

@@ -8,6 +8,7 @@
 
 #include "bank_access.h"
 #include "plot.h"
+#include "sound_files.h"
 #include "sfx/sound_bank.h"
 #include "tool.h"
 
@@ -25,8 +26,11 @@ bool ParseSize(const std::string& text, int* width, int* height) {
   return true;
 }
 
-// The command line, filled by CLI11 before RunPlot runs.
+// The command line, filled by CLI11 before RunPlot runs. The positionals all
+// land in Files; the last one is the output folder.
 std::string SizeOption;
+std::string SeedOption;
+std::vector<std::string> Files;
 BankOutputOptions Output;
 
 int RunPlot() {
@@ -36,18 +40,47 @@ int RunPlot() {
        width > PlotMaxSide || height > PlotMaxSide))
     return ToolError(Name, "bad size '%s' (WIDTHxHEIGHT in pixels, from %dx%d to %dx%d)", SizeOption.c_str(),
                      PlotMinWidth, PlotMinHeight, PlotMaxSide, PlotMaxSide);
+  if (Output.outdir.empty() && !Files.empty()) {
+    Output.outdir = Files.back();
+    Files.pop_back();
+  }
   const std::string& outdir = Output.outdir;
   if (outdir.empty()) return ToolUsageError(Name, "no output folder given (see zorta-tool plot --help)");
+  long seed = 0;
+  if (!SeedOption.empty() && !ParseNumber(SeedOption, &seed))
+    return ToolError(Name, "bad seed '%s' (a whole number)", SeedOption.c_str());
+
+  // Recipe files: each drawn as <name>.png; checked before anything is drawn.
+  std::string error;
+  std::vector<std::vector<int16_t>> sounds(Files.size());
+  for (size_t i = 0; i < Files.size(); i++)
+    if (!RenderRecipeFile(Files[i], static_cast<uint32_t>(seed), &sounds[i], nullptr, &error))
+      return RecipeFileError(Name, error);
+  int files = 0;
+  if (!Files.empty()) {
+    if (!MakeFolder(outdir, &error)) return ToolError(Name, "%s", error.c_str());
+    for (size_t i = 0; i < Files.size(); i++) {
+      std::string name = RecipeBaseName(Files[i]);
+      std::string path = outdir + "/" + name + ".png";
+      if (!WriteSoundPlot(name, sounds[i], BankRate, width, height, path, &error))
+        return ToolError(Name, "%s", error.c_str());
+      printf("wrote %s (%dx%d)\n", path.c_str(), width, height);
+      files++;
+    }
+    // Only recipe files named: the bank is left out.
+    if (Output.slotList.empty()) {
+      printf("plotted %d recipe%s to %s\n", files, files == 1 ? "" : "s", outdir.c_str());
+      return 0;
+    }
+  }
 
   std::vector<bool> chosen;
-  std::string error;
   if (!PrepareBankOutput(Output.slotList, outdir, &chosen, &error)) return ToolError(Name, "%s", error.c_str());
 
   std::vector<std::vector<int16_t>> waves(SoundBankEffects);
   for (int s = 0; s < SoundBankEffects; s++) waves[s] = SlotFrames(s);
   FreeSoundBank();
 
-  int files = 0;
   for (int s = 0; s < SoundBankSlots; s++) {
     if (!chosen[s]) continue;
     char file[32];
@@ -65,11 +98,17 @@ int RunPlot() {
 }
 
 void SetUp(CLI::App* tool) {
-  CLI::App* command = AddToolCommand(tool, Name, "plot [--slots LIST] [--size WxH] OUTDIR",
+  CLI::App* command = AddToolCommand(tool, Name,
+                                     "plot [--slots LIST] [--size WxH] OUTDIR\n"
+                                     "  zorta-tool plot [--size WxH] [--seed N] FILE... OUTDIR",
                                      "draw each slot's waveform and spectrogram (slot-NN.png) and a contact sheet"
-                                     " (bank.png); LIST like 0-9,33",
+                                     " (bank.png); LIST like 0-9,33; or recipe files (FILE.png)",
                                      RunPlot);
+  command->add_option("FILE", Files, "recipe files to draw as NAME.png instead of the bank (with --slots: as well)")
+      ->type_name("");
   AddBankOutputOptions(command, &Output);
+  command->add_option("--seed", SeedOption, "seed of the recipe files' noise (default 0, as at a normal start)")
+      ->type_name("N");
   char help[96];
   snprintf(help, sizeof help, "size of each slot's picture in pixels, %dx%d to %dx%d (default %dx%d)", PlotMinWidth,
            PlotMinHeight, PlotMaxSide, PlotMaxSide, PlotDefaultWidth, PlotDefaultHeight);

@@ -227,6 +227,11 @@ double SpectrogramRowHz(const PlotLayout& l, int row, int rate) {
 
 bool WriteSlotPlot(int slot, const std::vector<int16_t>& frames, int rate, int width, int height,
                    const std::string& path, std::string* error) {
+  return WriteSoundPlot("Slot " + std::to_string(slot), frames, rate, width, height, path, error);
+}
+
+bool WriteSoundPlot(const std::string& name, const std::vector<int16_t>& frames, int rate, int width, int height,
+                    const std::string& path, std::string* error) {
   if (width < PlotMinWidth || height < PlotMinHeight || width > PlotMaxSide || height > PlotMaxSide) {
     *error = "picture size " + std::to_string(width) + "x" + std::to_string(height) + " is outside " +
              std::to_string(PlotMinWidth) + "x" + std::to_string(PlotMinHeight) + " to " +
@@ -248,7 +253,8 @@ bool WriteSlotPlot(int slot, const std::vector<int16_t>& frames, int rate, int w
 
   // Title.
   char title[160];
-  snprintf(title, sizeof title, "Slot %d: %d frames, %.1f ms at %d Hz", slot, count, durationMs, rate);
+  snprintf(title, sizeof title, "%s: %d frames, %.1f ms at %d Hz", name.substr(0, 100).c_str(), count, durationMs,
+           rate);
   SetFont(cr, 14, true);
   cairo_set_source_rgb(cr, 0.1, 0.1, 0.1);
   DrawText(cr, l.waveX, 15, title, 0);

@@ -42,6 +42,9 @@ double SpectrogramRowHz(const PlotLayout& layout, int row, int rate);
 // Writes the picture of one slot; sizes as PlotMin/MaxSide allow.
 bool WriteSlotPlot(int slot, const std::vector<int16_t>& frames, int rate, int width, int height,
                    const std::string& path, std::string* error);
+// The same for any sound, titled with its name ("Slot 10", "laser").
+bool WriteSoundPlot(const std::string& name, const std::vector<int16_t>& frames, int rate, int width, int height,
+                    const std::string& path, std::string* error);
 // Writes the contact sheet: waves[s] is slot s's frames (empty: no effect).
 bool WriteBankSheet(const std::vector<std::vector<int16_t>>& waves, int rate, const std::string& path,
                     std::string* error);

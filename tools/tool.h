@@ -4,6 +4,7 @@
 // options and arguments, each with a description.
 #pragma once
 #include <cstdio>
+#include <string>
 
 namespace CLI {
 class App;
@@ -26,3 +27,6 @@ CLI::App* AddToolCommand(CLI::App* parent, const char* name, const char* usage, 
 int ToolError(const char* command, const char* format, ...) __attribute__((format(printf, 2, 3)));
 // The same for a command line the command cannot use; returns 2.
 int ToolUsageError(const char* command, const char* format, ...) __attribute__((format(printf, 2, 3)));
+// A recipe file's failure from RenderRecipeFile: "file:line:column: message"
+// as it stands, a file that cannot be read as a ToolError. Returns 1.
+int RecipeFileError(const char* command, const std::string& error);

@@ -93,6 +93,12 @@ int ToolUsageError(const char* command, const char* format, ...) {
   return 2;
 }
 
+int RecipeFileError(const char* command, const std::string& error) {
+  if (error.rfind("cannot read", 0) == 0) return ToolError(command, "%s", error.c_str());
+  fprintf(stderr, "%s\n", error.c_str());
+  return 1;
+}
+
 int main(int argc, char** argv) {
   CLI::App tool("zorta-tool: exports, draws and plays the Zorta sound bank, converts the framework's images "
                 "and makes and inspects its maps.",

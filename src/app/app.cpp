@@ -2,10 +2,12 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "app/timing.h"
 #include "display/display.h"
 #include "display/draw.h"
+#include "gui/builtin_windows.h"
 #include "gui/gui.h"
 #include "image/image_table.h"
 #include "input/input.h"
@@ -13,6 +15,7 @@
 #include "platform/clock.h"
 #include "platform/sound.h"
 #include "sfx/sound_bank.h"
+#include "sfx/user_sounds.h"
 #include "world/world.h"
 
 char WindowTitle[64];
@@ -43,7 +46,36 @@ void ApplyDefaults() {
   ApplyDefaultBindings();
 }
 
+// A user's recipe that failed: in the log, and in the message window, where
+// the slot is said to keep its last good sound.
+void ShowUserSoundError(const char* file, int line, int column, const char* message) {
+  char where[320];
+  if (line > 0)
+    snprintf(where, sizeof where, "%s, line %d, column %d:", file, line, column);
+  else
+    snprintf(where, sizeof where, "%s:", file);
+  char logLine[600];
+  snprintf(logLine, sizeof logLine, "Sound recipe error: %s %s\n", where, message);
+  WriteLog(logLine);
+  // Lines of at most 72 characters, broken at spaces; "#" starts a new line.
+  std::string text = where;
+  int lines = 1;
+  std::string rest = message;
+  while (!rest.empty()) {
+    size_t cut = rest.size() <= 72 ? rest.size() : rest.rfind(' ', 72);
+    if (cut == std::string::npos || cut == 0) cut = rest.size() < 72 ? rest.size() : 72;
+    text += "#" + rest.substr(0, cut);
+    lines++;
+    rest = rest.substr(cut);
+    while (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
+  }
+  text += "#The slot keeps its last good sound. Any key or click closes this.";
+  lines++;
+  OpenMessageWindow(text.c_str(), 20, 40, ScreenWidth - 40, 16 + 14 * lines);
+}
+
 void ConnectShell() {
+  SetUserSoundReport(ShowUserSoundError);
   SetRootWindowDraw(WorldFrame);
   SetDisplayModeChangeActions(ReleaseAllImageSurfaces, CreateAllImageSurfaces);
 }
@@ -93,6 +125,7 @@ void PostWindowInit() {
   ListFolder(&TileSetList, "TileSets/*.*", 0, 0);
   ListFolder(&MapList, "Maps/*.*", 0, 0);
   OpenGuiWindow(&RootWindow, 0, 0, ScreenWidth, ScreenHeight);
+  LoadUserSounds();
   LoadFirstMap();
 }
 
@@ -105,11 +138,13 @@ void RunFrame() {
   if (ShutdownDone) return;
   LoadPendingMap();
   if (ShutdownDone) return;
+  PollUserSounds(GetTicks());
   DrawWindows();
 }
 
 static void ReleaseAppData() {
   FreeSoundBank();
+  ForgetUserSounds();
   FreeMap();
   FreeAllImages();
   FreeObjectTypes();

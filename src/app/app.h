@@ -41,6 +41,9 @@ void Shutdown();
 // What FatalError does once the shell runs: Shutdown, the message box titled
 // "Error", WM_QUIT. Installed by InitApp.
 void ShowFatalError();
+// Reports a failed recipe of the user's Sounds/ folder: a log line and the
+// message window with file, line, column and message.
+void ShowUserSoundError(const char* file, int line, int column, const char* message);
 
 void SaveAccessibilityKeys();
 void DisableAccessibilityKeys();

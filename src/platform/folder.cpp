@@ -66,3 +66,15 @@ void FindClose(FindHandle handle) {
   closedir(handle->dir);
   delete handle;
 }
+
+int GetFileStamp(const char* path, FileStamp* stamp) {
+  struct stat st;
+  if (path == nullptr || stat(HostPath(path).c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return 0;
+#if defined(__linux__)
+  stamp->modified = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+#else
+  stamp->modified = static_cast<int64_t>(st.st_mtime) * 1000000000;
+#endif
+  stamp->size = static_cast<int64_t>(st.st_size);
+  return -1;
+}

@@ -24,3 +24,11 @@ FindHandle FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data);
 // The next matching entry: nonzero when one was found, 0 at the end.
 int FindNextFileA(FindHandle handle, WIN32_FIND_DATAA* data);
 void FindClose(FindHandle handle);
+
+// What tells a changed file: its modification time and size. -1 when the
+// file exists (the name is found as HostPath finds it), 0 otherwise.
+struct FileStamp {
+  int64_t modified;  // nanoseconds since 1970 where the system keeps them
+  int64_t size;
+};
+int GetFileStamp(const char* path, FileStamp* stamp);

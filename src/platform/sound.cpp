@@ -236,6 +236,18 @@ void FSOUND_Sample_FreeAll() {
   samples.clear();
 }
 
+void FSOUND_Sample_Free(SampleHandle sample) {
+  if (SeamRecording()) SeamRecord("FSOUND_Sample_Free(" + Hex(sample) + ")");
+  if (sample == nullptr) return;
+  for (size_t i = 0; i < samples.size(); i++) {
+    if (samples[i].get() != sample) continue;
+    // Freeing the chunk halts the channels playing it, under the mixer's lock.
+    FreeChunk(sample);
+    samples.erase(samples.begin() + static_cast<std::ptrdiff_t>(i));
+    return;
+  }
+}
+
 #ifdef ZORTA_TESTING
 void SoundSeamSetVersion(float version) { reportedVersion = version; }
 bool SoundSeamOutputOpen() { return outputOpen; }

@@ -39,3 +39,6 @@ int FSOUND_Sample_GetLength(SampleHandle sample);
 void FSOUND_Sample_GetDefaults(SampleHandle sample, int* defFreq, int* defVol, int* defPan, int* defPri);
 // Frees every sample (FSOUND_Close does this too).
 void FSOUND_Sample_FreeAll();
+// Frees one sample; a channel still playing it stops first. The handle is
+// invalid afterwards.
+void FSOUND_Sample_Free(SampleHandle sample);

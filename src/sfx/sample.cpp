@@ -1,6 +1,7 @@
 #include "sfx/sample.h"
 
 #include <cmath>
+#include <cstring>
 
 OscillatorState Oscillator = {0.0, 0.0};
 
@@ -74,4 +75,10 @@ SampleHandle FinishSample() {
   if (lockPtr1 == nullptr) return current;
   FSOUND_Sample_Unlock(current, lockPtr1, lockPtr2, lockLen1, lockLen2);
   return current;
+}
+
+SampleHandle SampleFromFrames(const int16_t* frames, int count, int volume) {
+  int16_t* buffer = CreateSample(count, 22050, volume);
+  if (buffer != nullptr) memcpy(buffer, frames, static_cast<size_t>(count) * sizeof(int16_t));
+  return FinishSample();
 }

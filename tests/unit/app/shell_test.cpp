@@ -5,6 +5,7 @@
 
 #include "app/app.h"
 #include "app/timing.h"
+#include "gui/builtin_windows.h"
 #include "gui/gui.h"
 #include "input/input.h"
 #include "platform/clock.h"
@@ -304,3 +305,40 @@ TEST_F(ShellTest, PointerIsReadInClientPixelsAfterEachTurn) {
 }
 
 }  // namespace
+
+TEST_F(ShellTest, AUserSoundErrorIsLoggedAndShownInTheMessageWindow) {
+  ShowUserSoundError("Sounds/120-x.txt", 4, 1, "the run [0+5000] lies outside the sound's 4410 frames");
+  EXPECT_EQ(ReadWholeFile("log.txt"),
+            "Sound recipe error: Sounds/120-x.txt, line 4, column 1: the run [0+5000] lies outside the sound's 4410 "
+            "frames\n");
+  ASSERT_TRUE(MessageWindow.open);
+  EXPECT_STREQ(MessageWindow.text,
+               "Sounds/120-x.txt, line 4, column 1:#the run [0+5000] lies outside the sound's 4410 frames#"
+               "The slot keeps its last good sound. Any key or click closes this.");
+  EXPECT_EQ(MessageWindow.h, 16 + 14 * 3);
+  EXPECT_EQ(FocusWindow, &MessageWindow);
+  // A failure of the whole file has no place; a long message breaks at spaces.
+  std::string message;
+  for (int i = 0; i < 30; i++) message += "word" + std::to_string(i) + " ";
+  message += std::string(100, 'x');
+  ShowUserSoundError("Sounds/y.txt", 0, 0, message.c_str());
+  std::string text = MessageWindow.text;
+  ASSERT_EQ(text.rfind("Sounds/y.txt:#word0 word1 ", 0), 0u) << text;
+  size_t lines = 0;
+  std::string rebuilt;
+  for (size_t at = 0, end; at <= text.size(); at = end + 1) {
+    end = text.find('#', at);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(at, end - at);
+    EXPECT_LE(line.size(), 72u) << line;
+    if (lines > 0 && end < text.size()) rebuilt += (rebuilt.empty() ? "" : " ") + line;
+    lines++;
+  }
+  EXPECT_EQ(MessageWindow.h, static_cast<int32_t>(16 + 14 * lines));
+  // Every character of the message is shown, in order (a word longer than a line is cut).
+  auto squeeze = [](std::string t) {
+    t.erase(std::remove(t.begin(), t.end(), ' '), t.end());
+    return t;
+  };
+  EXPECT_EQ(squeeze(rebuilt), squeeze(message));
+}

@@ -1,0 +1,68 @@
+// Sound recipes as text: a small language that reads like the recipe list of
+// the bank (runs [a+n], the nine primitives, arpeggios, Rep, Passes, loops),
+// compiled to a flat op list and run in doubles, left to right, into a buffer.
+// docs/RECIPES.md describes the language.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Where and why a recipe failed; line and column count from 1.
+struct RecipeError {
+  int line;
+  int column;
+  std::string message;
+};
+
+// Limits that keep a hostile recipe from freezing the program or running it
+// out of memory. Each one exceeded is an error naming it.
+const int RecipeMaxFrames = 30 * 22050;            // 30 s at the bank's rate
+const int64_t RecipeMaxLoop = 100000;               // passes of one loop, Rep or Passes
+const int64_t RecipeMaxStatements = 1000000;        // statements run per recipe
+const int64_t RecipeMaxWork = 40000000;             // frames processed per recipe, all calls together
+const int RecipeMaxEchoTaps = 1000;
+const size_t RecipeMaxText = 256 * 1024;
+
+// One compiled expression or statement lives in these arrays; see recipe.cpp.
+struct RecipeExprOp {
+  uint8_t op;
+  int32_t arg;   // variable slot or jump, by op
+  double value;  // constant, or the note's text packed in
+};
+struct RecipeStatement {
+  uint8_t kind;
+  uint8_t wave;                // generator kind where one applies
+  int32_t line, column;
+  int32_t expr[10];            // first op of each operand expression, -1 when absent
+  int32_t body, bodyEnd;       // statements of a block: [body, bodyEnd)
+  int32_t elseBody, elseEnd;   // for if
+  int32_t var;                 // loop or assigned variable
+  int32_t items, itemCount;    // arpeggio items
+};
+struct RecipeArpItem {
+  uint8_t wave;
+  int32_t expr;  // -1 for noise
+};
+
+struct CompiledRecipe {
+  int32_t frames;
+  int32_t volume;
+  int32_t variables;
+  std::vector<RecipeExprOp> code;
+  std::vector<RecipeStatement> statements;
+  std::vector<RecipeArpItem> items;
+  int32_t top, topEnd;  // the recipe's own statements
+  std::vector<std::string> notes;
+};
+
+// Parses and compiles `size` bytes of recipe text. -1 on success; 0 with the
+// first error in *error.
+int CompileRecipe(const char* text, size_t size, CompiledRecipe* recipe, RecipeError* error);
+// Runs a compiled recipe over `buffer` (recipe.frames values, cleared, the
+// oscillator reset by the caller). -1 on success; 0 with the error when a run
+// leaves the buffer or a limit is met; the buffer then holds a partial sound.
+int RunRecipe(const CompiledRecipe& recipe, int16_t* buffer, RecipeError* error);
+// Compile, clear a buffer of its frames (resetting the oscillator) and run,
+// outside the sound library: what the tools and the checks use. -1 or 0.
+int RenderRecipe(const char* text, size_t size, std::vector<int16_t>* frames, int* volume, RecipeError* error);

@@ -1,0 +1,32 @@
+// Sounds of the user's own: recipe files in the Sounds/ folder beside Maps/,
+// each in an empty slot of the bank from 89 up, kept up to date while the
+// program runs. A file named "120-laser.txt" (leading digits) keeps slot 120;
+// files without a number take the empty slots that are left, in name order.
+#pragma once
+#include <cstdint>
+
+const char UserSoundFolder[] = "Sounds";
+const int UserSoundFirstSlot = 89;
+// How often the folder is looked at. A file is made again once it has kept
+// the same time and size for one look, so a file caught half written waits
+// one more look instead of showing a passing error: a saved change plays
+// within two looks.
+const uint32_t UserSoundPollMs = 100;
+
+// Where a user's sound failed: the file as "Sounds/NAME", and the line and
+// column (0 when the failure concerns the whole file, such as its name).
+typedef void (*UserSoundReport)(const char* file, int line, int column, const char* message);
+void SetUserSoundReport(UserSoundReport report);
+
+// Reads every recipe file of the folder into its slot, reporting failures.
+void LoadUserSounds();
+// Called every frame with the millisecond clock; looks at the folder every
+// UserSoundPollMs: a changed file is made again and its slot takes the new
+// sample (the old one is freed, stopping it if it plays); a file that fails
+// keeps the slot's last good sound; a new file gets a slot, a removed one
+// gives its slot back.
+void PollUserSounds(uint32_t nowMs);
+// Forgets the files; their samples go with the bank (FreeSoundBank).
+void ForgetUserSounds();
+// The slot a user file holds, or -1.
+int UserSoundSlot(const char* name);

@@ -1,0 +1,179 @@
+#include "sound_files.h"
+
+#include <errno.h>
+
+#include <samplerate.h>
+#include <sndfile.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/timing.h"
+#include "bank_access.h"
+#include "sfx/recipe.h"
+
+namespace {
+struct FormatName {
+  const char* name;
+  SoundFormat format;
+};
+const FormatName Formats[] = {{"wav", Wav}, {"flac", Flac}, {"ogg", Ogg}, {"raw", Raw}, {"h", Header}};
+
+// Converts the bank's 22050 Hz frames to another rate with libsamplerate.
+bool Resample(const std::vector<int16_t>& in, int rate, std::vector<int16_t>* out, std::string* error) {
+  double ratio = static_cast<double>(rate) / BankRate;
+  long outFrames = static_cast<long>(static_cast<double>(in.size()) * ratio) + 16;
+  std::vector<float> src(in.size()), dst(static_cast<size_t>(outFrames));
+  src_short_to_float_array(in.data(), src.data(), static_cast<int>(in.size()));
+  SRC_DATA data;
+  memset(&data, 0, sizeof data);
+  data.data_in = src.data();
+  data.input_frames = static_cast<long>(in.size());
+  data.data_out = dst.data();
+  data.output_frames = outFrames;
+  data.src_ratio = ratio;
+  int rc = src_simple(&data, SRC_SINC_BEST_QUALITY, 1);
+  if (rc != 0) {
+    *error = std::string("resampling failed: ") + src_strerror(rc);
+    return false;
+  }
+  out->resize(static_cast<size_t>(data.output_frames_gen));
+  src_float_to_short_array(dst.data(), out->data(), static_cast<int>(data.output_frames_gen));
+  return true;
+}
+
+bool WriteSoundFile(const std::string& path, SoundFormat format, int rate, const std::vector<int16_t>& frames,
+                    std::string* error) {
+  SF_INFO info;
+  memset(&info, 0, sizeof info);
+  info.samplerate = rate;
+  info.channels = 1;
+  if (format == Wav) info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+  if (format == Flac) info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+  if (format == Ogg) info.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+  if (!sf_format_check(&info)) {
+    *error = "this build of libsndfile cannot write that format";
+    return false;
+  }
+  SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
+  if (f == nullptr) {
+    *error = "cannot write '" + path + "': " + sf_strerror(nullptr);
+    return false;
+  }
+  sf_count_t n = static_cast<sf_count_t>(frames.size());
+  sf_count_t written = sf_write_short(f, frames.data(), n);
+  if (written != n) *error = "cannot write '" + path + "': " + sf_strerror(f);
+  if (sf_close(f) != 0 && written == n) {
+    *error = "cannot finish '" + path + "'";
+    return false;
+  }
+  return written == n;
+}
+
+bool WriteRaw(const std::string& path, const std::vector<int16_t>& frames, std::string* error) {
+  FILE* f = fopen(path.c_str(), "wb");
+  if (f == nullptr) {
+    *error = "cannot write '" + path + "': " + strerror(errno);
+    return false;
+  }
+  std::vector<unsigned char> bytes(frames.size() * 2);
+  for (size_t i = 0; i < frames.size(); i++) {
+    uint16_t u = static_cast<uint16_t>(frames[i]);
+    bytes[2 * i] = static_cast<unsigned char>(u & 0xFF);
+    bytes[2 * i + 1] = static_cast<unsigned char>(u >> 8);
+  }
+  bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  if (fclose(f) != 0) ok = false;
+  if (!ok) *error = "cannot write '" + path + "': " + strerror(errno);
+  return ok;
+}
+
+// A header that compiles as C and as C++: one static const short array.
+bool WriteHeader(const std::string& path, const HeaderNames& names, int rate, const std::vector<int16_t>& frames,
+                 std::string* error) {
+  FILE* f = fopen(path.c_str(), "w");
+  if (f == nullptr) {
+    *error = "cannot write '" + path + "': " + strerror(errno);
+    return false;
+  }
+  const char* up = names.upper.c_str();
+  const char* low = names.lower.c_str();
+  fprintf(f,
+          "/* %s: %zu frames of signed 16-bit mono at %d Hz.\n"
+          "   Written by zorta-tool %s. */\n"
+          "#ifndef ZORTA_%s_H\n#define ZORTA_%s_H\n\n"
+          "#ifndef ZORTA_UNUSED\n#if defined(__GNUC__)\n#define ZORTA_UNUSED __attribute__((unused))\n"
+          "#else\n#define ZORTA_UNUSED\n#endif\n#endif\n\n"
+          "#define ZORTA_%s_RATE %d\n#define ZORTA_%s_FRAMES %zu\n\n"
+          "static const short zorta_%s[%zu] ZORTA_UNUSED = {",
+          names.what.c_str(), frames.size(), rate, names.command.c_str(), up, up, up, rate, up, frames.size(), low,
+          frames.size());
+  for (size_t i = 0; i < frames.size(); i++) fprintf(f, "%s%d,", i % 12 == 0 ? "\n   " : " ", frames[i]);
+  fprintf(f, "\n};\n\n#endif\n");
+  bool ok = !ferror(f);
+  if (fclose(f) != 0) ok = false;
+  if (!ok) *error = "cannot write '" + path + "': " + strerror(errno);
+  return ok;
+}
+}  // namespace
+
+bool ParseSoundFormat(const std::string& name, SoundFormat* format, const char** ext) {
+  for (const FormatName& f : Formats)
+    if (name == f.name) {
+      *format = f.format;
+      *ext = f.name;
+      return true;
+    }
+  return false;
+}
+
+bool ParseSoundRate(const std::string& text, long* rate) {
+  *rate = BankRate;
+  return text.empty() || (ParseNumber(text, rate) && *rate >= 1000 && *rate <= 384000);
+}
+
+bool WriteSound(const std::string& path, SoundFormat format, int rate, std::vector<int16_t>* frames,
+                const HeaderNames& names, std::string* error) {
+  if (rate != BankRate && !Resample(std::vector<int16_t>(*frames), rate, frames, error)) return false;
+  if (format == Raw) return WriteRaw(path, *frames, error);
+  if (format == Header) return WriteHeader(path, names, rate, *frames, error);
+  return WriteSoundFile(path, format, rate, *frames, error);
+}
+
+bool ReadRecipeFile(const std::string& path, std::string* text, std::string* error) {
+  FILE* f = fopen(path.c_str(), "rb");
+  if (f == nullptr) {
+    *error = "cannot read '" + path + "': " + strerror(errno);
+    return false;
+  }
+  text->clear();
+  char chunk[4096];
+  size_t n;
+  while (text->size() <= RecipeMaxText && (n = fread(chunk, 1, sizeof chunk, f)) > 0) text->append(chunk, n);
+  bool failed = ferror(f) != 0;
+  fclose(f);
+  if (failed) {
+    *error = "cannot read '" + path + "'";
+    return false;
+  }
+  return true;
+}
+
+bool RenderRecipeFile(const std::string& path, uint32_t seed, std::vector<int16_t>* frames, int* volume,
+                      std::string* error) {
+  std::string text;
+  if (!ReadRecipeFile(path, &text, error)) return false;
+  SeedRandom(seed);
+  RecipeError e;
+  if (RenderRecipe(text.data(), text.size(), frames, volume, &e)) return true;
+  *error = path + ":" + std::to_string(e.line) + ":" + std::to_string(e.column) + ": " + e.message;
+  return false;
+}
+
+std::string RecipeBaseName(const std::string& path) {
+  size_t slash = path.find_last_of("/\\");
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  size_t dot = name.rfind('.');
+  if (dot != std::string::npos && dot > 0) name.resize(dot);
+  return name;
+}

@@ -1,0 +1,36 @@
+// What export and render share: the audio formats and their writers, and
+// reading a recipe file into frames.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum SoundFormat { Wav, Flac, Ogg, Raw, Header };
+// "wav" -> Wav and its file extension; false for a name it does not know.
+bool ParseSoundFormat(const std::string& name, SoundFormat* format, const char** ext);
+// --rate: empty for the bank's own rate, else 1000 to 384000.
+bool ParseSoundRate(const std::string& text, long* rate);
+
+// The names a C/C++ header is written under: "Zorta sound bank, slot 10",
+// macros ZORTA_<upper>_..., array zorta_<lower>, and the command that wrote it.
+struct HeaderNames {
+  std::string what;
+  std::string upper;
+  std::string lower;
+  std::string command;
+};
+// Writes frames made at the bank's rate as `format` at `rate`, resampling
+// them in place with libsamplerate when the rates differ. False, with the
+// reason, on failure.
+bool WriteSound(const std::string& path, SoundFormat format, int rate, std::vector<int16_t>* frames,
+                const HeaderNames& names, std::string* error);
+
+// Reads a recipe file (at most the language's size limit, plus one byte to
+// tell a longer file). False with "cannot read ..." on failure.
+bool ReadRecipeFile(const std::string& path, std::string* text, std::string* error);
+// Reads, compiles and runs a recipe with the random generator seeded with
+// `seed`; on failure error is "path:line:column: message".
+bool RenderRecipeFile(const std::string& path, uint32_t seed, std::vector<int16_t>* frames, int* volume,
+                      std::string* error);
+// "Sounds/laser.txt" -> "laser".
+std::string RecipeBaseName(const std::string& path);
