@@ -46,7 +46,8 @@ void ApplyDefaults() {
 
 void ConnectSubsystems() {
   SetRootWindowDraw(WorldFrame);
-  SetWorldFrameLastDrawing(DrawDemoScreen);
+  // The demo screen's first fill covers the whole clip.
+  SetWorldFrameLastDrawing(DrawDemoScreen, -1);
   SetDisplayModeChangeActions(ReleaseAllImageSurfaces, CreateAllImageSurfaces);
 }
 

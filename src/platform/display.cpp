@@ -523,6 +523,7 @@ HRESULT DDSurfaceBlt(DirectDrawSurface* dst, const RECT* destRect, DirectDrawSur
   RECT r = destRect != nullptr ? *destRect : WholeRect(dst);
   if (!RectInside(r, dst->width, dst->height)) return DDERR_INVALIDRECT;
   if (dst->lost) return DDERR_SURFACELOST;
+  if (flags & DDBLT_NOPIXELS) return DD_OK;
 #ifdef ZORTA_TESTING
   bool rowFill = dst->bits != 24 && !libraryFillOnly;
 #else
@@ -549,6 +550,7 @@ HRESULT DDSurfaceBltFast(DirectDrawSurface* dst, int x, int y, DirectDrawSurface
   RECT d = {x, y, x + (r.right - r.left), y + (r.bottom - r.top)};
   if (!RectInside(d, dst->width, dst->height)) return DDERR_INVALIDRECT;
   if (dst->lost || src->lost) return DDERR_SURFACELOST;
+  if (flags & DDBLTFAST_NOPIXELS) return DD_OK;
   bool keyed = (flags & DDBLTFAST_SRCCOLORKEY) != 0 && src->hasKey;
   if (keyed) {
     if (!src->sdlKeyOn) {

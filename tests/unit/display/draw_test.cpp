@@ -291,4 +291,41 @@ TEST_F(MaskTest, WrappedHighlightSwapsColumnsWhenMirrored) {
   EXPECT_EQ(Pixel(128, 2), grey);
 }
 
+// Hidden drawing gives every primitive's result and lost-surface report,
+// and writes no pixel.
+TEST_F(DisplayTest, HiddenDrawingReportsAsDrawingAndWritesNothing) {
+  StartWindowed(16);
+  SurfaceSlot* slot = CreateSurfaceSlot(8, 8);
+  ASSERT_NE(slot, nullptr);
+  PaintSlot(slot, [](int x, int y) { return 0x100 * (y + 1) + x + 1; });
+  SetSurfaceColorKey(slot, 0x101);
+  const uint8_t mask[4] = {1, 1, 1, 1};
+  DrawingHidden = -1;
+  EXPECT_EQ(FillRect(0, 0, 640, 480, 0x3456), -1);
+  EXPECT_EQ(FillRect(-10, 0, 10, 10, 0x3456), 0);
+  EXPECT_EQ(BlitSlot(-3, 0, slot, 0, 0, 8, 8), -1);
+  EXPECT_EQ(BlitSlotKeyed(20, 0, slot, 0, 0, 8, 8), -1);
+  EXPECT_EQ(BlitSlot(200, 0, slot, 4, 0, 8, 8), 0);  // refused by the display, as when shown
+  EXPECT_EQ(BlitSlotWrapped(636, 0, slot, 0, 0, 8, 8, WrapHorizontal), -1);
+  EXPECT_EQ(HighlightMask(40, 0, mask, 2, 2, 0, 0, 0, 2, 2), -1);
+  for (int y = 0; y < 10; y++)
+    for (int x = 0; x < 640; x++) ASSERT_EQ(Pixel(x, y), 0u) << x << "," << y;
+  EXPECT_EQ(SurfacesLost, 0);
+  // Lost surfaces are seen as when drawing.
+  DisplaySeamLoseSurfaces();
+  EXPECT_EQ(BlitSlotKeyed(20, 0, slot, 0, 0, 8, 8), 0);
+  EXPECT_EQ(SurfacesLost, -1);
+  SurfacesLost = 0;
+  EXPECT_EQ(FillRect(0, 0, 8, 8, 1), 0);
+  EXPECT_EQ(SurfacesLost, -1);
+  RestoreSurfaces();
+  // Shown again, the same calls draw.
+  DrawingHidden = 0;
+  EXPECT_EQ(BlitSlotKeyed(20, 0, slot, 0, 0, 8, 8), -1);
+  EXPECT_EQ(Pixel(20, 0), 0u);  // keyed
+  EXPECT_EQ(Pixel(21, 0), 0x102u);
+  EXPECT_EQ(HighlightMask(40, 0, mask, 2, 2, 0, 0, 0, 2, 2), -1);
+  EXPECT_EQ(Pixel(41, 1), PackColor(240, 240, 240, 16));
+}
+
 }  // namespace
