@@ -26,6 +26,13 @@ struct DirectDraw {
   uint32_t textureFormat;
   int textureWidth, textureHeight;
   std::vector<DirectDrawClipper*> clippers;
+  // The picture last put on the screen and where, to skip showing it again.
+  std::vector<uint8_t> shown;
+  int shownValid;
+  uint32_t shownFormat;
+  int shownWidth, shownHeight;
+  SDL_Rect shownTo;
+  int shownWindowW, shownWindowH;
 };
 
 struct DirectDrawClipper {
@@ -62,6 +69,7 @@ uint32_t modeMasks[3] = {0, 0, 0};
 int pitchPadding = 0;  // pixels
 bool libraryFillOnly = false;
 int presentCount = 0;
+int pictureUploads = 0;
 void (*onPresent)() = nullptr;
 int fullScreenShown = 0;
 #endif
@@ -180,6 +188,7 @@ void DestroyRenderer(DirectDraw* dd) {
   dd->renderer = nullptr;
   dd->x11 = nullptr;
   dd->rendererWindow = nullptr;
+  dd->shownValid = 0;
 }
 
 // A way to show pictures in the main window: an SDL renderer or, where SDL
@@ -193,6 +202,7 @@ bool EnsurePresenter(DirectDraw* dd, SDL_Window* w) {
     dd->texture = nullptr;
     dd->rendererWindow = nullptr;
     dd->rendererFailed = 0;
+    dd->shownValid = 0;
   }
   if (dd->renderer != nullptr || dd->x11 != nullptr) return true;
   if (dd->rendererFailed) return false;
@@ -233,6 +243,44 @@ SDL_Rect FitRect(int srcW, int srcH, int winW, int winH) {
   return r;
 }
 
+// Whether `src` is, pixel for pixel, the picture last shown at `to` in a window
+// of the same size with nothing drawn over it since: then showing it again
+// changes nothing on the screen. Otherwise it becomes the picture last shown.
+// Most frames of a resting program repeat the one before, and a comparison
+// costs a fraction of an upload and presentation.
+bool AlreadyShown(DirectDraw* dd, const DirectDrawSurface* src, const SDL_Rect& to, int winW, int winH) {
+  bool damaged = WinTakePictureDamage();
+  const SDL_Surface* sdl = src->sdl;
+  size_t row = static_cast<size_t>(sdl->w) * sdl->format->BytesPerPixel;
+  size_t size = row * static_cast<size_t>(sdl->h);
+  bool same = !damaged && dd->shownValid && dd->shownFormat == sdl->format->format && dd->shownWidth == sdl->w &&
+              dd->shownHeight == sdl->h && dd->shownTo.x == to.x && dd->shownTo.y == to.y &&
+              dd->shownTo.w == to.w && dd->shownTo.h == to.h && dd->shownWindowW == winW &&
+              dd->shownWindowH == winH && dd->shown.size() == size;
+  const uint8_t* from = static_cast<const uint8_t*>(sdl->pixels);
+  int y = 0;
+  for (; same && y < sdl->h; y++) {
+    if (memcmp(dd->shown.data() + row * y, from + static_cast<size_t>(sdl->pitch) * y, row) != 0) same = false;
+  }
+  if (same) return true;
+  // Rows before y are known to be equal already.
+  if (dd->shown.size() != size) {
+    dd->shown.resize(size);
+    y = 0;
+  } else if (y > 0) {
+    y--;
+  }
+  for (; y < sdl->h; y++) memcpy(dd->shown.data() + row * y, from + static_cast<size_t>(sdl->pitch) * y, row);
+  dd->shownValid = -1;
+  dd->shownFormat = sdl->format->format;
+  dd->shownWidth = sdl->w;
+  dd->shownHeight = sdl->h;
+  dd->shownTo = to;
+  dd->shownWindowW = winW;
+  dd->shownWindowH = winH;
+  return false;
+}
+
 // Shows a surface in the window, into `dst` (window coordinates); null: a
 // full-screen picture, fitted to the window with the pointer mapped back.
 void Show(DirectDraw* dd, DirectDrawSurface* src, const SDL_Rect* dst) {
@@ -258,6 +306,10 @@ void Show(DirectDraw* dd, DirectDrawSurface* src, const SDL_Rect* dst) {
     to = FitRect(src->width, src->height, winW, winH);
     WinSetPictureMapping(to.x, to.y, to.w, to.h, src->width, src->height);
   }
+  if (AlreadyShown(dd, src, to, winW, winH)) return;
+#ifdef ZORTA_TESTING
+  pictureUploads++;
+#endif
   if (dd->x11 != nullptr) {
     X11PresenterShow(dd->x11, src->sdl, to, winW, winH);
     return;
@@ -686,6 +738,7 @@ void DisplaySeamUseLibraryFill(bool on) { libraryFillOnly = on; }
 
 int DisplaySeamLiveSurfaces() { return static_cast<int>(liveSurfaces.size()); }
 int DisplaySeamPresentCount() { return presentCount; }
+int DisplaySeamPictureUploads() { return pictureUploads; }
 void DisplaySeamOnPresent(void (*callback)()) { onPresent = callback; }
 int DisplaySeamFullScreen() { return fullScreenShown; }
 
@@ -695,6 +748,7 @@ void DisplaySeamReset() {
   modeMasks[0] = modeMasks[1] = modeMasks[2] = 0;
   pitchPadding = 0;
   presentCount = 0;
+  pictureUploads = 0;
   onPresent = nullptr;
   libraryFillOnly = false;
 }
