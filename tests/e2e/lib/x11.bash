@@ -57,7 +57,10 @@ try_x() {
 # tried once more on a display number that no server holds.
 start_x() {
   local depth=${1:-24} number
-  if ! try_x "$depth" ""; then
+  # ZORTA_X_DISPLAY: a display number of the caller's choice, tried alone.
+  if [ -n "${ZORTA_X_DISPLAY:-}" ]; then
+    try_x "$depth" "$ZORTA_X_DISPLAY" || fail "no X server could be started on :$ZORTA_X_DISPLAY"
+  elif ! try_x "$depth" ""; then
     number=$((20 + RANDOM % 200))
     while [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ]; do number=$((number + 1)); done
     try_x "$depth" "$number" || fail "no X server could be started"
