@@ -57,6 +57,7 @@ try_x() {
 # tried once more on a display number that no server holds.
 start_x() {
   local depth=${1:-24} number
+  X_DEPTH=$depth
   # ZORTA_X_DISPLAY: a display number of the caller's choice, tried alone.
   if [ -n "${ZORTA_X_DISPLAY:-}" ]; then
     try_x "$depth" "$ZORTA_X_DISPLAY" || fail "no X server could be started on :$ZORTA_X_DISPLAY"
