@@ -22,11 +22,11 @@ find_client() {
 
 # A colour the program draws as the X server of depth X_DEPTH shows it,
 # "srgb(r,g,b)": at 16 bits a component keeps its top 5 bits (green 6),
-# widened again to 8 bits.
+# widened again to 8 bits, rounded down as ImageMagick reads them.
 shown_colour() {
   local r=$1 g=$2 b=$3
   if [ "${X_DEPTH:-24}" = 16 ]; then
-    r=$(( ((r >> 3) * 255 + 15) / 31 )); g=$(( ((g >> 2) * 255 + 31) / 63 )); b=$(( ((b >> 3) * 255 + 15) / 31 ))
+    r=$(( (r >> 3) * 255 / 31 )); g=$(( (g >> 2) * 255 / 63 )); b=$(( (b >> 3) * 255 / 31 ))
   fi
   echo "srgb($r,$g,$b)"
 }
@@ -50,7 +50,7 @@ wait_first_frame() {
 
 # A screenshot of the client area alone.
 shot() {
-  import -window root -crop "640x480+$CLIENT_X+$CLIENT_Y" +repage "$1"
+  import -window root -crop "640x480+$CLIENT_X+$CLIENT_Y" +repage -depth 8 "$1"
 }
 
 expect_pixel() {
