@@ -67,7 +67,7 @@ cpu_medians() {
       t1=$(ticks); s1=$(sleeps); sleep 5; t2=$(ticks); s2=$(sleeps)
       n=$((s2 - s1))
     fi
-    percents+=($(( (t2 - t1) * 100 / 500 )))
+    percents+=($(awk -v t=$((t2 - t1)) 'BEGIN {printf "%.1f", t / 5}'))
     perturn+=($(( (t2 - t1) * 10000 / (n > 0 ? n : 1) )))
     turns+=($(( n / 5 )))
   done
