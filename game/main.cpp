@@ -76,7 +76,7 @@ int Play() {
   Recording.seed = options.seed;
   RecordingOn = options.record.empty() ? 0 : -1;
   ConnectShell();
-  SetWorldFrameLastDrawing(DrawGameScreen);
+  SetWorldFrameLastDrawing(DrawGameScreen, 0);
   GameStep = RecordAndRunGameStep;
   int rc = RunShell(nullptr, 1, SetUpGame);
   // The line its replay will end with, when the game ended through its Yes.

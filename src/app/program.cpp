@@ -5,7 +5,8 @@
 
 void ConnectSubsystems() {
   ConnectShell();
-  SetWorldFrameLastDrawing(DrawDemoScreen);
+  // The demo screen's first fill covers the whole clip.
+  SetWorldFrameLastDrawing(DrawDemoScreen, -1);
 }
 
 int WinMain(void* instance, void*, const char*, int showCommand) {

@@ -5,6 +5,7 @@
 #include "app/settings.h"
 
 ClipRectangle ClipRect = {0, 0, 0, 0};
+int32_t DrawingHidden = 0;
 
 namespace {
 // Clips a destination rectangle against ClipRect, moving the source corner
@@ -50,6 +51,7 @@ int CopySlot(int32_t x, int32_t y, SurfaceSlot* slot, int32_t sx, int32_t sy, in
   if (BackBuffer == nullptr || slot == nullptr || !slot->inUse || slot->surface == nullptr) return 0;
   if (!ClipDestination(&x, &y, &w, &h, &sx, &sy, false)) return 0;
   RECT source = {sx, sy, sx + w, sy + h};
+  if (DrawingHidden) flags |= DDBLTFAST_NOPIXELS;
   HRESULT result;
   do {
     result = DDSurfaceBltFast(BackBuffer, x, y, slot->surface, &source, flags);
@@ -135,9 +137,10 @@ int FillRect(int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour) {
   if (w <= 0 || h <= 0) return 0;
   RECT r = {x, y, x + w, y + h};
   DDBLTFX fx = {colour};
+  uint32_t flags = DrawingHidden ? DDBLT_COLORFILL | DDBLT_NOPIXELS : DDBLT_COLORFILL;
   HRESULT result;
   do {
-    result = DDSurfaceBlt(BackBuffer, &r, nullptr, nullptr, DDBLT_COLORFILL, &fx);
+    result = DDSurfaceBlt(BackBuffer, &r, nullptr, nullptr, flags, &fx);
   } while (result == DDERR_WASSTILLDRAWING);
   return BlitResult(result);
 }
@@ -188,7 +191,7 @@ int HighlightMask(int32_t x, int32_t y, const uint8_t* mask, int32_t maskWidth, 
   uint16_t c16 = static_cast<uint16_t>(colour);
   uint8_t c24[3] = {static_cast<uint8_t>(colour), static_cast<uint8_t>(colour >> 8),
                     static_cast<uint8_t>(colour >> 16)};
-  for (int32_t j = 0; j < h; j++) {
+  for (int32_t j = 0; j < h && !DrawingHidden; j++) {
     for (int32_t i = 0; i < w; i++) {
       uint8_t m = mirror ? source[w - 1 - i] : source[i];
       if (m == 0) continue;

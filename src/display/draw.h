@@ -14,6 +14,11 @@ struct ClipRectangle {
 };
 extern ClipRectangle ClipRect;
 
+// While set (-1), the primitives do all they do (clipping, locks, results,
+// lost surfaces) except write pixels: for drawing that is covered before the
+// picture is shown.
+extern int32_t DrawingHidden;
+
 // Wrap flags of the wrapping primitives.
 enum : int32_t {
   WrapHorizontal = 1,

@@ -1,6 +1,9 @@
 #include "platform/display.h"
 
 #include <SDL.h>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include <algorithm>
 #include <cstdlib>
@@ -26,6 +29,13 @@ struct DirectDraw {
   uint32_t textureFormat;
   int textureWidth, textureHeight;
   std::vector<DirectDrawClipper*> clippers;
+  // The picture last put on the screen and where, to skip showing it again.
+  std::vector<uint8_t> shown;
+  int shownValid;
+  uint32_t shownFormat;
+  int shownWidth, shownHeight;
+  SDL_Rect shownTo;
+  int shownWindowW, shownWindowH;
 };
 
 struct DirectDrawClipper {
@@ -62,6 +72,7 @@ uint32_t modeMasks[3] = {0, 0, 0};
 int pitchPadding = 0;  // pixels
 bool libraryFillOnly = false;
 int presentCount = 0;
+int pictureUploads = 0;
 void (*onPresent)() = nullptr;
 int fullScreenShown = 0;
 #endif
@@ -180,6 +191,7 @@ void DestroyRenderer(DirectDraw* dd) {
   dd->renderer = nullptr;
   dd->x11 = nullptr;
   dd->rendererWindow = nullptr;
+  dd->shownValid = 0;
 }
 
 // A way to show pictures in the main window: an SDL renderer or, where SDL
@@ -193,6 +205,7 @@ bool EnsurePresenter(DirectDraw* dd, SDL_Window* w) {
     dd->texture = nullptr;
     dd->rendererWindow = nullptr;
     dd->rendererFailed = 0;
+    dd->shownValid = 0;
   }
   if (dd->renderer != nullptr || dd->x11 != nullptr) return true;
   if (dd->rendererFailed) return false;
@@ -233,6 +246,44 @@ SDL_Rect FitRect(int srcW, int srcH, int winW, int winH) {
   return r;
 }
 
+// Whether `src` is, pixel for pixel, the picture last shown at `to` in a window
+// of the same size with nothing drawn over it since: then showing it again
+// changes nothing on the screen. Otherwise it becomes the picture last shown.
+// Most frames of a resting program repeat the one before, and a comparison
+// costs a fraction of an upload and presentation.
+bool AlreadyShown(DirectDraw* dd, const DirectDrawSurface* src, const SDL_Rect& to, int winW, int winH) {
+  bool damaged = WinTakePictureDamage();
+  const SDL_Surface* sdl = src->sdl;
+  size_t row = static_cast<size_t>(sdl->w) * sdl->format->BytesPerPixel;
+  size_t size = row * static_cast<size_t>(sdl->h);
+  bool same = !damaged && dd->shownValid && dd->shownFormat == sdl->format->format && dd->shownWidth == sdl->w &&
+              dd->shownHeight == sdl->h && dd->shownTo.x == to.x && dd->shownTo.y == to.y &&
+              dd->shownTo.w == to.w && dd->shownTo.h == to.h && dd->shownWindowW == winW &&
+              dd->shownWindowH == winH && dd->shown.size() == size;
+  const uint8_t* from = static_cast<const uint8_t*>(sdl->pixels);
+  int y = 0;
+  for (; same && y < sdl->h; y++) {
+    if (memcmp(dd->shown.data() + row * y, from + static_cast<size_t>(sdl->pitch) * y, row) != 0) same = false;
+  }
+  if (same) return true;
+  // Rows before y are known to be equal already.
+  if (dd->shown.size() != size) {
+    dd->shown.resize(size);
+    y = 0;
+  } else if (y > 0) {
+    y--;
+  }
+  for (; y < sdl->h; y++) memcpy(dd->shown.data() + row * y, from + static_cast<size_t>(sdl->pitch) * y, row);
+  dd->shownValid = -1;
+  dd->shownFormat = sdl->format->format;
+  dd->shownWidth = sdl->w;
+  dd->shownHeight = sdl->h;
+  dd->shownTo = to;
+  dd->shownWindowW = winW;
+  dd->shownWindowH = winH;
+  return false;
+}
+
 // Shows a surface in the window, into `dst` (window coordinates); null: a
 // full-screen picture, fitted to the window with the pointer mapped back.
 void Show(DirectDraw* dd, DirectDrawSurface* src, const SDL_Rect* dst) {
@@ -258,6 +309,10 @@ void Show(DirectDraw* dd, DirectDrawSurface* src, const SDL_Rect* dst) {
     to = FitRect(src->width, src->height, winW, winH);
     WinSetPictureMapping(to.x, to.y, to.w, to.h, src->width, src->height);
   }
+  if (AlreadyShown(dd, src, to, winW, winH)) return;
+#ifdef ZORTA_TESTING
+  pictureUploads++;
+#endif
   if (dd->x11 != nullptr) {
     X11PresenterShow(dd->x11, src->sdl, to, winW, winH);
     return;
@@ -300,6 +355,79 @@ void FillRows(DirectDrawSurface* s, const RECT& r, uint32_t colour) {
   }
   uint8_t* row = first + pitch;
   for (int y = r.top + 1; y < r.bottom; y++, row += pitch) memcpy(row, first, static_cast<size_t>(w) * bytes);
+}
+
+// A copy between surfaces of one layout, as SDL's blits make it: whole rows
+// where nothing is keyed, else every source pixel but the key's. Tiles and
+// sprites are small; SDL's general blit costs more in setting up than in
+// copying them, and its keyed loop takes a pixel at a time.
+#ifdef __SSE2__
+// Four 32-bit or eight 16-bit pixels at a time: where the source equals the
+// key the destination stays, elsewhere it takes the source.
+inline __m128i KeyedBlend(__m128i source, __m128i destination, __m128i isKey) {
+  return _mm_or_si128(_mm_and_si128(isKey, destination), _mm_andnot_si128(isKey, source));
+}
+#endif
+
+void CopyKeyedRow32(uint8_t* to, const uint8_t* from, int w, uint32_t key) {
+  int i = 0;
+#ifdef __SSE2__
+  const __m128i k = _mm_set1_epi32(static_cast<int>(key));
+  for (; i + 4 <= w; i += 4) {
+    __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i * 4));
+    __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(to + i * 4));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i * 4), KeyedBlend(s, d, _mm_cmpeq_epi32(s, k)));
+  }
+#endif
+  for (; i < w; i++) {
+    uint32_t v;
+    memcpy(&v, from + i * 4, 4);
+    if (v != key) memcpy(to + i * 4, &v, 4);
+  }
+}
+
+void CopyKeyedRow16(uint8_t* to, const uint8_t* from, int w, uint32_t key) {
+  int i = 0;
+  const uint16_t key16 = static_cast<uint16_t>(key);
+#ifdef __SSE2__
+  const __m128i k = _mm_set1_epi16(static_cast<int16_t>(key16));
+  for (; i + 8 <= w; i += 8) {
+    __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i * 2));
+    __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(to + i * 2));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i * 2), KeyedBlend(s, d, _mm_cmpeq_epi16(s, k)));
+  }
+#endif
+  for (; i < w; i++) {
+    uint16_t v;
+    memcpy(&v, from + i * 2, 2);
+    if (v != key16) memcpy(to + i * 2, &v, 2);
+  }
+}
+
+void CopyKeyedRow24(uint8_t* to, const uint8_t* from, int w, uint32_t key) {
+  for (int i = 0; i < w; i++, to += 3, from += 3) {
+    uint32_t v = static_cast<uint32_t>(from[0]) | static_cast<uint32_t>(from[1]) << 8 |
+                 static_cast<uint32_t>(from[2]) << 16;
+    if (v != (key & 0xFFFFFF)) to[0] = from[0], to[1] = from[1], to[2] = from[2];
+  }
+}
+
+void CopyRows(DirectDrawSurface* dst, int x, int y, const DirectDrawSurface* src, const RECT& r, bool keyed) {
+  int bytes = src->sdl->format->BytesPerPixel;
+  int w = r.right - r.left, h = r.bottom - r.top;
+  size_t srcPitch = static_cast<size_t>(src->sdl->pitch), dstPitch = static_cast<size_t>(dst->sdl->pitch);
+  const uint8_t* from = src->pixels + static_cast<size_t>(r.top) * srcPitch + static_cast<size_t>(r.left) * bytes;
+  uint8_t* to = dst->pixels + static_cast<size_t>(y) * dstPitch + static_cast<size_t>(x) * bytes;
+  for (int row = 0; row < h; row++, from += srcPitch, to += dstPitch) {
+    if (!keyed)
+      memcpy(to, from, static_cast<size_t>(w) * bytes);
+    else if (bytes == 4)
+      CopyKeyedRow32(to, from, w, src->key);
+    else if (bytes == 2)
+      CopyKeyedRow16(to, from, w, src->key);
+    else
+      CopyKeyedRow24(to, from, w, src->key);
+  }
 }
 }  // namespace
 
@@ -523,6 +651,7 @@ HRESULT DDSurfaceBlt(DirectDrawSurface* dst, const RECT* destRect, DirectDrawSur
   RECT r = destRect != nullptr ? *destRect : WholeRect(dst);
   if (!RectInside(r, dst->width, dst->height)) return DDERR_INVALIDRECT;
   if (dst->lost) return DDERR_SURFACELOST;
+  if (flags & DDBLT_NOPIXELS) return DD_OK;
 #ifdef ZORTA_TESTING
   bool rowFill = dst->bits != 24 && !libraryFillOnly;
 #else
@@ -549,7 +678,12 @@ HRESULT DDSurfaceBltFast(DirectDrawSurface* dst, int x, int y, DirectDrawSurface
   RECT d = {x, y, x + (r.right - r.left), y + (r.bottom - r.top)};
   if (!RectInside(d, dst->width, dst->height)) return DDERR_INVALIDRECT;
   if (dst->lost || src->lost) return DDERR_SURFACELOST;
+  if (flags & DDBLTFAST_NOPIXELS) return DD_OK;
   bool keyed = (flags & DDBLTFAST_SRCCOLORKEY) != 0 && src->hasKey;
+  if (src != dst && src->sdl->format->format == dst->sdl->format->format) {
+    CopyRows(dst, x, y, src, r, keyed);
+    return DD_OK;
+  }
   if (keyed) {
     if (!src->sdlKeyOn) {
       SDL_SetColorKey(src->sdl, SDL_TRUE, src->key);
@@ -684,6 +818,7 @@ void DisplaySeamUseLibraryFill(bool on) { libraryFillOnly = on; }
 
 int DisplaySeamLiveSurfaces() { return static_cast<int>(liveSurfaces.size()); }
 int DisplaySeamPresentCount() { return presentCount; }
+int DisplaySeamPictureUploads() { return pictureUploads; }
 void DisplaySeamOnPresent(void (*callback)()) { onPresent = callback; }
 int DisplaySeamFullScreen() { return fullScreenShown; }
 
@@ -693,6 +828,7 @@ void DisplaySeamReset() {
   modeMasks[0] = modeMasks[1] = modeMasks[2] = 0;
   pitchPadding = 0;
   presentCount = 0;
+  pictureUploads = 0;
   onPresent = nullptr;
   libraryFillOnly = false;
 }

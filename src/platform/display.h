@@ -43,6 +43,10 @@ enum : uint32_t {
   DDBLT_WAIT = 0x1000000,
   DDBLTFAST_NOCOLORKEY = 0x0,
   DDBLTFAST_SRCCOLORKEY = 0x1,
+  // Ours, not DirectDraw's: every check and result of the fill or copy, but no
+  // pixel written; for drawing that something drawn later covers.
+  DDBLT_NOPIXELS = 0x80000000,
+  DDBLTFAST_NOPIXELS = 0x80000000,
   // colour keys
   DDCKEY_SRCBLT = 0x8,
 };

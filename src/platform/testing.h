@@ -43,6 +43,9 @@ void WinSeamPostOnWait(uint32_t message, WPARAM wParam, LPARAM lParam);
 int WinSeamWaitCount();
 // Dispatches messages to `proc` without creating a window.
 void WinSeamSetWindowProc(WindowProc proc);
+// The window system reports part of the window uncovered (as after another
+// window moved away), through the same event path as a real one.
+void WinSeamExposeWindow();
 void WinSeamReset();                      // empties the queue and forgets the scripted state
 // Faults: "CreateWindow".
 
@@ -80,6 +83,9 @@ uint32_t DisplaySeamReadPixel(DirectDrawSurface* s, int x, int y);
 void DisplaySeamUseLibraryFill(bool on);
 int DisplaySeamLiveSurfaces();
 int DisplaySeamPresentCount();
+// Presentations that put a picture on the screen: one that repeats the
+// picture last shown, with nothing over the window since, puts none.
+int DisplaySeamPictureUploads();
 // Called at every presentation of a picture (for tests that act once a given
 // number of frames has been shown); null for none.
 void DisplaySeamOnPresent(void (*callback)());

@@ -33,6 +33,8 @@ int waits = 0;
 STICKYKEYS stickyKeys = {sizeof(STICKYKEYS), 0x1FE};
 FILTERKEYS filterKeys = {sizeof(FILTERKEYS), 0x7E, 1000, 500, 500, 0};
 
+bool pictureDamaged = false;
+
 LRESULT Send(uint32_t message, WPARAM wParam, LPARAM lParam) {
   if (windowProc == nullptr) return 0;
   return windowProc(message, wParam, lParam);
@@ -61,7 +63,14 @@ void TranslateEvent(const SDL_Event& e) {
           Post(WM_ACTIVATEAPP, 0, 0);
           break;
         case SDL_WINDOWEVENT_EXPOSED:
+          pictureDamaged = true;
           Post(WM_PAINT, 0, 0);
+          break;
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_MAXIMIZED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+          pictureDamaged = true;
           break;
         default:
           break;
@@ -115,6 +124,12 @@ void PumpSdl() {
 }  // namespace
 
 SDL_Window* WinSdlWindow() { return window; }
+
+bool WinTakePictureDamage() {
+  bool damaged = pictureDamaged;
+  pictureDamaged = false;
+  return damaged;
+}
 
 int WinCreateWindow(const char* title, int x, int y, int w, int h, WindowProc proc) {
   windowProc = proc;
@@ -528,12 +543,22 @@ void WinSeamPostOnWait(uint32_t message, WPARAM wParam, LPARAM lParam) {
 }
 int WinSeamWaitCount() { return waits; }
 void WinSeamSetWindowProc(WindowProc proc) { windowProc = proc; }
+void WinSeamExposeWindow() {
+  if (window == nullptr) return;
+  SDL_Event e = {};
+  e.type = SDL_WINDOWEVENT;
+  e.window.windowID = SDL_GetWindowID(window);
+  e.window.event = SDL_WINDOWEVENT_EXPOSED;
+  TranslateEvent(e);
+}
+
 void WinSeamReset() {
   queue.clear();
   arriveOnWait.clear();
   waits = 0;
   scriptedCursor = false;
   pictureMapped = false;
+  pictureDamaged = false;
   messageBoxes = 0;
   lastMessageBox.clear();
   capture = false;

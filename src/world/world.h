@@ -49,6 +49,7 @@ void ResetWorldState();
 
 // The RootWindow's Draw: player controls, the due logic steps, the world's
 // drawing and, last, what the program registered to draw over the world
-// (the demo screen); null: nothing.
+// (the demo screen); null: nothing. `coversClip` -1: the last drawing starts by
+// filling the whole clip rectangle it is given, so nothing drawn before it shows.
 void WorldFrame();
-void SetWorldFrameLastDrawing(void (*draw)());
+void SetWorldFrameLastDrawing(void (*draw)(), int32_t coversClip);

@@ -20,12 +20,29 @@ find_client() {
   xdotool windowactivate --sync "$ZORTA_WIN" >/dev/null 2>&1 || true
 }
 
+# A colour the program draws as the X server of depth X_DEPTH shows it,
+# "srgb(r,g,b)": at 16 bits a component keeps its top 5 bits (green 6),
+# widened again to 8 bits, rounded down as ImageMagick reads them.
+shown_colour() {
+  local r=$1 g=$2 b=$3
+  if [ "${X_DEPTH:-24}" = 16 ]; then
+    r=$(( (r >> 3) * 255 / 31 )); g=$(( (g >> 2) * 255 / 63 )); b=$(( (b >> 3) * 255 / 31 ))
+  fi
+  echo "srgb($r,$g,$b)"
+}
+
+# The same as "#RRGGBB".
+shown_hex() {
+  shown_colour "$@" | awk -F'[(,)]' '{printf "#%02X%02X%02X\n", $2, $3, $4}'
+}
+
 # Waits (up to 10 s) until a frame has been presented: the title bar is blue.
 wait_first_frame() {
-  local i
+  local i blue
+  blue=$(shown_hex 0 0 128)
   for i in $(seq 1 100); do
     import -window root -crop "1x1+$((CLIENT_X + 5))+$((CLIENT_Y + 5))" -depth 8 txt:- 2>/dev/null |
-      grep -q '#000080' && return 0
+      grep -q "$blue" && return 0
     sleep 0.1
   done
   fail "no frame was presented"
@@ -33,7 +50,7 @@ wait_first_frame() {
 
 # A screenshot of the client area alone.
 shot() {
-  import -window root -crop "640x480+$CLIENT_X+$CLIENT_Y" +repage "$1"
+  import -window root -crop "640x480+$CLIENT_X+$CLIENT_Y" +repage -depth 8 "$1"
 }
 
 expect_pixel() {

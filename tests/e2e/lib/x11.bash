@@ -59,6 +59,7 @@ try_x() {
 # other X servers).
 start_x() {
   local depth=${1:-24} number
+  X_DEPTH=$depth
   if [ -n "${ZORTA_E2E_DISPLAY:-}" ]; then
     # The server of the script before may still be on its way out.
     for number in $(seq 1 50); do

@@ -77,7 +77,7 @@ void ReadCornerThenClose() {
 
 TEST_F(RunTest, RunShellSetsUpTheProgramBeforeItsWindowAndDrawsNoDemoUnlessWiredTo) {
   ConnectShell();
-  SetWorldFrameLastDrawing(nullptr);
+  SetWorldFrameLastDrawing(nullptr, 0);
   frames = 0;
   setUpCalls = 0;
   DisplaySeamOnPresent(ReadCornerThenClose);

@@ -178,6 +178,62 @@ TEST_F(DisplayTest, KeyedCopyIn32Bits) {
   EXPECT_EQ(Pixel(1, 0), 0x123456u);
 }
 
+// Keyed and plain copies in every layout, over widths that do not fill whole
+// groups of pixels and runs of key pixels anywhere in a row, pixel by pixel
+// against the rule: a source pixel equal to the key leaves the screen's.
+TEST_F(DisplayTest, KeyedCopiesKeepEveryNonKeyPixelInEveryDepth) {
+  for (int depth : {15, 16, 24, 32}) {
+    SCOPED_TRACE(depth);
+    if (depth == 15) {
+      FullScreen = -1;
+      ColorDepth = 15;
+      SetUpFullScreen();
+      ASSERT_NE(BackBuffer, nullptr);
+      ResetClipRect();
+    } else {
+      StartWindowed(depth);
+    }
+    ASSERT_EQ(ColorDepth, depth);
+    const int bytes = (depth + 7) / 8, w = 37, h = 5;
+    const uint32_t key = PackColor(255, 0, 255, depth);
+    const uint32_t under = PackColor(10, 200, 30, depth);
+    SurfaceSlot* slot = CreateSurfaceSlot(w, h);
+    ASSERT_NE(slot, nullptr);
+    uint8_t* p = static_cast<uint8_t*>(LockSurfaceSlot(slot, 0, 0, w, h));
+    ASSERT_NE(p, nullptr);
+    int32_t pitch = SurfaceSlotPitch(slot);
+    std::vector<uint32_t> source;
+    for (int y = 0; y < h; y++)
+      for (int x = 0; x < w; x++) {
+        // Keys alone, in runs, at both ends; near-keys differing in one bit.
+        bool keyed = x % 3 == 0 || (x >= 8 && x < 17 && y % 2 == 0) || x == w - 1;
+        uint32_t v = keyed ? key : x % 5 == 1 ? key ^ 1 : PackColor(5 * x, 40 * y, 7 * x + y, depth);
+        source.push_back(v);
+        memcpy(p + (static_cast<size_t>(y) * pitch + x) * bytes, &v, static_cast<size_t>(bytes));
+      }
+    UnlockSurfaceSlot(slot);
+    SetSurfaceColorKey(slot, key);
+    FillRect(0, 0, 100, 40, under);
+    EXPECT_EQ(BlitSlotKeyed(3, 7, slot, 0, 0, w, h), -1);
+    EXPECT_EQ(BlitSlot(50, 20, slot, 0, 0, w, h), -1);
+    for (int y = 0; y < 40; y++)
+      for (int x = 0; x < 100; x++) {
+        uint32_t want = under;
+        if (x >= 3 && x < 3 + w && y >= 7 && y < 7 + h && source[(y - 7) * w + x - 3] != key)
+          want = source[(y - 7) * w + x - 3];
+        if (x >= 50 && x < 50 + w && y >= 20 && y < 20 + h) want = source[(y - 20) * w + x - 50];
+        ASSERT_EQ(Pixel(x, y), want) << x << "," << y;
+      }
+    ReleaseAllSurfaceSlots();
+    if (FullScreen) {
+      ReleaseFullScreen();
+      FullScreen = 0;
+    } else {
+      ReleaseWindowed();
+    }
+  }
+}
+
 TEST_F(DisplayTest, WrappedCopiesCutAtTheScreenEdges) {
   StartWindowed(16);
   SurfaceSlot* slot = CreateSurfaceSlot(40, 40);
@@ -289,6 +345,43 @@ TEST_F(MaskTest, WrappedHighlightSwapsColumnsWhenMirrored) {
   // Mirrored without overflow is the plain mirrored highlight.
   EXPECT_EQ(HighlightMaskWrapped(100, 2, wide.data(), 32, 1, -1, 0, 0, 32, 1, WrapHorizontal), -1);
   EXPECT_EQ(Pixel(128, 2), grey);
+}
+
+// Hidden drawing gives every primitive's result and lost-surface report,
+// and writes no pixel.
+TEST_F(DisplayTest, HiddenDrawingReportsAsDrawingAndWritesNothing) {
+  StartWindowed(16);
+  SurfaceSlot* slot = CreateSurfaceSlot(8, 8);
+  ASSERT_NE(slot, nullptr);
+  PaintSlot(slot, [](int x, int y) { return 0x100 * (y + 1) + x + 1; });
+  SetSurfaceColorKey(slot, 0x101);
+  const uint8_t mask[4] = {1, 1, 1, 1};
+  DrawingHidden = -1;
+  EXPECT_EQ(FillRect(0, 0, 640, 480, 0x3456), -1);
+  EXPECT_EQ(FillRect(-10, 0, 10, 10, 0x3456), 0);
+  EXPECT_EQ(BlitSlot(-3, 0, slot, 0, 0, 8, 8), -1);
+  EXPECT_EQ(BlitSlotKeyed(20, 0, slot, 0, 0, 8, 8), -1);
+  EXPECT_EQ(BlitSlot(200, 0, slot, 4, 0, 8, 8), 0);  // refused by the display, as when shown
+  EXPECT_EQ(BlitSlotWrapped(636, 0, slot, 0, 0, 8, 8, WrapHorizontal), -1);
+  EXPECT_EQ(HighlightMask(40, 0, mask, 2, 2, 0, 0, 0, 2, 2), -1);
+  for (int y = 0; y < 10; y++)
+    for (int x = 0; x < 640; x++) ASSERT_EQ(Pixel(x, y), 0u) << x << "," << y;
+  EXPECT_EQ(SurfacesLost, 0);
+  // Lost surfaces are seen as when drawing.
+  DisplaySeamLoseSurfaces();
+  EXPECT_EQ(BlitSlotKeyed(20, 0, slot, 0, 0, 8, 8), 0);
+  EXPECT_EQ(SurfacesLost, -1);
+  SurfacesLost = 0;
+  EXPECT_EQ(FillRect(0, 0, 8, 8, 1), 0);
+  EXPECT_EQ(SurfacesLost, -1);
+  RestoreSurfaces();
+  // Shown again, the same calls draw.
+  DrawingHidden = 0;
+  EXPECT_EQ(BlitSlotKeyed(20, 0, slot, 0, 0, 8, 8), -1);
+  EXPECT_EQ(Pixel(20, 0), 0u);  // keyed
+  EXPECT_EQ(Pixel(21, 0), 0x102u);
+  EXPECT_EQ(HighlightMask(40, 0, mask, 2, 2, 0, 0, 0, 2, 2), -1);
+  EXPECT_EQ(Pixel(41, 1), PackColor(240, 240, 240, 16));
 }
 
 }  // namespace

@@ -285,6 +285,45 @@ TEST_F(DisplayTest, PresentShowsTheBackBufferInBothModes) {
   WinDestroyWindow();
 }
 
+// A picture already on the screen is not put there again, unless the window
+// system asked for it (uncovered window) or any pixel, anywhere, changed.
+TEST_F(DisplayTest, APictureAlreadyShownIsNotShownAgain) {
+  ASSERT_EQ(WinCreateWindow("Zorta", 100, 100, 640, 480, nullptr), -1);
+  StartWindowed(32);
+  WinSeamReset();  // the window's own first events
+  Present();
+  Present();
+  EXPECT_EQ(DisplaySeamPresentCount(), 2);
+  EXPECT_EQ(DisplaySeamPictureUploads(), 1);
+  FillRect(639, 479, 1, 1, 0x010203);
+  Present();
+  EXPECT_EQ(DisplaySeamPictureUploads(), 2);
+  FillRect(0, 0, 1, 1, 0x000001);
+  Present();
+  Present();
+  EXPECT_EQ(DisplaySeamPictureUploads(), 3);
+  WinSeamExposeWindow();
+  Present();
+  Present();
+  EXPECT_EQ(DisplaySeamPictureUploads(), 4);
+  // Drawn over and back to what is shown: nothing to show.
+  FillRect(300, 200, 10, 10, 0x00FF00);
+  FillRect(300, 200, 10, 10, 0);
+  Present();
+  EXPECT_EQ(DisplaySeamPictureUploads(), 4);
+  ReleaseWindowed();
+
+  // A new display shows its first picture, the same pixels or not.
+  FullScreen = -1;
+  SetUpFullScreen();
+  Present();
+  Present();
+  EXPECT_EQ(DisplaySeamPictureUploads(), 5);
+  ReleaseFullScreen();
+  FullScreen = 0;
+  WinDestroyWindow();
+}
+
 TEST_F(DisplayTest, ChangeDisplayModeSwitchesBackToAWindow) {
   ASSERT_EQ(WinCreateWindow("Zorta", 100, 100, 640, 480, nullptr), -1);
   DisplaySeamSetDesktopDepth(32);
