@@ -155,8 +155,10 @@ def owner(command):
             continue
         for candidate in (path, os.path.realpath(path), path.replace("/usr/", "/", 1) if path.startswith("/usr/") else "/usr" + path):
             r = subprocess.run(["dpkg", "-S", candidate], capture_output=True, text=True)
-            if r.returncode == 0:
-                return r.stdout.split(":")[0].split(",")[0].strip()
+            # A diverted file is listed twice more as "diversion by PKG ...".
+            lines = [l for l in r.stdout.splitlines() if not l.startswith("diversion by ")]
+            if r.returncode == 0 and lines:
+                return lines[0].split(":")[0].split(",")[0].strip()
     return None
 
 def main():
