@@ -2,8 +2,13 @@
 
 #include <SDL.h>
 #include <SDL_ttf.h>
+#ifdef _WIN32
+#include "platform/win32_api.h"
+#else
 #include <fontconfig/fontconfig.h>
+#endif
 
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <string>
@@ -73,6 +78,39 @@ const RenderedText* RenderText(TextFont* font, const char* text, int length) {
 
 bool EnsureTtf() { return TTF_WasInit() || TTF_Init() == 0; }
 
+#ifdef _WIN32
+bool FileExists(const std::string& file) {
+  FILE* f = fopen(file.c_str(), "rb");
+  if (f == nullptr) return false;
+  fclose(f);
+  return true;
+}
+
+// The DejaVu Sans that ships beside the program, for systems without the face.
+std::string ShippedFont() {
+  char* base = SDL_GetBasePath();
+  std::string file = std::string(base != nullptr ? base : "") + "DejaVuSans.ttf";
+  SDL_free(base);
+  return FileExists(file) ? file : "";
+}
+
+// Windows has no fontconfig: a face is found among the fonts the system
+// registers. "MS Sans Serif" is a bitmap face that SDL2_ttf cannot scale; its
+// TrueType successor, Microsoft Sans Serif, stands in for it and for
+// "sans-serif", and where that is missing too, the shipped font does.
+std::string MatchFile(const char* family) {
+  std::string face = family;
+  bool sans = SDL_strcasecmp(family, "MS Sans Serif") == 0 || SDL_strcasecmp(family, "sans-serif") == 0;
+  if (sans) face = "Microsoft Sans Serif";
+  std::string file = Win32RegisteredFontFile(face.c_str());
+  if (!file.empty() && FileExists(file)) return file;
+  if (SDL_strcasecmp(face.c_str(), "Microsoft Sans Serif") == 0) {
+    file = Win32FontsFolder() + "\\micross.ttf";
+    if (FileExists(file)) return file;
+  }
+  return sans ? ShippedFont() : "";
+}
+#else
 std::string MatchFile(const char* family) {
   std::string file;
   if (!FcInit()) return file;
@@ -95,6 +133,7 @@ std::string MatchFile(const char* family) {
   FcPatternDestroy(pattern);
   return file;
 }
+#endif
 
 const std::string& ResolveFace(const char* face) {
   std::string key = face != nullptr ? face : "";
