@@ -8,7 +8,6 @@
 #include <fontconfig/fontconfig.h>
 #endif
 
-#include <cstdio>
 #include <cstring>
 #include <map>
 #include <string>
@@ -79,10 +78,11 @@ const RenderedText* RenderText(TextFont* font, const char* text, int length) {
 bool EnsureTtf() { return TTF_WasInit() || TTF_Init() == 0; }
 
 #ifdef _WIN32
+// Asked the way SDL2_ttf will open it (names in UTF-8, as SDL_GetBasePath gives them).
 bool FileExists(const std::string& file) {
-  FILE* f = fopen(file.c_str(), "rb");
+  SDL_RWops* f = SDL_RWFromFile(file.c_str(), "rb");
   if (f == nullptr) return false;
-  fclose(f);
+  SDL_RWclose(f);
   return true;
 }
 
