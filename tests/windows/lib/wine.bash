@@ -11,6 +11,9 @@ use_wine_prefix() {
   if [ -n "${1:-}" ]; then
     WINEPREFIX=$(realpath "$1")
     [ -f "$WINEPREFIX/system.reg" ] || fail "no Wine prefix at $WINEPREFIX"
+    # A server left from headless runs would keep their desktop, which has no display.
+    WINEPREFIX=$WINEPREFIX wineserver -k 2>/dev/null || true
+    WINEPREFIX=$WINEPREFIX wineserver -w
   else
     WINEPREFIX=$E2E_DIR/wine
     env -u DISPLAY wineboot -i >/dev/null 2>&1 || fail "wineboot could not make a prefix"
