@@ -52,10 +52,10 @@ deps-windows:
 	@bash scripts/deps-windows
 
 windows: deps-windows
-	bash scripts/windows/build.sh $(WIN_BUILD)
+	JOBS=$(JOBS) bash scripts/windows/build.sh $(WIN_BUILD)
 
 test-windows: deps-windows
-	bash scripts/windows/test.sh $(WIN_BUILD)
+	JOBS=$(JOBS) bash scripts/windows/test.sh $(WIN_BUILD)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz $(WIN_BUILD)
