@@ -2,9 +2,10 @@
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+WIN_BUILD ?= build-win
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps build build-asan run run-game test test-unit test-asan bench fuzz soak clean install
+.PHONY: all deps build build-asan run run-game test test-unit test-asan bench fuzz soak clean install deps-windows windows test-windows
 
 all: build
 
@@ -49,5 +50,16 @@ install: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 	cmake --install $(BUILD) $(if $(PREFIX),--prefix $(PREFIX))
 
+# Windows: zorta.exe cross-built with MinGW-w64, its libraries from Debian's
+# own source packages (built once per version), tested under Wine.
+deps-windows:
+	@bash scripts/deps-windows
+
+windows: deps-windows
+	JOBS=$(JOBS) bash scripts/windows/build.sh $(WIN_BUILD)
+
+test-windows: deps-windows
+	JOBS=$(JOBS) bash scripts/windows/test.sh $(WIN_BUILD)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz
+	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz $(WIN_BUILD)

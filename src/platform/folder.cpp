@@ -1,14 +1,58 @@
 #include "platform/folder.h"
 
-#include <dirent.h>
-#include <fnmatch.h>
 #include <sys/stat.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "platform/path.h"
+
+#ifdef _WIN32
+
+#include "platform/win32_api.h"
+
+// Windows answers the pattern itself: wildcards, "*.*", letter case, either
+// separator, "." and "..".
+struct FolderSearch {
+  Win32Find* find;
+};
+
+static void Fill(WIN32_FIND_DATAA* data, const std::string& name, int isDir) {
+  data->dwFileAttributes = isDir ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+  snprintf(data->cFileName, sizeof data->cFileName, "%s", name.c_str());
+}
+
+FindHandle FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data) {
+  if (pattern == nullptr || data == nullptr) return INVALID_FIND_HANDLE;
+  std::string name;
+  int isDir = 0;
+  Win32Find* find = Win32FindFirst(pattern, &name, &isDir);
+  if (find == nullptr) return INVALID_FIND_HANDLE;
+  Fill(data, name, isDir);
+  return new FolderSearch{find};
+}
+
+int FindNextFileA(FindHandle handle, WIN32_FIND_DATAA* data) {
+  if (handle == INVALID_FIND_HANDLE || data == nullptr) return 0;
+  std::string name;
+  int isDir = 0;
+  if (!Win32FindNext(handle->find, &name, &isDir)) return 0;
+  Fill(data, name, isDir);
+  return -1;
+}
+
+void FindClose(FindHandle handle) {
+  if (handle == INVALID_FIND_HANDLE) return;
+  Win32FindClose(handle->find);
+  delete handle;
+}
+
+#else
+
+#include <dirent.h>
+#include <fnmatch.h>
+
+#include <cstring>
 
 struct FolderSearch {
   DIR* dir;
@@ -67,6 +111,9 @@ void FindClose(FindHandle handle) {
   delete handle;
 }
 
+#endif
+
+// Both systems' C libraries have stat; Linux keeps nanoseconds.
 int GetFileStamp(const char* path, FileStamp* stamp) {
   struct stat st;
   if (path == nullptr || stat(HostPath(path).c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return 0;

@@ -1,6 +1,7 @@
 // Folder-search stand-in: FindFirstFileA / FindNextFileA over a
 // "folder/*.*"-style pattern, reporting the directory attribute.
-// Backed by POSIX opendir/readdir and fnmatch.
+// Backed by POSIX opendir/readdir and fnmatch, on Windows by the system's own
+// FindFirstFileA.
 #pragma once
 #include <cstdint>
 

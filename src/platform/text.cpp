@@ -2,7 +2,11 @@
 
 #include <SDL.h>
 #include <SDL_ttf.h>
+#ifdef _WIN32
+#include "platform/win32_api.h"
+#else
 #include <fontconfig/fontconfig.h>
+#endif
 
 #include <cstring>
 #include <map>
@@ -73,6 +77,40 @@ const RenderedText* RenderText(TextFont* font, const char* text, int length) {
 
 bool EnsureTtf() { return TTF_WasInit() || TTF_Init() == 0; }
 
+#ifdef _WIN32
+// Asked the way SDL2_ttf will open it (names in UTF-8, as SDL_GetBasePath gives them).
+bool FileExists(const std::string& file) {
+  SDL_RWops* f = SDL_RWFromFile(file.c_str(), "rb");
+  if (f == nullptr) return false;
+  SDL_RWclose(f);
+  return true;
+}
+
+// The DejaVu Sans that ships beside the program, for systems without the face.
+std::string ShippedFont() {
+  char* base = SDL_GetBasePath();
+  std::string file = std::string(base != nullptr ? base : "") + "DejaVuSans.ttf";
+  SDL_free(base);
+  return FileExists(file) ? file : "";
+}
+
+// Windows has no fontconfig: a face is found among the fonts the system
+// registers. "MS Sans Serif" is a bitmap face that SDL2_ttf cannot scale; its
+// TrueType successor, Microsoft Sans Serif, stands in for it and for
+// "sans-serif", and where that is missing too, the shipped font does.
+std::string MatchFile(const char* family) {
+  std::string face = family;
+  bool sans = SDL_strcasecmp(family, "MS Sans Serif") == 0 || SDL_strcasecmp(family, "sans-serif") == 0;
+  if (sans) face = "Microsoft Sans Serif";
+  std::string file = Win32RegisteredFontFile(face.c_str());
+  if (!file.empty() && FileExists(file)) return file;
+  if (SDL_strcasecmp(face.c_str(), "Microsoft Sans Serif") == 0) {
+    file = Win32FontsFolder() + "\\micross.ttf";
+    if (FileExists(file)) return file;
+  }
+  return sans ? ShippedFont() : "";
+}
+#else
 std::string MatchFile(const char* family) {
   std::string file;
   if (!FcInit()) return file;
@@ -95,6 +133,7 @@ std::string MatchFile(const char* family) {
   FcPatternDestroy(pattern);
   return file;
 }
+#endif
 
 const std::string& ResolveFace(const char* face) {
   std::string key = face != nullptr ? face : "";

@@ -1,5 +1,6 @@
 // Text stand-in: a GDI-shaped device context on a display surface. Fonts are
-// found by face name through fontconfig and drawn by SDL2_ttf without
+// found by face name through fontconfig (on Windows: the fonts the system
+// registers, with a shipped DejaVu Sans to fall back on) and drawn by SDL2_ttf without
 // antialiasing, at 96 pixels per inch. Fonts are cached inside this layer, so
 // creating and deleting one per call costs no file access.
 #pragma once

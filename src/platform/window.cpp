@@ -148,6 +148,11 @@ int WinCreateWindow(const char* title, int x, int y, int w, int h, WindowProc pr
   // lost); a 640 x 480 streaming texture is cheap to show in software.
   SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+#ifdef _WIN32
+  // Alt+F4 is an ordinary key here: only the close button and the system
+  // menu ask the program to end.
+  SDL_SetHint(SDL_HINT_WINDOWS_NO_CLOSE_ON_ALT_F4, "1");
+#endif
   window = SDL_CreateWindow(title, x, y, w, h, SDL_WINDOW_HIDDEN);
   if (window == nullptr) {
     lastError = SDL_GetError();

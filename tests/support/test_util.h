@@ -47,6 +47,12 @@ inline Bytes ReadFile(const std::string& path) {
 // The build folder: every test program lives in its tests/ folder, beside
 // zorta, zorta-tool and run/.
 inline std::string BuildDir() {
+#ifdef _WIN32
+  if (_pgmptr == nullptr) return "";
+  std::string dir(_pgmptr);
+  dir = dir.substr(0, dir.find_last_of("/\\"));
+  return dir.substr(0, dir.find_last_of("/\\"));
+#else
   char self[PATH_MAX];
   ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
   if (n <= 0) return "";
@@ -54,4 +60,5 @@ inline std::string BuildDir() {
   std::string dir(self);
   dir = dir.substr(0, dir.rfind('/'));
   return dir.substr(0, dir.rfind('/'));
+#endif
 }

@@ -127,9 +127,16 @@ def cpp_commands(path):
     return found
 
 def listed_packages():
-    text = open(DEPS, encoding="utf-8").read()
-    m = re.search(r"PACKAGES=\((.*?)\)", text, re.S)
-    return [p for p in re.sub(r"#.*", "", m.group(1)).split()] if m else []
+    # The Windows build's own list counts too: its scripts live in the same tree.
+    packages = []
+    for path in (DEPS, os.path.join(os.path.dirname(DEPS), "deps-windows")):
+        if not os.path.exists(path):
+            continue
+        text = open(path, encoding="utf-8").read()
+        m = re.search(r"PACKAGES=\((.*?)\)", text, re.S)
+        if m:
+            packages += re.sub(r"#.*", "", m.group(1)).split()
+    return packages
 
 def closure(packages):
     """The listed packages and everything they depend on, as installed."""

@@ -445,7 +445,10 @@ TEST(Generators, ExtremeArgumentsFollowTheFormulas) {
   ResetOscillator();
   Samples v = Zeros(3);
   AddSine(v.data(), 3, 1e30, 1e30, 0, 0, 1);  // phases far beyond the close sine's range
-  EXPECT_EQ(v[1], WrapSample(1 * std::sin(3.141592654 * 1e30) * 32767));
+  // The C library's sin at run time, as the generator calls it, not one the
+  // compiler works out: C libraries reduce such angles differently.
+  volatile double far = 1e30;
+  EXPECT_EQ(v[1], WrapSample(1 * std::sin(3.141592654 * far) * 32767));
   for (double depth : {1e300, std::nan(""), -5.0}) {
     Oscillator = {0.25, 0};
     Samples t = {1000, -2000, 3000};

@@ -1,0 +1,19 @@
+// Private to the platform layer on Windows: the few Win32 calls the stand-ins
+// make, behind names of their own, because folder.h declares FindFirstFileA
+// and WIN32_FIND_DATAA itself and cannot meet <windows.h> in one file.
+#pragma once
+#include <string>
+
+struct Win32Find;  // an open FindFirstFileA enumeration
+
+// The first entry matching the pattern, or null; `name` and `isDir` describe it.
+Win32Find* Win32FindFirst(const char* pattern, std::string* name, int* isDir);
+// -1 with the next entry, 0 at the end.
+int Win32FindNext(Win32Find* find, std::string* name, int* isDir);
+void Win32FindClose(Win32Find* find);
+
+// The Windows fonts folder (%WINDIR%\Fonts), without a trailing separator.
+std::string Win32FontsFolder();
+// The font file the system registers for a TrueType face ("Arial"), as a full
+// name; empty when the face is not registered.
+std::string Win32RegisteredFontFile(const char* face);
