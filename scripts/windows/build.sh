@@ -31,10 +31,11 @@ cmake --build "$BUILD/cmake" -j "$JOBS" --target "${TARGETS[@]}"
 if [[ " ${TARGETS[*]} " == *" zorta "* ]]; then
   DIST=$BUILD/dist/zorta-win64
   rm -rf "$DIST" "$DIST.zip"
-  mkdir -p "$DIST/Maps" "$DIST/TileSets" "$DIST/licenses"
+  mkdir -p "$DIST/Maps" "$DIST/TileSets" "$DIST/Sounds" "$DIST/licenses"
   $HOST-strip -o "$DIST/zorta.exe" "$BUILD/cmake/zorta.exe"
   bash "$TOP/scripts/windows/dlls.sh" "$PREFIX" "$BUILD/cmake/zorta.exe" | while read -r dll; do cp "$dll" "$DIST/"; done
-  cp -r "$TOP/data/." "$DIST/"
+  # The built-in recipes are compiled into the program and stay behind.
+  (cd "$TOP/data" && find . -mindepth 1 -maxdepth 1 ! -name recipes -exec cp -r {} "$DIST/" \;)
   cp "$BUILD/cmake/DejaVuSans.ttf" "$DIST/"
   cp "$PREFIX/licenses/"* "$DIST/licenses/"
   cp /usr/share/doc/fonts-dejavu-core/copyright "$DIST/licenses/DejaVu-fonts.txt"

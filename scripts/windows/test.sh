@@ -20,6 +20,15 @@ EXCLUDED=(
   Formats.IlbmExtraHalfBriteMatchesIlbmtoppm
   Formats.IlbmVariantsWithoutALayoutAreRefused
   Formats.MemoryAndFileHandlesReadAlike
+  Variants.BmpFromImageMagickAtEveryDepthAndHeader
+  Variants.FourBitChannelsReachFullScale
+  Variants.BmpBuiltByteByByteReadsAsImageMagickReadsIt
+  Variants.ChannelsWiderThanAByteReachFullScale
+  Variants.PngOfEveryColourTypeAndDepth
+  Variants.PalettePngKeysEveryTransparentEntryThroughOneIndex
+  Variants.BrokenPngsEndInAMessage
+  Variants.FilesFromDebianPackages
+  Variants.TheTableReadsTheNewFormatsAfterTheFourOthers
   # zorta-tool is built for Linux only.
   'Tool.*'
   'MapTool.*'

@@ -1,11 +1,7 @@
 #include "platform/folder.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <string>
-
-#include "platform/path.h"
 
 #ifdef _WIN32
 
@@ -51,8 +47,11 @@ void FindClose(FindHandle handle) {
 
 #include <dirent.h>
 #include <fnmatch.h>
+#include <sys/stat.h>
 
 #include <cstring>
+
+#include "platform/path.h"
 
 struct FolderSearch {
   DIR* dir;
@@ -113,7 +112,14 @@ void FindClose(FindHandle handle) {
 
 #endif
 
-// Both systems' C libraries have stat; Linux keeps nanoseconds.
+#ifdef _WIN32
+// The C library's stat keeps whole seconds there, and two saves of one size
+// within a second would look alike.
+int GetFileStamp(const char* path, FileStamp* stamp) {
+  if (path == nullptr) return 0;
+  return Win32FileStamp(path, &stamp->modified, &stamp->size);
+}
+#else
 int GetFileStamp(const char* path, FileStamp* stamp) {
   struct stat st;
   if (path == nullptr || stat(HostPath(path).c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return 0;
@@ -125,3 +131,4 @@ int GetFileStamp(const char* path, FileStamp* stamp) {
   stamp->size = static_cast<int64_t>(st.st_size);
   return -1;
 }
+#endif

@@ -59,3 +59,13 @@ std::string Win32RegisteredFontFile(const char* face) {
   bool full = name.find('\\') != std::string::npos || name.find('/') != std::string::npos;
   return full ? name : Win32FontsFolder() + "\\" + name;
 }
+
+int Win32FileStamp(const char* path, int64_t* modified, int64_t* size) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return 0;
+  if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return 0;
+  uint64_t ticks = (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+  *modified = static_cast<int64_t>(ticks) * 100;
+  *size = static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+  return -1;
+}

@@ -2,6 +2,7 @@
 // make, behind names of their own, because folder.h declares FindFirstFileA
 // and WIN32_FIND_DATAA itself and cannot meet <windows.h> in one file.
 #pragma once
+#include <cstdint>
 #include <string>
 
 struct Win32Find;  // an open FindFirstFileA enumeration
@@ -17,3 +18,7 @@ std::string Win32FontsFolder();
 // The font file the system registers for a TrueType face ("Arial"), as a full
 // name; empty when the face is not registered.
 std::string Win32RegisteredFontFile(const char* face);
+
+// A file's last write time (nanoseconds, from the system's 100 ns clock) and
+// size: -1; 0 for a folder or a missing file.
+int Win32FileStamp(const char* path, int64_t* modified, int64_t* size);
