@@ -39,6 +39,15 @@ EXCLUDED=(
   WindowsNames.WritingFindsTheFolderAndAnExistingFile
 )
 
+# Every program the Windows scripts call comes from a package that
+# scripts/deps or scripts/deps-windows installs (both have run by now).
+mkdir -p "$BUILD"
+if ! python3 "$TOP/tests/tools/deps_listed.py" --windows "$TOP" >"$BUILD/deps-listed.txt"; then
+  grep FAIL "$BUILD/deps-listed.txt"
+  exit 1
+fi
+tail -n 1 "$BUILD/deps-listed.txt"
+
 bash "$TOP/scripts/windows/build.sh" "$BUILD" zorta "${TESTS[@]/#/test_}"
 PREFIX=$(realpath "$BUILD/deps/current")
 BIN=$BUILD/cmake/tests

@@ -5,15 +5,27 @@ the packages every Debian system has). Finds the calls in the shell scripts,
 the Makefile and the commands the C++ tests and benchmarks run; asks dpkg
 which package owns each program. Fails naming each program that is missing.
 
-usage: deps_listed.py [SOURCE_DIR [DEPS_SCRIPT]]
+The Windows build's scripts (scripts/windows/, tests/windows/,
+docs/screenshot-windows.sh) install their own tools through
+scripts/deps-windows when `make windows` first runs: they are checked, against
+both lists, with --windows, which `make test-windows` runs once it has
+installed them.
+
+usage: deps_listed.py [--windows] [SOURCE_DIR [DEPS_SCRIPT]]
 """
 import os
 import re
 import subprocess
 import sys
 
-ROOT = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..", ".."))
-DEPS = sys.argv[2] if len(sys.argv) > 2 else os.path.join(ROOT, "scripts", "deps")
+WINDOWS = "--windows" in sys.argv[1:]
+ARGS = [a for a in sys.argv[1:] if a != "--windows"]
+ROOT = os.path.abspath(ARGS[0] if ARGS else os.path.join(os.path.dirname(__file__), "..", ".."))
+DEPS = ARGS[1] if len(ARGS) > 1 else os.path.join(ROOT, "scripts", "deps")
+
+def windows_only(path):
+    rel = os.path.relpath(path, ROOT)
+    return rel.startswith(("scripts/windows/", "tests/windows/")) or rel == "docs/screenshot-windows.sh"
 
 # Words at a command's place that are not programs: the shell's own words
 # and what commonly follows a wrapper such as `nice` or `timeout`.
@@ -34,7 +46,8 @@ def shell_files():
             for f in files:
                 path = os.path.join(folder, f)
                 if f.endswith((".sh", ".bash", ".sh.in")) or f in ("run", "run-all", "deps"):
-                    names.append(path)
+                    if WINDOWS or not windows_only(path):
+                        names.append(path)
     return sorted(names)
 
 def strip_comment(line):
@@ -127,9 +140,9 @@ def cpp_commands(path):
     return found
 
 def listed_packages():
-    # The Windows build's own list counts too: its scripts live in the same tree.
     packages = []
-    for path in (DEPS, os.path.join(os.path.dirname(DEPS), "deps-windows")):
+    lists = [DEPS] + ([os.path.join(os.path.dirname(DEPS), "deps-windows")] if WINDOWS else [])
+    for path in lists:
         if not os.path.exists(path):
             continue
         text = open(path, encoding="utf-8").read()
@@ -203,7 +216,7 @@ def main():
             failures += 1
         else:
             print(f"{command}: {pkg}")
-    print(f"{len(calls)} programs called, {failures} not provided by scripts/deps")
+    print(f"{len(calls)} programs called, {failures} not provided by scripts/deps{' and scripts/deps-windows' if WINDOWS else ''}")
     return 1 if failures else 0
 
 sys.exit(main())
