@@ -26,16 +26,14 @@ BankOutputOptions Output;
 int RunExport() {
   SoundFormat format = Wav;
   const char* ext = nullptr;
-  if (!ParseSoundFormat(FormatOption, &format, &ext))
-    return ToolError(Name, "unknown format '%s' (use wav, flac, ogg, raw or h)", FormatOption.c_str());
   long rate = BankRate;
-  if (!ParseSoundRate(RateOption, &rate))
-    return ToolError(Name, "bad rate '%s' (a whole number of Hz from 1000 to 384000)", RateOption.c_str());
+  std::string error;
+  if (!ParseSoundOutput(FormatOption, RateOption, &format, &ext, &rate, &error))
+    return ToolError(Name, "%s", error.c_str());
   const std::string& outdir = Output.outdir;
   if (outdir.empty()) return ToolUsageError(Name, "no output folder given (see zorta-tool export --help)");
 
   std::vector<bool> chosen;
-  std::string error;
   if (!PrepareBankOutput(Output.slotList, outdir, &chosen, &error)) return ToolError(Name, "%s", error.c_str());
 
   int files = 0;

@@ -85,11 +85,10 @@ int RunRender() {
   const char* name = "render";
   SoundFormat format = Wav;
   const char* ext = nullptr;
-  if (!ParseSoundFormat(RenderFormat, &format, &ext))
-    return ToolError(name, "unknown format '%s' (use wav, flac, ogg, raw or h)", RenderFormat.c_str());
   long rate = BankRate;
-  if (!ParseSoundRate(RenderRate, &rate))
-    return ToolError(name, "bad rate '%s' (a whole number of Hz from 1000 to 384000)", RenderRate.c_str());
+  std::string error;
+  if (!ParseSoundOutput(RenderFormat, RenderRate, &format, &ext, &rate, &error))
+    return ToolError(name, "%s", error.c_str());
   uint32_t seed = 0;
   if (!ParseSeed(RenderSeed, &seed)) return ToolError(name, "bad seed '%s' (a whole number)", RenderSeed.c_str());
   if (RenderArgs.size() < 2)
@@ -101,14 +100,13 @@ int RunRender() {
   std::vector<std::vector<int16_t>> sounds(files.size());
   int bad = 0;
   for (size_t i = 0; i < files.size(); i++) {
-    std::string error;
-    if (!RenderRecipeFile(files[i], seed, &sounds[i], nullptr, &error)) {
-      RecipeFileError(name, error);
+    std::string problem;
+    if (!RenderRecipeFile(files[i], seed, &sounds[i], nullptr, &problem)) {
+      RecipeFileError(name, problem);
       bad++;
     }
   }
   if (bad) return 1;
-  std::string error;
   if (!MakeFolder(outdir, &error)) return ToolError(name, "%s", error.c_str());
   for (size_t i = 0; i < files.size(); i++) {
     std::string base = RecipeBaseName(files[i]);

@@ -132,6 +132,19 @@ bool ParseSoundRate(const std::string& text, long* rate) {
   return text.empty() || (ParseNumber(text, rate) && *rate >= 1000 && *rate <= 384000);
 }
 
+bool ParseSoundOutput(const std::string& formatText, const std::string& rateText, SoundFormat* format,
+                      const char** ext, long* rate, std::string* error) {
+  if (!ParseSoundFormat(formatText, format, ext)) {
+    *error = "unknown format '" + formatText + "' (use wav, flac, ogg, raw or h)";
+    return false;
+  }
+  if (!ParseSoundRate(rateText, rate)) {
+    *error = "bad rate '" + rateText + "' (a whole number of Hz from 1000 to 384000)";
+    return false;
+  }
+  return true;
+}
+
 bool WriteSound(const std::string& path, SoundFormat format, int rate, std::vector<int16_t>* frames,
                 const HeaderNames& names, std::string* error) {
   if (rate != BankRate && !Resample(std::vector<int16_t>(*frames), rate, frames, error)) return false;

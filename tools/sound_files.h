@@ -10,6 +10,10 @@ enum SoundFormat { Wav, Flac, Ogg, Raw, Header };
 bool ParseSoundFormat(const std::string& name, SoundFormat* format, const char** ext);
 // --rate: empty for the bank's own rate, else 1000 to 384000.
 bool ParseSoundRate(const std::string& text, long* rate);
+// --format and --rate of the commands that write sounds, together; false
+// with the message for the first that is wrong.
+bool ParseSoundOutput(const std::string& formatText, const std::string& rateText, SoundFormat* format,
+                      const char** ext, long* rate, std::string* error);
 
 // The names a C/C++ header is written under: "Zorta sound bank, slot 10",
 // macros ZORTA_<upper>_..., array zorta_<lower>, and the command that wrote it.
