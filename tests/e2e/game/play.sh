@@ -23,20 +23,7 @@ start_game() {
   (cd "$E2E_DIR/run" && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$E2E_DIR/audio.raw" \
      exec "$GAME" "$@" >"$E2E_DIR/stdout.txt" 2>"$E2E_DIR/stderr.txt") &
   ZORTA_PID=$!
-  local info="" i
-  for i in $(seq 1 100); do
-    ZORTA_WIN=$(xdotool search --name '^Zorta Collect$' 2>/dev/null | tail -1 || true)
-    if [ -n "$ZORTA_WIN" ] && info=$(xwininfo -id "$ZORTA_WIN" 2>/dev/null) &&
-       echo "$info" | grep -q 'Map State: IsViewable'; then
-      break
-    fi
-    info=""
-    sleep 0.1
-  done
-  [ -n "$info" ] || fail "the game's window did not appear: $(cat "$E2E_DIR/stderr.txt")"
-  CLIENT_X=$(echo "$info" | awk -F: '/Absolute upper-left X/ {print $2 + 0}')
-  CLIENT_Y=$(echo "$info" | awk -F: '/Absolute upper-left Y/ {print $2 + 0}')
-  xdotool windowactivate --sync "$ZORTA_WIN" >/dev/null 2>&1 || true
+  find_client 'Zorta Collect' 100
 }
 
 # Escape, then a click on the question's Yes: the game must end with exit code 0.

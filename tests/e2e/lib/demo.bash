@@ -2,11 +2,13 @@
 # X screen, screenshots, pixels, the button grid and the captured audio.
 
 # The program's window may be replaced once while its renderer starts: take
-# the last window with the caption and its client corner on the screen.
+# the last window with the caption (default Zorta) and its client corner on
+# the screen, waiting up to TRIES tenths of a second (default 50).
+# usage: find_client [CAPTION [TRIES]]
 find_client() {
-  local info="" i
-  for i in $(seq 1 50); do
-    ZORTA_WIN=$(xdotool search --name '^Zorta$' 2>/dev/null | tail -1 || true)
+  local caption=${1:-Zorta} tries=${2:-50} info="" i
+  for i in $(seq 1 "$tries"); do
+    ZORTA_WIN=$(xdotool search --name "^$caption\$" 2>/dev/null | tail -1 || true)
     if [ -n "$ZORTA_WIN" ] && info=$(xwininfo -id "$ZORTA_WIN" 2>/dev/null) &&
        echo "$info" | grep -q 'Map State: IsViewable'; then
       break
@@ -14,7 +16,11 @@ find_client() {
     info=""
     sleep 0.1
   done
-  [ -n "$info" ] || fail "no viewable window"
+  if [ -z "$info" ]; then
+    local said=""
+    [ -s "$E2E_DIR/stderr.txt" ] && said=": $(cat "$E2E_DIR/stderr.txt")"
+    fail "no viewable window named $caption$said"
+  fi
   CLIENT_X=$(echo "$info" | awk -F: '/Absolute upper-left X/ {print $2 + 0}')
   CLIENT_Y=$(echo "$info" | awk -F: '/Absolute upper-left Y/ {print $2 + 0}')
   xdotool windowactivate --sync "$ZORTA_WIN" >/dev/null 2>&1 || true
