@@ -8,7 +8,7 @@
 #include "platform/win32_api.h"
 
 // Windows answers the pattern itself: wildcards, "*.*", letter case, either
-// separator, "." and "..".
+// separator, "." and "..". Names come and go in UTF-8.
 struct FolderSearch {
   Win32Find* find;
 };
