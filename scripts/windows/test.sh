@@ -49,6 +49,9 @@ fi
 tail -n 1 "$BUILD/deps-listed.txt"
 
 bash "$TOP/scripts/windows/build.sh" "$BUILD" zorta "${TESTS[@]/#/test_}"
+# zorta.exe's icon, version and manifest, and what the package tells a user
+# about writing sounds.
+python3 "$TOP/tests/windows/package.py" "$TOP" "$BUILD/dist/zorta-win64"
 PREFIX=$(realpath "$BUILD/deps/current")
 BIN=$BUILD/cmake/tests
 bash "$TOP/scripts/windows/dlls.sh" "$PREFIX" "$BIN"/test_*.exe | while read -r dll; do cp "$dll" "$BIN/"; done
