@@ -3,7 +3,6 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
-
 namespace {
 
 // UTF-8 to the system's UTF-16. A name that is not UTF-8 is read in the ANSI
@@ -108,6 +107,4 @@ int Win32FileStamp(const char* path, int64_t* modified, int64_t* size) {
   return -1;
 }
 
-FILE* Win32OpenFile(const char* path, const char* mode) {
-  return _wfopen(Wide(path).c_str(), Wide(mode).c_str());
-}
+FILE* Win32OpenFile(const char* path, const char* mode) { return _wfopen(Wide(path).c_str(), Wide(mode).c_str()); }
