@@ -214,14 +214,14 @@ LRESULT MainWindowProc(uint32_t message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-      OnLeftButtonDown();
+      OnLeftButtonDown(LParamX(lParam), LParamY(lParam));
       return 0;
     case WM_LBUTTONUP:
       OnLeftButtonUp();
       return 0;
     case WM_RBUTTONDOWN:
     case WM_RBUTTONDBLCLK:
-      OnRightButtonDown();
+      OnRightButtonDown(LParamX(lParam), LParamY(lParam));
       return 0;
     case WM_RBUTTONUP:
       OnRightButtonUp();

@@ -108,6 +108,31 @@ TEST_F(BuiltinTest, APressOnTheThirdRowChoosesItAndClosesInTheSameFrame) {
   EXPECT_EQ(KeyboardGrabbed, 0);
 }
 
+TEST_F(BuiltinTest, APressAfterAMoveInTheSameTurnChoosesTheRowItLandedOn) {
+  // Over the root window, off the list; then a tap that jumps onto the third
+  // row arrives with its position before the next frame (a touch screen).
+  OpenGuiWindow(&RootWindow, 0, 0, 640, 480);
+  for (int i = 0; i < 4; i++) AddItem(&source, i % 2 ? "odd" : "even");
+  OpenListPopup(&source, 100, 100, 100);
+  Frame(400, 300, false);
+  const int rowY = 100 + 4 + 12 * 2 + 5;
+  OnLeftButtonDown(150, rowY);
+  OnLeftButtonUp();
+  DrawWindows();
+  EXPECT_EQ(ListPopup.chosen, 2);
+  EXPECT_EQ(ListPopup.open, 0);
+  // The right button, over the root from the popup's row: no choice.
+  OpenListPopup(&source, 100, 100, 100);
+  UpdateKeysOnly();
+  Frame(150, rowY, false);
+  OnRightButtonDown(400, 300);
+  OnRightButtonUp();
+  DrawWindows();
+  EXPECT_EQ(ListPopup.chosen, -1);
+  EXPECT_EQ(MouseWindow, &RootWindow);
+  CloseGuiWindow(&RootWindow);
+}
+
 TEST_F(BuiltinTest, APressOffTheListOrEscapeClosesWithoutAChoice) {
   AddItem(&source, "zero");
   OpenListPopup(&source, 100, 100, 100);
