@@ -190,7 +190,8 @@ void ReadRecord() {
 }
 
 // Writes the slots of the files without a number when they changed; a
-// folder that cannot be written to only loses the record.
+// folder that cannot be written to only loses the record (tried again at the
+// next change, not at every look).
 void WriteRecord() {
   std::map<std::string, int> now;
   for (const UserSound& s : Sounds)
@@ -200,7 +201,7 @@ void WriteRecord() {
   std::string text = "# Slots of the sound files without a number, kept from one start to the next.\n";
   for (const auto& entry : now) text += std::to_string(entry.second) + " " + entry.first + "\n";
   if (now.empty() && RecordText.empty()) text.clear();
-  if (text != RecordText && !FileReplaceWhole(UserSoundIndex, text.data(), text.size())) return;
+  if (text != RecordText) FileReplaceWhole(UserSoundIndex, text.data(), text.size());
   Recorded = now;
   RecordText = text;
 }
