@@ -1,5 +1,6 @@
 // The list popup, the message window and the yes/no dialog, alone and over
 // the running demo.
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -308,3 +309,33 @@ TEST_F(BuiltinTest, AFullStackLeavesTheOpenersWithoutFocusOrModal) {
 }
 
 }  // namespace
+
+// A message longer than the window's buffer or the screen is cut after a
+// whole line, before the window is sized, and keeps its last line.
+TEST_F(BuiltinTest, ALongMessageIsCutToFitAndKeepsItsLastLine) {
+  auto lines = [] {
+    std::string t = MessageWindow.text;
+    return 1 + static_cast<int32_t>(std::count(t.begin(), t.end(), '#'));
+  };
+  std::string body;
+  for (int i = 0; i < 100; i++) body += (i ? "#" : "") + std::string(60, static_cast<char>('a' + i % 26));
+  OpenMessageEndingWith(body.c_str(), "The end.", 20, 40, 600);
+  std::string text = MessageWindow.text;
+  EXPECT_LT(text.size(), sizeof MessageWindow.text);
+  ASSERT_GE(text.size(), 13u);
+  EXPECT_EQ(text.substr(text.size() - 13), "#...#The end.");
+  EXPECT_EQ(text.rfind(std::string(60, 'a') + "#" + std::string(60, 'b') + "#", 0), 0u);
+  EXPECT_EQ(MessageWindow.h, 16 + 14 * lines());
+  // Short lines that fit the buffer but not the screen: cut at the screen's edge.
+  body.clear();
+  for (int i = 0; i < 60; i++) body += (i ? "#" : "") + std::to_string(i);
+  OpenMessageEndingWith(body.c_str(), "The end.", 20, 40, 600);
+  EXPECT_LE(40 + MessageWindow.h, ScreenHeight);
+  EXPECT_GT(40 + MessageWindow.h + 14, ScreenHeight);
+  text = MessageWindow.text;
+  EXPECT_EQ(text.substr(text.size() - 13), "#...#The end.");
+  // What fits is shown whole.
+  OpenMessageEndingWith("One#Two", "The end.", 20, 40, 600);
+  EXPECT_STREQ(MessageWindow.text, "One#Two#The end.");
+  EXPECT_EQ(MessageWindow.h, 16 + 14 * 3);
+}
