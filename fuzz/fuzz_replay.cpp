@@ -42,6 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Replay again;
   if (!Read(once, &again, &error)) abort();
   if (again.seed != r.seed || again.entries.size() != r.entries.size()) abort();
+  if (again.endSteps != r.endSteps || again.endHash != r.endHash) abort();
   for (size_t i = 0; i < r.entries.size(); i++) {
     const ReplayEntry& a = r.entries[i];
     const ReplayEntry& b = again.entries[i];

@@ -9,13 +9,18 @@
 // its replay will end with); --replay plays such a file back without a window or
 // sound, as fast as it can, and prints one line: level, steps, score, lives,
 // outcome and a hash of the world (--trace N: player 1 every N steps on stderr).
+// A replay that does not end where its end line says fails; Ctrl-C or SIGTERM
+// stops one cleanly.
 #include <cerrno>
+#include <csignal>
 #include <chrono>
+#include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/app.h"
@@ -39,10 +44,26 @@ struct Options {
   bool seedGiven = false;
 };
 
+const char UsageText[] =
+    "usage: zorta-game [--data DIR] [--seed N] [--level NAME] [--record FILE]\n"
+    "       zorta-game [--data DIR] --replay FILE [--trace N]\n";
+
 int Usage(const char* why) {
-  fprintf(stderr, "zorta-game: %s\nusage: zorta-game [--data DIR] [--seed N] [--level NAME] [--record FILE]\n"
-                  "       zorta-game [--data DIR] --replay FILE [--trace N]\n", why);
+  fprintf(stderr, "zorta-game: %s\n%s", why, UsageText);
   return 2;
+}
+
+int Help() {
+  printf("zorta-game: Zorta Collect, the example game.\n%s"
+         "  --data DIR     the folder holding Maps/ and TileSets/ (default: the working folder)\n"
+         "  --seed N       the game's random seed (default: the time)\n"
+         "  --level NAME   the map of Maps/ to start on\n"
+         "  --record FILE  keep every step's controls in FILE, a replay\n"
+         "  --replay FILE  play FILE back without a window, print where it ends\n"
+         "  --trace N      with --replay: player 1 every N steps on stderr\n"
+         "  --help         this text\n",
+         UsageText);
+  return fflush(stdout) == 0 && !ferror(stdout) ? 0 : 1;
 }
 
 // A path given on the command line, kept valid across the change of folder.
@@ -54,6 +75,52 @@ std::string Absolute(const std::string& path) {
 }
 
 Options options;
+
+// The recording goes to a file beside its place, renamed over it once whole:
+// opened before play, so a place that cannot be written is known at once.
+struct RecordFile {
+  std::string temp;
+  FILE* out = nullptr;
+};
+
+int OpenRecordFile(const std::string& path, RecordFile* file) {
+  struct stat st;
+  if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    fprintf(stderr, "zorta-game: cannot write '%s': not a regular file\n", path.c_str());
+    return 0;
+  }
+  std::string temp = path + ".XXXXXX";
+  int fd = mkstemp(&temp[0]);
+  if (fd < 0 || (file->out = fdopen(fd, "w")) == nullptr) {
+    fprintf(stderr, "zorta-game: cannot write '%s': %s\n", path.c_str(), strerror(errno));
+    if (fd >= 0) {
+      close(fd);
+      unlink(temp.c_str());
+    }
+    return 0;
+  }
+  // mkstemp makes the file private; a recording gets the usual mode.
+  mode_t mask = umask(0);
+  umask(mask);
+  fchmod(fd, 0666 & ~mask);
+  file->temp = temp;
+  return -1;
+}
+
+int FinishRecordFile(const std::string& path, RecordFile* file, const Replay& replay) {
+  WriteReplay(file->out, replay);
+  bool ok = fflush(file->out) == 0 && !ferror(file->out);
+  ok = fclose(file->out) == 0 && ok;
+  int saved = errno;
+  if (ok && rename(file->temp.c_str(), path.c_str()) == 0) return -1;
+  if (ok) saved = errno;
+  unlink(file->temp.c_str());
+  fprintf(stderr, "zorta-game: cannot write '%s': %s\n", path.c_str(), strerror(saved));
+  return 0;
+}
+
+volatile std::sig_atomic_t stopSignal = 0;
+void OnStopSignal(int signal) { stopSignal = signal; }
 
 void SetUpGame() {
   snprintf(WindowTitle, sizeof WindowTitle, "%s", "Zorta Collect");
@@ -75,24 +142,15 @@ int Play() {
   if (!options.level.empty()) StartLevelName = options.level.c_str();
   Recording.seed = options.seed;
   RecordingOn = options.record.empty() ? 0 : -1;
+  RecordFile file;
+  if (RecordingOn && !OpenRecordFile(options.record, &file)) return 1;
   ConnectShell();
   SetWorldFrameLastDrawing(DrawGameScreen, 0);
   GameStep = RecordAndRunGameStep;
   int rc = RunShell(nullptr, 1, SetUpGame);
   // The line its replay will end with, when the game ended through its Yes.
   if (RecordingOn && QuitResult[0] != 0) printf("%s\n", QuitResult);
-  if (RecordingOn) {
-    FILE* out = fopen(options.record.c_str(), "w");
-    if (out == nullptr) {
-      fprintf(stderr, "zorta-game: cannot write '%s': %s\n", options.record.c_str(), strerror(errno));
-      return rc != 0 ? rc : 1;
-    }
-    WriteReplay(out, Recording);
-    if (fclose(out) != 0) {
-      fprintf(stderr, "zorta-game: cannot write '%s'\n", options.record.c_str());
-      return rc != 0 ? rc : 1;
-    }
-  }
+  if (RecordingOn && !FinishRecordFile(options.record, &file, Recording)) return rc != 0 ? rc : 1;
   return rc;
 }
 
@@ -100,6 +158,11 @@ int RunReplay(const Replay& replay) {
   // Headless: SDL's dummy drivers, no sound bank, no frame loop.
   setenv("SDL_VIDEODRIVER", "dummy", 1);
   setenv("SDL_AUDIODRIVER", "dummy", 1);
+  // No frame loop reads the window's quit event here: the step loop itself
+  // watches for Ctrl-C and SIGTERM.
+  setenv("SDL_NO_SIGNAL_HANDLERS", "1", 1);
+  std::signal(SIGINT, OnStopSignal);
+  std::signal(SIGTERM, OnStopSignal);
   ConnectShell();
   SetFatalErrorAction(ShowFatalError);
   CreateLogFile();
@@ -118,10 +181,13 @@ int RunReplay(const Replay& replay) {
   GameStep = RunGameStep;
   ResetGame(replay.seed);
   auto t0 = std::chrono::steady_clock::now();
-  int complete = PlayReplay(replay, options.trace, stderr);
+  int complete = PlayReplay(replay, options.trace, stderr, &stopSignal);
   auto t1 = std::chrono::steady_clock::now();
   int rc = 0;
-  if (!complete) {
+  if (stopSignal) {
+    fprintf(stderr, "zorta-game: stopped by signal %d at step %" PRIu32 "\n", static_cast<int>(stopSignal), Game.steps);
+    rc = 128 + stopSignal;
+  } else if (!complete) {
     fprintf(stderr, "zorta-game: the replay names a level that is not in Maps/\n");
     rc = 1;
   } else {
@@ -132,6 +198,11 @@ int RunReplay(const Replay& replay) {
     double played = Game.steps * (StepTime / 1000.0);
     fprintf(stderr, "replayed %u steps (%.1f s of play) in %.3f s: %.0fx real time\n", Game.steps, played, seconds,
             seconds > 0 ? played / seconds : 0.0);
+    if (!ReplayEndMatches(replay)) {
+      fprintf(stderr, "zorta-game: the replay was recorded to end at step %" PRIu32 " with hash %016" PRIx64
+                      ", not here\n", replay.endSteps, replay.endHash);
+      rc = 1;
+    }
   }
   Shutdown();
   WinDestroyWindow();
@@ -148,7 +219,9 @@ int main(int argc, char** argv) {
       *out = argv[++i];
       return true;
     };
-    if (a == "--data") {
+    if (a == "--help" || a == "-h") {
+      return Help();
+    } else if (a == "--data") {
       if (!value(&options.data)) return Usage("--data wants a folder");
     } else if (a == "--record") {
       if (!value(&options.record)) return Usage("--record wants a file");

@@ -24,6 +24,17 @@ bool ParseWord(const char* text, uint32_t* out) {
   return true;
 }
 
+bool ParseHash(const std::string& text, uint64_t* out) {
+  if (text.size() != 16 || text.find_first_not_of("0123456789abcdef") != std::string::npos) return false;
+  *out = strtoull(text.c_str(), nullptr, 16);
+  return true;
+}
+
+void MarkRecordingEnd() {
+  Recording.endSteps = Game.steps;
+  Recording.endHash = HashWorld();
+}
+
 std::vector<std::string> Words(const std::string& line) {
   std::vector<std::string> words;
   size_t i = 0;
@@ -43,13 +54,16 @@ int ReadReplay(FILE* in, Replay* replay, std::string* error) {
   replay->entries.clear();
   std::string line;
   int number = 0;
-  bool sawMagic = false;
+  bool sawMagic = false, sawNew = false, sawEnd = false;
+  uint64_t runSteps = 0;
   for (;;) {
     line.clear();
     int c;
     while ((c = fgetc(in)) != EOF && c != '\n') line.push_back(static_cast<char>(c));
     if (c == EOF && line.empty()) break;
     number++;
+    // A checkout that turned the line ends into CRLF holds the same replay.
+    if (!line.empty() && line.back() == '\r') line.pop_back();
     auto fail = [&](const char* why) {
       *error = "line " + std::to_string(number) + ": " + why;
       return 0;
@@ -63,18 +77,27 @@ int ReadReplay(FILE* in, Replay* replay, std::string* error) {
     }
     std::vector<std::string> w = Words(line);
     if (w.empty() || w[0][0] == '#') continue;
-    if (w[0] == "seed") {
+    if (sawEnd) return fail("nothing but comments may follow the end line");
+    if ((w[0] == "run" || w[0] == "level") && !sawNew) return fail("play before the first 'new' line");
+    if (w[0] == "end") {
+      if (w.size() != 3 || !ParseWord(w[1].c_str(), &replay->endSteps) || !ParseHash(w[2], &replay->endHash))
+        return fail("end wants the step count and the 16-digit hash");
+      if (replay->endSteps != runSteps) return fail("the end line's step count is not that of the runs");
+      sawEnd = true;
+    } else if (w[0] == "seed") {
       if (w.size() != 2 || !ParseWord(w[1].c_str(), &replay->seed)) return fail("seed wants one number");
     } else if (w[0] == "new" || w[0] == "level") {
       if (w.size() != 2) return fail("a level name without spaces is wanted");
       ReplayEntry e{w[0] == "new" ? ReplayEntry::NewGameAt : ReplayEntry::LevelAt, 0, {0, 0, 0, 0}, w[1]};
       replay->entries.push_back(e);
+      sawNew = true;
     } else if (w[0] == "run") {
       ReplayEntry e{ReplayEntry::Run, 0, {0, 0, 0, 0}, ""};
       if (w.size() != 6 || !ParseWord(w[1].c_str(), &e.count)) return fail("run wants a count and four control sets");
       for (int i = 0; i < 4; i++)
         if (!ParseWord(w[2 + i].c_str(), &e.bits[i]) || e.bits[i] > 127) return fail("a control set is 0 to 127");
       replay->entries.push_back(e);
+      runSteps += e.count;
     } else {
       return fail("unknown line");
     }
@@ -82,6 +105,10 @@ int ReadReplay(FILE* in, Replay* replay, std::string* error) {
   }
   if (!sawMagic) {
     *error = "line 1: not a zorta-game replay";
+    return 0;
+  }
+  if (!sawEnd) {
+    *error = "line " + std::to_string(number + 1) + ": the end line is missing: the file was cut short";
     return 0;
   }
   return -1;
@@ -96,6 +123,7 @@ void WriteReplay(FILE* out, const Replay& replay) {
     else
       fprintf(out, "%s %s\n", e.kind == ReplayEntry::NewGameAt ? "new" : "level", e.name.c_str());
   }
+  fprintf(out, "end %" PRIu32 " %016" PRIx64 "\n", replay.endSteps, replay.endHash);
 }
 
 void RecordStep() {
@@ -113,15 +141,18 @@ void RecordStep() {
 
 void RecordEvent(ReplayEntry::Kind kind, const char* name) {
   Recording.entries.push_back(ReplayEntry{kind, 0, {0, 0, 0, 0}, name != nullptr ? name : ""});
+  MarkRecordingEnd();
 }
 
 void RecordAndRunGameStep() {
   // Only steps of a started game are played back; before it nothing moves.
-  if (RecordingOn && Game.level >= 0) RecordStep();
+  bool recorded = RecordingOn && Game.level >= 0;
+  if (recorded) RecordStep();
   RunGameStep();
+  if (recorded) MarkRecordingEnd();
 }
 
-int PlayReplay(const Replay& replay, uint32_t traceEvery, FILE* trace) {
+int PlayReplay(const Replay& replay, uint32_t traceEvery, FILE* trace, const volatile std::sig_atomic_t* stop) {
   for (const ReplayEntry& e : replay.entries) {
     if (e.kind == ReplayEntry::NewGameAt) {
       if (!NewGame(e.name.c_str())) return 0;
@@ -132,6 +163,7 @@ int PlayReplay(const Replay& replay, uint32_t traceEvery, FILE* trace) {
       continue;
     }
     for (uint32_t n = 0; n < e.count; n++) {
+      if (stop != nullptr && *stop) return 0;
       for (int p = 0; p < PlayerCount; p++) {
         PlayerControls[p].current = e.bits[2 * p];
         PlayerControls[p].pressed = e.bits[2 * p + 1];
@@ -148,4 +180,8 @@ int PlayReplay(const Replay& replay, uint32_t traceEvery, FILE* trace) {
     }
   }
   return -1;
+}
+
+int ReplayEndMatches(const Replay& replay) {
+  return Game.steps == replay.endSteps && HashWorld() == replay.endHash ? -1 : 0;
 }

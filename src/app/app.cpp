@@ -1,8 +1,10 @@
 #include "app/app.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/timing.h"
 #include "display/display.h"
@@ -46,32 +48,68 @@ void ApplyDefaults() {
   ApplyDefaultBindings();
 }
 
+namespace {
+// The longest line the log takes, its newline included.
+const size_t LogLineLimit = 600;
+// Where a cut at `at` bytes falls before a character rather than inside one.
+size_t Utf8Cut(const std::string& s, size_t at) {
+  if (at >= s.size()) return s.size();
+  while (at > 0 && (static_cast<unsigned char>(s[at]) & 0xC0) == 0x80) at--;
+  return at;
+}
+// The errors the message window shows now, one entry per file.
+struct ShownSoundError {
+  std::string file;
+  std::string lines;
+};
+std::vector<ShownSoundError> shownSoundErrors;
+int32_t gatherSoundErrors = 0;  // -1 while the sounds are loaded at start-up
+}  // namespace
+
 // A user's recipe that failed: in the log, and in the message window, where
-// the slot is said to keep its last good sound.
+// the slot is said to keep its last good sound. At start-up the errors of
+// every file join in one window; later each error shows on its own.
 void ShowUserSoundError(const char* file, int line, int column, const char* message) {
   char where[320];
   if (line > 0)
     snprintf(where, sizeof where, "%s, line %d, column %d:", file, line, column);
   else
     snprintf(where, sizeof where, "%s:", file);
-  char logLine[600];
-  snprintf(logLine, sizeof logLine, "Sound recipe error: %s %s\n", where, message);
-  WriteLog(logLine);
-  // Lines of at most 72 characters, broken at spaces; "#" starts a new line.
+  std::string logLine = std::string("Sound recipe error: ") + where + " " + message;
+  logLine.resize(Utf8Cut(logLine, LogLineLimit - 1));
+  WriteLog((logLine + "\n").c_str());
+  // Lines of at most 72 bytes, broken at spaces; "#" starts a new line.
   std::string text = where;
-  int lines = 1;
   std::string rest = message;
   while (!rest.empty()) {
     size_t cut = rest.size() <= 72 ? rest.size() : rest.rfind(' ', 72);
-    if (cut == std::string::npos || cut == 0) cut = rest.size() < 72 ? rest.size() : 72;
+    if (cut == std::string::npos || cut == 0) cut = rest.size() < 72 ? rest.size() : Utf8Cut(rest, 72);
+    if (cut == 0) cut = 72;
     text += "#" + rest.substr(0, cut);
-    lines++;
     rest = rest.substr(cut);
     while (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
   }
-  text += "#The slot keeps its last good sound. Any key or click closes this.";
-  lines++;
-  OpenMessageWindow(text.c_str(), 20, 40, ScreenWidth - 40, 16 + 14 * lines);
+  if (!gatherSoundErrors) shownSoundErrors.clear();
+  auto same = std::find_if(shownSoundErrors.begin(), shownSoundErrors.end(),
+                           [&](const ShownSoundError& e) { return e.file == file; });
+  if (same != shownSoundErrors.end())
+    same->lines = text;
+  else
+    shownSoundErrors.push_back({file, text});
+  std::string body;
+  for (const ShownSoundError& e : shownSoundErrors) body += (body.empty() ? "" : "#") + e.lines;
+  OpenMessageEndingWith(body.c_str(),
+                        shownSoundErrors.size() > 1
+                            ? "The slots keep their last good sounds. Any key or click closes this."
+                            : "The slot keeps its last good sound. Any key or click closes this.",
+                        20, 40, ScreenWidth - 40);
+}
+
+void LoadUserSoundsAtStart() {
+  shownSoundErrors.clear();
+  gatherSoundErrors = -1;
+  LoadUserSounds();
+  gatherSoundErrors = 0;
 }
 
 void ConnectShell() {
@@ -125,7 +163,7 @@ void PostWindowInit() {
   ListFolder(&TileSetList, "TileSets/*.*", 0, 0);
   ListFolder(&MapList, "Maps/*.*", 0, 0);
   OpenGuiWindow(&RootWindow, 0, 0, ScreenWidth, ScreenHeight);
-  LoadUserSounds();
+  LoadUserSoundsAtStart();
   LoadFirstMap();
 }
 
@@ -214,14 +252,14 @@ LRESULT MainWindowProc(uint32_t message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-      OnLeftButtonDown();
+      OnLeftButtonDown(LParamX(lParam), LParamY(lParam));
       return 0;
     case WM_LBUTTONUP:
       OnLeftButtonUp();
       return 0;
     case WM_RBUTTONDOWN:
     case WM_RBUTTONDBLCLK:
-      OnRightButtonDown();
+      OnRightButtonDown(LParamX(lParam), LParamY(lParam));
       return 0;
     case WM_RBUTTONUP:
       OnRightButtonUp();

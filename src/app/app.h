@@ -44,6 +44,9 @@ void ShowFatalError();
 // Reports a failed recipe of the user's Sounds/ folder: a log line and the
 // message window with file, line, column and message.
 void ShowUserSoundError(const char* file, int line, int column, const char* message);
+// Loads the user's sounds at start-up: the errors of every broken file show
+// together in one window.
+void LoadUserSoundsAtStart();
 
 void SaveAccessibilityKeys();
 void DisableAccessibilityKeys();

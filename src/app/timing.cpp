@@ -6,7 +6,7 @@
 #include "io/file.h"
 #include "platform/clock.h"
 
-RandomGenerator RandomState;
+thread_local RandomGenerator RandomState;
 
 namespace {
 int clockFirstCall = -1;

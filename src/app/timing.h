@@ -19,7 +19,9 @@ struct RandomGenerator {
   int32_t p1;
   int32_t p2;
 };
-extern RandomGenerator RandomState;
+// One per thread: users' sounds are made on a thread of their own, and their
+// noise must not race with the program's own draws.
+extern thread_local RandomGenerator RandomState;
 
 // Forgets the clock's first reading, so the next GetTicks starts counting anew.
 void ResetClock();

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "app/settings.h"
 #include "display/draw.h"
@@ -193,4 +195,36 @@ void OpenConfirmDialog(const char* question, void (*callback)(int32_t answer), i
   if (!ConfirmDialog.open) return;  // a closed dialog must not hold the mouse
   SetFocusWindow(&ConfirmDialog);
   ModalWindow = &ConfirmDialog;
+}
+
+void OpenMessageEndingWith(const char* body, const char* last, int32_t x, int32_t y, int32_t w) {
+  const int32_t lineHeight = 14, margins = 16;
+  const std::string more = "...#";
+  const size_t room = sizeof MessageWindow.text - 1;
+  std::string tail = last != nullptr ? last : "";
+  int32_t maxLines = (ScreenHeight - y - margins) / lineHeight;
+  std::vector<std::string> lines;
+  for (const char* p = body; p != nullptr && *p != 0;) {
+    const char* end = strchr(p, '#');
+    lines.emplace_back(p, end != nullptr ? static_cast<size_t>(end - p) : strlen(p));
+    p = end != nullptr ? end + 1 : nullptr;
+  }
+  std::string text;
+  int32_t count = 0;
+  for (size_t i = 0; i < lines.size(); i++) {
+    // Room for this line, the last one, and the mark should lines follow.
+    bool follows = i + 1 < lines.size();
+    size_t size = text.size() + lines[i].size() + 1 + (follows ? more.size() : 0) + tail.size();
+    if (size > room || count + 2 + (follows ? 1 : 0) > maxLines) {
+      if (text.size() + more.size() + tail.size() <= room && count + 2 <= maxLines) {
+        text += more;
+        count++;
+      }
+      break;
+    }
+    text += lines[i] + "#";
+    count++;
+  }
+  text += tail;
+  OpenMessageWindow(text.c_str(), x, y, w, margins + lineHeight * (count + 1));
 }

@@ -45,6 +45,11 @@ extern ConfirmDialogKind ConfirmDialog;
 // becomes its anchor; `chosen` reads -1 until an entry is clicked.
 void OpenListPopup(NamedList* source, int32_t x, int32_t y, int32_t w);
 void OpenMessageWindow(const char* text, int32_t x, int32_t y, int32_t w, int32_t h);
+// The message window on the lines of `body` ("#" between them) and then the
+// line `last`, w pixels wide at (x, y), as tall as its lines. A body too long
+// for the window's buffer or for the screen is cut after its last whole line
+// that fits, marked by a line "...", so that `last` always shows.
+void OpenMessageEndingWith(const char* body, const char* last, int32_t x, int32_t y, int32_t w);
 // Also takes the mouse (ModalWindow) until the question is answered.
 void OpenConfirmDialog(const char* question, void (*callback)(int32_t answer), int32_t x, int32_t y, int32_t w,
                        int32_t h);

@@ -182,7 +182,9 @@ void UpdateMouseState() {
   GuiMouse.RightNow = SampleRightButton();
   if (ModalWindow != nullptr)
     MouseWindow = ModalWindow;
-  else if (!GuiMouse.LeftBefore && !GuiMouse.LeftNow && !GuiMouse.RightBefore && !GuiMouse.RightNow)
+  else if (!GuiMouse.LeftBefore && !GuiMouse.RightBefore)
+    // With both buttons up, or on the frame of a press, at the press's own
+    // position: a pointer that moves and presses in one turn presses where it went.
     MouseWindow = WindowAt(PointerX, PointerY);
 }
 

@@ -93,6 +93,26 @@ void OnLeftButtonDown() {
   leftPressUnseen = -1;
 }
 
+namespace {
+// The first press of a turn places the pointer: the frame that sees it judges
+// it there, and the next UpdateInput samples the pointer anew.
+void PlacePress(int32_t x, int32_t y) {
+  if (leftPressUnseen || rightPressUnseen) return;
+  PointerX = x;
+  PointerY = y;
+}
+}  // namespace
+
+void OnLeftButtonDown(int32_t x, int32_t y) {
+  PlacePress(x, y);
+  OnLeftButtonDown();
+}
+
+void OnRightButtonDown(int32_t x, int32_t y) {
+  PlacePress(x, y);
+  OnRightButtonDown();
+}
+
 void OnLeftButtonUp() {
   LeftButtonDown = 0;
   ReleaseMouse();

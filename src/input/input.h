@@ -32,9 +32,15 @@ int JoystickPresent(int which);
 // Message handlers, called by the window procedure.
 void OnKeyDown(WPARAM key);
 void OnKeyUp(WPARAM key);
+// A press reads where the pointer was last sampled; given a position (the
+// client or picture pixel the window system reported with the press), the
+// frame that first sees the press judges it there, even when the pointer
+// moved to it in the same turn.
 void OnLeftButtonDown();
+void OnLeftButtonDown(int32_t x, int32_t y);
 void OnLeftButtonUp();
 void OnRightButtonDown();
+void OnRightButtonDown(int32_t x, int32_t y);
 void OnRightButtonUp();
 
 // Player controls: four directions and three buttons per player, from seven

@@ -48,6 +48,24 @@ void FileClose(FileHandle handle) {
   free(handle);
 }
 
+int FileReplaceWhole(const char* path, const void* data, size_t size) {
+  if (path == nullptr || (data == nullptr && size > 0)) return 0;
+  std::string host = HostPath(path);
+  std::string temp = host + ".tmp";
+  FILE* fp = fopen(temp.c_str(), "wb");
+  if (fp == nullptr) return 0;
+  bool ok = fwrite(data, 1, size, fp) == size;
+  ok = fflush(fp) == 0 && ok;
+  ok = fclose(fp) == 0 && ok;
+#ifdef _WIN32
+  // rename does not replace an existing file there.
+  if (ok) remove(host.c_str());
+#endif
+  if (ok && rename(temp.c_str(), host.c_str()) == 0) return -1;
+  remove(temp.c_str());
+  return 0;
+}
+
 void FileWriteText(FileHandle handle, const char* text) {
   if (handle == nullptr || handle->fp == nullptr) return;
   fprintf(handle->fp, "%s", text);

@@ -21,6 +21,11 @@ FileHandle FileOpen(const char* path, const char* mode, int byteOrder);
 FileHandle FileOpenMemory(const void* base, size_t size, int byteOrder);
 // Closes the stream, or lets go of the memory block without freeing it.
 void FileClose(FileHandle handle);
+// Writes size bytes as the whole new content of path: into "path.tmp" beside
+// it first, renamed over path only once complete, so a failed write leaves
+// the old file as it was. -1 on success, 0 on failure (the temporary file
+// removed).
+int FileReplaceWhole(const char* path, const void* data, size_t size);
 // Writes text as it stands ("%s"); used by the log.
 void FileWriteText(FileHandle handle, const char* text);
 

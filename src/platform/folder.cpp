@@ -1,7 +1,14 @@
 #include "platform/folder.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <string>
+
+#include "platform/hooks.h"
+#include "platform/path.h"
 
 #ifdef _WIN32
 
@@ -46,12 +53,11 @@ void FindClose(FindHandle handle) {
 #else
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <fnmatch.h>
-#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
-
-#include "platform/path.h"
 
 struct FolderSearch {
   DIR* dir;
@@ -132,3 +138,43 @@ int GetFileStamp(const char* path, FileStamp* stamp) {
   return -1;
 }
 #endif
+
+ReadFileResult ReadRegularFile(const char* path, size_t limit, std::string* bytes) {
+  bytes->clear();
+  if (path == nullptr) return ReadFileFailed;
+  // Tests fail one file's reads, as a permission would for anyone but root.
+  if (SeamShouldFail(("ReadRegularFile(" + std::string(path) + ")").c_str())) return ReadFileFailed;
+  std::string host = HostPath(path);
+  struct stat st;
+  if (stat(host.c_str(), &st) != 0) return ReadFileFailed;
+  if (!S_ISREG(st.st_mode)) return ReadFileNotRegular;
+#ifdef _WIN32
+  FILE* f = fopen(host.c_str(), "rb");
+  if (f == nullptr) return ReadFileFailed;
+  bool regular = fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode);
+  char block[4096];
+  size_t got = 0;
+  while (regular && bytes->size() < limit && (got = fread(block, 1, std::min(sizeof block, limit - bytes->size()), f)) > 0)
+    bytes->append(block, got);
+  bool failed = ferror(f) != 0;
+  fclose(f);
+#else
+  int fd = open(host.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return ReadFileFailed;
+  bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  char block[4096];
+  ssize_t got = 0;
+  while (regular && bytes->size() < limit &&
+         (got = read(fd, block, std::min(sizeof block, limit - bytes->size()))) != 0) {
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    bytes->append(block, static_cast<size_t>(got));
+  }
+  bool failed = got < 0;
+  close(fd);
+#endif
+  if (!regular) return ReadFileNotRegular;
+  return failed ? ReadFileFailed : ReadFileDone;
+}

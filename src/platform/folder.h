@@ -3,7 +3,9 @@
 // Backed by POSIX opendir/readdir and fnmatch, on Windows by the system's own
 // FindFirstFileW. Names are UTF-8 on every system.
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 enum : uint32_t { FILE_ATTRIBUTE_DIRECTORY = 0x10, FILE_ATTRIBUTE_NORMAL = 0x80 };
 
@@ -34,3 +36,9 @@ struct FileStamp {
   int64_t size;
 };
 int GetFileStamp(const char* path, FileStamp* stamp);
+
+enum ReadFileResult { ReadFileDone, ReadFileFailed, ReadFileNotRegular };
+// Reads at most `limit` bytes of a regular file into *bytes without ever
+// waiting on it: a pipe, a device or a folder is refused before it is
+// opened, and opened without blocking in case it changes in between.
+ReadFileResult ReadRegularFile(const char* path, size_t limit, std::string* bytes);

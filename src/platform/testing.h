@@ -35,6 +35,11 @@ void SeamReset();
 // Window. Scripted state for the window stand-in.
 void WinSeamSetCursorPos(int x, int y);  // the cursor reads here from now on
 void WinSeamReleaseCursor();              // back to the real cursor
+// Pointer events in window pixels, as the window system reports them: they
+// wait until the loop next reads its messages, and from then on the cursor
+// reads where the last of them happened.
+void WinSeamMouseMove(int x, int y);
+void WinSeamMouseButton(int right, int down, int x, int y);
 int WinSeamMessageBoxCount();
 const char* WinSeamLastMessageBox();      // "caption: text"
 void WinSeamGetAccessibility(STICKYKEYS* sticky, FILTERKEYS* filter);

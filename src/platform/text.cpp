@@ -51,6 +51,30 @@ struct RenderedText {
 std::unordered_map<std::string, RenderedText> renderedTexts;
 const size_t RenderedTextLimit = 1024;
 
+// Text that reads as UTF-8 with letters beyond ASCII is drawn as UTF-8 (file
+// names are); anything else as Latin-1, as before, and ASCII is the same in both.
+bool IsUtf8Beyond(const std::string& s) {
+  bool beyond = false;
+  for (size_t i = 0; i < s.size();) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    size_t n = 4;  // continuation bytes that follow; 4 for a byte that cannot start a character
+    if (c < 0x80)
+      n = 0;
+    else if (c >= 0xC2 && c < 0xE0)
+      n = 1;
+    else if (c >= 0xE0 && c < 0xF0)
+      n = 2;
+    else if (c >= 0xF0 && c < 0xF5)
+      n = 3;
+    if (n == 4 || i + n >= s.size()) return false;
+    for (size_t k = 1; k <= n; k++)
+      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
+    beyond = beyond || n > 0;
+    i += n + 1;
+  }
+  return beyond;
+}
+
 const RenderedText* RenderText(TextFont* font, const char* text, int length) {
   std::string key(reinterpret_cast<const char*>(&font), sizeof font);
   key.append(text, static_cast<size_t>(length));
@@ -58,7 +82,8 @@ const RenderedText* RenderText(TextFont* font, const char* text, int length) {
   if (it != renderedTexts.end()) return &it->second;
   std::string s(text, static_cast<size_t>(length));
   SDL_Color white = {255, 255, 255, 255};
-  SDL_Surface* glyphs = TTF_RenderText_Solid(font->font, s.c_str(), white);
+  SDL_Surface* glyphs = IsUtf8Beyond(s) ? TTF_RenderUTF8_Solid(font->font, s.c_str(), white)
+                                         : TTF_RenderText_Solid(font->font, s.c_str(), white);
   if (glyphs == nullptr) return nullptr;
   RenderedText r;
   r.width = glyphs->w;
@@ -321,7 +346,9 @@ int GetTextExtentPoint32A(HDC dc, const char* text, int length, SIZE* size) {
   if (length == 0) return 1;
   std::string s(text, static_cast<size_t>(length));
   int w = 0, h = 0;
-  if (TTF_SizeText(dc->font->font, s.c_str(), &w, &h) != 0) return 0;
+  int failed = IsUtf8Beyond(s) ? TTF_SizeUTF8(dc->font->font, s.c_str(), &w, &h)
+                               : TTF_SizeText(dc->font->font, s.c_str(), &w, &h);
+  if (failed != 0) return 0;
   size->cx = w;
   size->cy = h;
   return 1;

@@ -25,6 +25,7 @@ bool headless = false;
 std::deque<MSG> arriveOnWait;  // scripted messages that arrive only while the loop waits
 bool scriptedCursor = false;
 int scriptedX = 0, scriptedY = 0;
+std::deque<SDL_Event> pendingPointer;  // scripted pointer events, not yet pumped
 int messageBoxes = 0;
 std::string lastMessageBox;
 int waits = 0;
@@ -41,6 +42,25 @@ LRESULT Send(uint32_t message, WPARAM wParam, LPARAM lParam) {
 }
 
 void Post(uint32_t message, WPARAM wParam, LPARAM lParam) { queue.push_back(MSG{message, wParam, lParam}); }
+
+int FloorDiv(int64_t a, int64_t b) {
+  int64_t q = a / b;
+  if ((a % b != 0) && ((a < 0) != (b < 0))) q--;
+  return static_cast<int>(q);
+}
+
+// Window pixels to the pixels of the full-screen picture, where one is shown.
+void ToPicture(int* x, int* y) {
+  if (!pictureMapped) return;
+  *x = FloorDiv(static_cast<int64_t>(*x - pictureX) * pictureSrcW, pictureW);
+  *y = FloorDiv(static_cast<int64_t>(*y - pictureY) * pictureSrcH, pictureH);
+}
+
+// A mouse message's lParam: where it happened, in the pixels the cursor reads in.
+LPARAM PointerLParam(int x, int y) {
+  ToPicture(&x, &y);
+  return MakeLParam(x, y);
+}
 
 void TranslateEvent(const SDL_Event& e) {
   switch (e.type) {
@@ -88,14 +108,14 @@ void TranslateEvent(const SDL_Event& e) {
       break;
     }
     case SDL_MOUSEMOTION:
-      Post(WM_MOUSEMOVE, 0, MakeLParam(e.motion.x, e.motion.y));
+      Post(WM_MOUSEMOVE, 0, PointerLParam(e.motion.x, e.motion.y));
       break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
       bool left = e.button.button == SDL_BUTTON_LEFT;
       bool right = e.button.button == SDL_BUTTON_RIGHT;
       if (!left && !right) break;
-      LPARAM lp = MakeLParam(e.button.x, e.button.y);
+      LPARAM lp = PointerLParam(e.button.x, e.button.y);
       if (e.type == SDL_MOUSEBUTTONDOWN) {
         // Every second click of a series arrives as a double click, as with CS_DBLCLKS.
         bool dbl = e.button.clicks >= 2 && e.button.clicks % 2 == 0;
@@ -110,13 +130,18 @@ void TranslateEvent(const SDL_Event& e) {
   }
 }
 
-int FloorDiv(int64_t a, int64_t b) {
-  int64_t q = a / b;
-  if ((a % b != 0) && ((a < 0) != (b < 0))) q--;
-  return static_cast<int>(q);
-}
 
 void PumpSdl() {
+#ifdef ZORTA_TESTING
+  // As with SDL, the cursor reads where an event put it once the event is pumped.
+  for (; !pendingPointer.empty(); pendingPointer.pop_front()) {
+    const SDL_Event& e = pendingPointer.front();
+    scriptedCursor = true;
+    scriptedX = e.type == SDL_MOUSEMOTION ? e.motion.x : e.button.x;
+    scriptedY = e.type == SDL_MOUSEMOTION ? e.motion.y : e.button.y;
+    TranslateEvent(e);
+  }
+#endif
   if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return;
   SDL_Event e;
   while (SDL_PollEvent(&e)) TranslateEvent(e);
@@ -272,8 +297,7 @@ int WinGetCursorPos(int* x, int* y) {
       *x -= wx;
       *y -= wy;
     }
-    *x = FloorDiv(static_cast<int64_t>(*x - pictureX) * pictureSrcW, pictureW);
-    *y = FloorDiv(static_cast<int64_t>(*y - pictureY) * pictureSrcH, pictureH);
+    ToPicture(x, y);
     return -1;
   }
   // Over the window, the position from its own motion events: on X servers
@@ -537,6 +561,22 @@ void WinSeamSetCursorPos(int x, int y) {
   scriptedY = y;
 }
 void WinSeamReleaseCursor() { scriptedCursor = false; }
+void WinSeamMouseMove(int x, int y) {
+  SDL_Event e = {};
+  e.type = SDL_MOUSEMOTION;
+  e.motion.x = x;
+  e.motion.y = y;
+  pendingPointer.push_back(e);
+}
+void WinSeamMouseButton(int right, int down, int x, int y) {
+  SDL_Event e = {};
+  e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+  e.button.button = right ? SDL_BUTTON_RIGHT : SDL_BUTTON_LEFT;
+  e.button.clicks = 1;
+  e.button.x = x;
+  e.button.y = y;
+  pendingPointer.push_back(e);
+}
 int WinSeamMessageBoxCount() { return messageBoxes; }
 const char* WinSeamLastMessageBox() { return lastMessageBox.c_str(); }
 void WinSeamGetAccessibility(STICKYKEYS* sticky, FILTERKEYS* filter) {
@@ -560,6 +600,7 @@ void WinSeamExposeWindow() {
 void WinSeamReset() {
   queue.clear();
   arriveOnWait.clear();
+  pendingPointer.clear();
   waits = 0;
   scriptedCursor = false;
   pictureMapped = false;

@@ -53,6 +53,10 @@ struct MSG {
 inline LPARAM MakeLParam(int lo, int hi) {
   return static_cast<LPARAM>((static_cast<uint32_t>(hi & 0xFFFF) << 16) | static_cast<uint32_t>(lo & 0xFFFF));
 }
+// The pointer position of a mouse message, signed: a captured pointer left
+// or above the window reads negative.
+inline int LParamX(LPARAM lp) { return static_cast<int16_t>(static_cast<uint32_t>(lp) & 0xFFFF); }
+inline int LParamY(LPARAM lp) { return static_cast<int16_t>((static_cast<uint32_t>(lp) >> 16) & 0xFFFF); }
 
 // Creates the window: caption `title`, a fixed client area of w x h whose
 // outer top-left corner is at (x, y), minimisable, not resizable. Shows it

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-OscillatorState Oscillator = {0.0, 0.0};
+thread_local OscillatorState Oscillator = {0.0, 0.0};
 
 namespace {
 // The sample under construction and what its lock returned.

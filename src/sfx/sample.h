@@ -13,7 +13,7 @@ struct OscillatorState {
   double phase;     // half-cycles, kept in [0, 2) by the oscillators
   double modAngle;  // radians; only grows
 };
-extern OscillatorState Oscillator;
+extern thread_local OscillatorState Oscillator;  // one per thread, as the noise is
 
 int16_t* CreateSample(int length, int rate, int volume);
 void ClearSamples(int16_t* buffer, int count);

@@ -1,7 +1,11 @@
 // Sounds of the user's own: recipe files in the Sounds/ folder beside Maps/,
 // each in an empty slot of the bank from 89 up, kept up to date while the
 // program runs. A file named "120-laser.txt" (leading digits) keeps slot 120;
-// files without a number take the empty slots that are left, in name order.
+// files without a number take the empty slots that are left, in natural name
+// order (letter case aside, numbers by value: "sound2" before "sound10"), and
+// keep them from one start to the next through a record beside the files.
+// Files are read and made on a thread of their own, so a slow one never
+// holds up a frame; the frame's thread puts the finished sounds in the bank.
 #pragma once
 #include <cstdint>
 
@@ -18,15 +22,29 @@ const uint32_t UserSoundPollMs = 100;
 typedef void (*UserSoundReport)(const char* file, int line, int column, const char* message);
 void SetUserSoundReport(UserSoundReport report);
 
-// Reads every recipe file of the folder into its slot, reporting failures.
+// Where the slots of the files without a number are recorded.
+const char UserSoundIndex[] = "Sounds/.slots";
+
+// Reads every recipe file of the folder into its slot, reporting failures;
+// returns once all are made.
 void LoadUserSounds();
-// Called every frame with the millisecond clock; looks at the folder every
-// UserSoundPollMs: a changed file is made again and its slot takes the new
-// sample (the old one is freed, stopping it if it plays); a file that fails
-// keeps the slot's last good sound; a new file gets a slot, a removed one
-// gives its slot back.
+// Called every frame with the millisecond clock: puts the sounds made since
+// in their slots, and looks at the folder every UserSoundPollMs. A changed
+// file is made again and its slot takes the new sample (the old one is
+// freed, stopping it if it plays); a file that fails keeps the slot's last
+// good sound; a new file gets a slot, a removed one gives its slot back, a
+// renamed one keeps it; a numbered file takes its slot from a file without
+// a number at once; a file that could not be read is tried at every look.
 void PollUserSounds(uint32_t nowMs);
-// Forgets the files; their samples go with the bank (FreeSoundBank).
+// Stops the building thread (a build under way ends first) and forgets the
+// files; their samples go with the bank (FreeSoundBank).
 void ForgetUserSounds();
 // The slot a user file holds, or -1.
 int UserSoundSlot(const char* name);
+// Called on the building thread as each file's build starts, with the file
+// as "Sounds/NAME"; tests hold a build there. Null for none.
+typedef void (*UserSoundBuildHook)(const char* file);
+void SetUserSoundBuildHook(UserSoundBuildHook hook);
+// Waits until every file handed to the building thread is built, and puts
+// the results in their slots.
+void WaitForUserSounds();

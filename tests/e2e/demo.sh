@@ -82,6 +82,21 @@ for slot in 5 6 7; do
 done
 echo "taps on 5, 6, 7 heard"
 
+# A move and a click in one command, as a touch screen or a tablet sends
+# them: the press is judged where it happened, not where the pointer was
+# when the frame before sampled it.
+for try in 1 2 3; do
+  pointer_to 300 5
+  wait_for_silence
+  read -r bx by < <(button_xy 5)
+  before=$(audio_frames)
+  xdotool mousemove $((CLIENT_X + bx + 10)) $((CLIENT_Y + by + 8)) click 1
+  sleep 0.6
+  [ "$(sound_span_after "$before")" != none ] || fail "no sound after a move-and-click onto button 5 (try $try)"
+done
+wait_for_silence
+echo "move-and-click onto 5 heard 3 times out of 3"
+
 # An empty button plays nothing, though it lights up.
 sleep 0.3
 before=$(audio_frames)

@@ -115,3 +115,15 @@ sound_span() {
 sound_span_after() {
   sound_span "$E2E_DIR/audio.raw" 2 "$1"
 }
+
+# Waits (up to 5 s) until a tenth of a second of the capture is silent, so
+# that the next sound heard is a new one.
+wait_for_silence() {
+  local i from
+  for i in $(seq 1 50); do
+    from=$(audio_frames)
+    sleep 0.1
+    [ "$(sound_span_after "$from")" = none ] && return 0
+  done
+  fail "the sound never stopped"
+}

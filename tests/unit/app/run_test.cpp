@@ -10,6 +10,7 @@
 #include "platform/sound.h"
 #include "platform/testing.h"
 #include "platform/window.h"
+#include "sfx/sound_bank.h"
 #include "test_util.h"
 #include "reset.h"
 
@@ -89,6 +90,43 @@ TEST_F(RunTest, RunShellSetsUpTheProgramBeforeItsWindowAndDrawsNoDemoUnlessWired
   EXPECT_EQ(frames, 3);
   // Nothing drew the demo's title bar: the world alone, with no map, is black.
   EXPECT_EQ(cornerPixel, 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// Slot 5's button, and a place on the title bar where a press plays nothing.
+const int SlotFiveX = 2 + 12, SlotFiveY = 20 + 5 * 18 + 5;
+const int TitleX = 10, TitleY = 5;
+std::string slotFivePlay;
+void MoveAndClickInOneTurnThreeTimes() {
+  ++frames;
+  if (frames % 4 == 2) WinSeamMouseMove(TitleX, TitleY);
+  if (frames % 4 == 0 && frames <= 12) {
+    // The pointer jumps onto the button and clicks before the next frame.
+    char call[64];
+    snprintf(call, sizeof call, "FSOUND_PlaySound(-1,%p)", static_cast<void*>(SoundBank[5]));
+    slotFivePlay = call;
+    WinSeamMouseMove(SlotFiveX, SlotFiveY);
+    WinSeamMouseButton(0, -1, SlotFiveX, SlotFiveY);
+    WinSeamMouseButton(0, 0, SlotFiveX, SlotFiveY);
+  }
+  if (frames == 15) WinPostMessage(WM_CLOSE, 0, 0);
+}
+
+TEST_F(RunTest, APressJudgedWhereItHappenedThoughThePointerMovedThereInTheSameTurn) {
+  frames = 0;
+  SeamRecordCalls(true);
+  DisplaySeamOnPresent(MoveAndClickInOneTurnThreeTimes);
+  ASSERT_EQ(WinMain(nullptr, nullptr, "", 1), 0);
+  int plays = 0, others = 0;
+  for (const std::string& call : SeamCalls()) {
+    if (call == slotFivePlay) plays++;
+    else if (call.rfind("FSOUND_PlaySound(", 0) == 0) others++;
+  }
+  EXPECT_EQ(plays, 3);
+  EXPECT_EQ(others, 0);
 }
 
 }  // namespace

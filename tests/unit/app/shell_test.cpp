@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 
 #include "app/app.h"
@@ -13,6 +14,7 @@
 #include "platform/testing.h"
 #include "platform/window.h"
 #include "sfx/sound_bank.h"
+#include "sfx/user_sounds.h"
 #include "test_util.h"
 #include "reset.h"
 
@@ -341,4 +343,47 @@ TEST_F(ShellTest, AUserSoundErrorIsLoggedAndShownInTheMessageWindow) {
     return t;
   };
   EXPECT_EQ(squeeze(rebuilt), squeeze(message));
+}
+
+TEST_F(ShellTest, AVeryLongUserSoundErrorStaysReadableAndItsLogLineEnds) {
+  std::string message;
+  for (int i = 0; i < 1000; i++) message += "word ";  // 5000 characters
+  ShowUserSoundError("Sounds/\xC3\xA9t\xC3\xA9.txt", 0, 0, message.c_str());
+  WriteLog("next\n");
+  std::string log = ReadWholeFile("log.txt");
+  size_t end = log.find('\n');
+  ASSERT_NE(end, std::string::npos);
+  EXPECT_LE(end + 1, 600u);
+  EXPECT_EQ(log.substr(end + 1), "next\n");
+  ASSERT_TRUE(MessageWindow.open);
+  std::string text = MessageWindow.text;
+  EXPECT_EQ(text.rfind("Sounds/\xC3\xA9t\xC3\xA9.txt:#word word", 0), 0u) << text;
+  const std::string last = "The slot keeps its last good sound. Any key or click closes this.";
+  ASSERT_GT(text.size(), last.size());
+  EXPECT_EQ(text.substr(text.size() - last.size()), last);
+  EXPECT_LE(MessageWindow.y + MessageWindow.h, ScreenHeight);
+  EXPECT_EQ(MessageWindow.h, static_cast<int32_t>(16 + 14 * (1 + std::count(text.begin(), text.end(), '#'))));
+}
+
+TEST_F(ShellTest, SeveralBrokenUserSoundsAtStartUpShowInOneWindow) {
+  ASSERT_TRUE(std::filesystem::create_directory("Sounds"));
+  WriteWholeFile("Sounds/a.txt", "frames 300\nvolume 100\nsine q\n");
+  WriteWholeFile("Sounds/120-b.txt", "frames 300\nvolume 100\n\nsine [0+400] 0.1\n");
+  ConnectShell();
+  LoadUserSoundsAtStart();
+  ForgetUserSounds();
+  std::filesystem::remove_all("Sounds");
+  ASSERT_TRUE(MessageWindow.open);
+  std::string text = MessageWindow.text;
+  EXPECT_EQ(text.rfind("Sounds/120-b.txt, line 4, column 1:#the run [0+400] lies outside the sound's 300 frames#"
+                       "Sounds/a.txt, line 3, column 6:#",
+                       0),
+            0u)
+      << text;
+  const std::string last = "The slots keep their last good sounds. Any key or click closes this.";
+  EXPECT_EQ(text.substr(text.size() - std::min(text.size(), last.size())), last);
+  // Later, while running, an error shows on its own.
+  ShowUserSoundError("Sounds/c.txt", 0, 0, "every slot is taken");
+  EXPECT_STREQ(MessageWindow.text,
+               "Sounds/c.txt:#every slot is taken#The slot keeps its last good sound. Any key or click closes this.");
 }

@@ -143,6 +143,27 @@ TEST_F(DisplayTest, TextDrawsNothingWithoutADeviceContext) {
   EXPECT_EQ(PrintText("88", 10, 10), -1);
 }
 
+// A name in UTF-8 ("\xC3\xA9t\xC3\xA9", été) is drawn as its three letters, as the
+// same name in Latin-1 is; bytes that are not UTF-8 stay Latin-1.
+TEST_F(DisplayTest, Utf8TextIsDrawnAsUtf8) {
+  StartWindowed(16);
+  const char* utf8 = "\xC3\xA9t\xC3\xA9";
+  const char* latin1 = "\xE9t\xE9";
+  EXPECT_EQ(TextWidth(utf8), TextWidth(latin1));
+  EXPECT_LT(TextWidth(utf8), TextWidth("\xC3\xA9t\xC3\xA9" "x"));
+  auto drawn = [&](const char* text) {
+    FillRect(0, 0, 100, 30, 0);
+    PrintText(text, 10, 10);
+    std::vector<uint32_t> pixels;
+    for (int y = 0; y < 30; y++)
+      for (int x = 0; x < 100; x++) pixels.push_back(Pixel(x, y));
+    return pixels;
+  };
+  std::vector<uint32_t> a = drawn(utf8), b = drawn(latin1);
+  EXPECT_EQ(a, b);
+  EXPECT_NE(a, drawn("\xC3t\xC3"));
+}
+
 TEST_F(DisplayTest, FontsAreOpenedOnce) {
   StartWindowed(16);
   PrintText("1", 0, 0);

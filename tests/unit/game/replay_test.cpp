@@ -31,7 +31,7 @@ std::string Written(const Replay& r) {
 TEST_F(ReplayFile, ReadsWhatItWritesAndSkipsComments) {
   std::string text =
       "zorta-game replay 1\nseed 4294967295\n# a comment\nnew level1.map\nrun 120 2 0 0 0\n\nrun 1 18 16 127 64\n"
-      "level level2.map\n";
+      "level level2.map\nend 121 00000000000c0ffe\n# after the end, comments\n";
   std::string error;
   Replay r = Read(text, &error);
   ASSERT_EQ(r.seed, 4294967295u) << error;
@@ -41,11 +41,21 @@ TEST_F(ReplayFile, ReadsWhatItWritesAndSkipsComments) {
   EXPECT_EQ(r.entries[2].count, 1u);
   EXPECT_EQ(r.entries[2].bits[2], 127u);
   EXPECT_EQ(r.entries[3].kind, ReplayEntry::LevelAt);
+  EXPECT_EQ(r.endSteps, 121u);
+  EXPECT_EQ(r.endHash, 0xc0ffeu);
   std::string again = Written(r);
   EXPECT_EQ(again,
-            "zorta-game replay 1\nseed 4294967295\nnew level1.map\nrun 120 2 0 0 0\nrun 1 18 16 127 64\nlevel level2.map\n");
+            "zorta-game replay 1\nseed 4294967295\nnew level1.map\nrun 120 2 0 0 0\nrun 1 18 16 127 64\nlevel level2.map\n"
+            "end 121 00000000000c0ffe\n");
   // The last line may end without a newline.
-  EXPECT_EQ(Read("zorta-game replay 1\nrun 3 0 0 0 0", &error).entries.size(), 1u);
+  EXPECT_EQ(Read("zorta-game replay 1\nnew a\nrun 3 0 0 0 0\nend 3 0000000000000000", &error).entries.size(), 2u);
+  // Lines ended by CRLF, as a Windows checkout may turn them, read the same.
+  std::string crlf;
+  for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  error.clear();
+  Replay fromCrlf = Read(crlf, &error);
+  EXPECT_EQ(error, "");
+  EXPECT_EQ(Written(fromCrlf), again);
 }
 
 TEST_F(ReplayFile, RefusesWhatIsNotAReplayNamingTheLine) {
@@ -58,11 +68,24 @@ TEST_F(ReplayFile, RefusesWhatIsNotAReplayNamingTheLine) {
       {"zorta-game replay 2\n", "line 1: not a zorta-game replay"},
       {"zorta-game replay 1\nseed -1\n", "line 2: seed wants one number"},
       {"zorta-game replay 1\nseed 4294967296\n", "line 2: seed wants one number"},
-      {"zorta-game replay 1\nrun 5 0 0 0\n", "line 2: run wants a count and four control sets"},
-      {"zorta-game replay 1\nrun 5 0 0 0 x\n", "line 2: a control set is 0 to 127"},
-      {"zorta-game replay 1\n\nrun 5 128 0 0 0\n", "line 3: a control set is 0 to 127"},
+      {"zorta-game replay 1\nnew a\nrun 5 0 0 0\n", "line 3: run wants a count and four control sets"},
+      {"zorta-game replay 1\nnew a\nrun 5 0 0 0 x\n", "line 3: a control set is 0 to 127"},
+      {"zorta-game replay 1\nnew a\n\nrun 5 128 0 0 0\n", "line 4: a control set is 0 to 127"},
       {"zorta-game replay 1\nnew two words\n", "line 2: a level name without spaces is wanted"},
       {"zorta-game replay 1\njump 5\n", "line 2: unknown line"},
+      // Play before any new game would run on the map loaded at start-up.
+      {"zorta-game replay 1\nseed 1\nrun 5 0 0 0 0\nnew a\nend 5 0000000000000000\n",
+       "line 3: play before the first 'new' line"},
+      {"zorta-game replay 1\nlevel b\n", "line 2: play before the first 'new' line"},
+      // A file cut at a line boundary, and end lines that do not fit.
+      {"zorta-game replay 1\nnew a\nrun 5 0 0 0 0\n", "line 4: the end line is missing: the file was cut short"},
+      {"zorta-game replay 1\nnew a\nrun 5 0 0 0 0\nend 5\n", "line 4: end wants the step count and the 16-digit hash"},
+      {"zorta-game replay 1\nnew a\nrun 5 0 0 0 0\nend 5 0123\n",
+       "line 4: end wants the step count and the 16-digit hash"},
+      {"zorta-game replay 1\nnew a\nrun 5 0 0 0 0\nend 4 0000000000000000\n",
+       "line 4: the end line's step count is not that of the runs"},
+      {"zorta-game replay 1\nnew a\nend 0 0000000000000000\nrun 5 0 0 0 0\n",
+       "line 4: nothing but comments may follow the end line"},
   };
   for (const Case& c : cases) {
     error.clear();
@@ -86,8 +109,11 @@ TEST_F(ReplayFile, RecordingJoinsEqualStepsIntoOneRun) {
   RecordStep();
   RecordEvent(ReplayEntry::LevelAt, "b.map");
   RecordStep();
+  // The end line holds where the world stood at the last thing recorded.
+  char end[64];
+  snprintf(end, sizeof end, "end %u %016llx\n", Game.steps, static_cast<unsigned long long>(HashWorld()));
   EXPECT_EQ(Written(Recording), "zorta-game replay 1\nseed 1\nrun 2 2 0 0 0\nrun 1 2 16 0 0\nrun 1 2 0 0 0\n"
-                                "level b.map\nrun 1 2 0 0 0\n");
+                                "level b.map\nrun 1 2 0 0 0\n" + std::string(end));
 }
 
 TEST_F(ReplayFile, ARecordedGamePlaysBackToTheSameWorldWhateverWasDrawn) {
@@ -129,15 +155,41 @@ TEST_F(ReplayFile, ARecordedGamePlaysBackToTheSameWorldWhateverWasDrawn) {
   RecordingOn = 0;
   GameStep = RunGameStep;
   ResetGame(recorded.seed);
+  // The recording ends where the game stood, and reads back from its file.
+  EXPECT_EQ(recorded.endSteps, static_cast<uint32_t>(n));
+  EXPECT_EQ(recorded.endHash, liveHash);
+  std::string error;
+  recorded = Read(Written(recorded), &error);
+  ASSERT_EQ(error, "");
   ASSERT_EQ(PlayReplay(recorded), -1);
   char replayed[256];
   FormatResult(replayed, sizeof replayed);
   EXPECT_STREQ(replayed, live);
   EXPECT_EQ(HashWorld(), liveHash);
-  // Another seed is another world: the coins turn out of step.
+  EXPECT_EQ(ReplayEndMatches(recorded), -1);
+  // Another seed is another world: the coins turn out of step, and the end line says so.
   ResetGame(78);
   ASSERT_EQ(PlayReplay(recorded), -1);
   EXPECT_NE(HashWorld(), liveHash);
+  EXPECT_EQ(ReplayEndMatches(recorded), 0);
+}
+
+volatile std::sig_atomic_t stopRequest = 0;
+void StepThenSignalAt100() {
+  RunGameStep();
+  if (Game.steps == 100) stopRequest = 2;  // as Ctrl-C's handler does
+}
+
+TEST_F(ReplayFile, AStopRequestEndsThePlayAtTheNextStep) {
+  WriteLevel("a.map", {"###", "#.#", "###"}, {});
+  Replay r;
+  r.entries.push_back(ReplayEntry{ReplayEntry::NewGameAt, 0, {0, 0, 0, 0}, "a.map"});
+  r.entries.push_back(ReplayEntry{ReplayEntry::Run, 4294967295u, {0, 0, 0, 0}, ""});
+  stopRequest = 0;
+  GameStep = StepThenSignalAt100;
+  EXPECT_EQ(PlayReplay(r, 0, nullptr, &stopRequest), 0);
+  EXPECT_EQ(Game.steps, 100u);
+  GameStep = RunGameStep;
 }
 
 TEST_F(ReplayFile, AReplayNamingALevelNotInTheListStops) {

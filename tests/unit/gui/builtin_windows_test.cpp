@@ -1,5 +1,6 @@
 // The list popup, the message window and the yes/no dialog, alone and over
 // the running demo.
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -106,6 +107,31 @@ TEST_F(BuiltinTest, APressOnTheThirdRowChoosesItAndClosesInTheSameFrame) {
   EXPECT_EQ(FocusWindow, nullptr);
   Frame(150, rowY, false);  // the keys are the game's again from the next pass
   EXPECT_EQ(KeyboardGrabbed, 0);
+}
+
+TEST_F(BuiltinTest, APressAfterAMoveInTheSameTurnChoosesTheRowItLandedOn) {
+  // Over the root window, off the list; then a tap that jumps onto the third
+  // row arrives with its position before the next frame (a touch screen).
+  OpenGuiWindow(&RootWindow, 0, 0, 640, 480);
+  for (int i = 0; i < 4; i++) AddItem(&source, i % 2 ? "odd" : "even");
+  OpenListPopup(&source, 100, 100, 100);
+  Frame(400, 300, false);
+  const int rowY = 100 + 4 + 12 * 2 + 5;
+  OnLeftButtonDown(150, rowY);
+  OnLeftButtonUp();
+  DrawWindows();
+  EXPECT_EQ(ListPopup.chosen, 2);
+  EXPECT_EQ(ListPopup.open, 0);
+  // The right button, over the root from the popup's row: no choice.
+  OpenListPopup(&source, 100, 100, 100);
+  UpdateKeysOnly();
+  Frame(150, rowY, false);
+  OnRightButtonDown(400, 300);
+  OnRightButtonUp();
+  DrawWindows();
+  EXPECT_EQ(ListPopup.chosen, -1);
+  EXPECT_EQ(MouseWindow, &RootWindow);
+  CloseGuiWindow(&RootWindow);
 }
 
 TEST_F(BuiltinTest, APressOffTheListOrEscapeClosesWithoutAChoice) {
@@ -283,3 +309,33 @@ TEST_F(BuiltinTest, AFullStackLeavesTheOpenersWithoutFocusOrModal) {
 }
 
 }  // namespace
+
+// A message longer than the window's buffer or the screen is cut after a
+// whole line, before the window is sized, and keeps its last line.
+TEST_F(BuiltinTest, ALongMessageIsCutToFitAndKeepsItsLastLine) {
+  auto lines = [] {
+    std::string t = MessageWindow.text;
+    return 1 + static_cast<int32_t>(std::count(t.begin(), t.end(), '#'));
+  };
+  std::string body;
+  for (int i = 0; i < 100; i++) body += (i ? "#" : "") + std::string(60, static_cast<char>('a' + i % 26));
+  OpenMessageEndingWith(body.c_str(), "The end.", 20, 40, 600);
+  std::string text = MessageWindow.text;
+  EXPECT_LT(text.size(), sizeof MessageWindow.text);
+  ASSERT_GE(text.size(), 13u);
+  EXPECT_EQ(text.substr(text.size() - 13), "#...#The end.");
+  EXPECT_EQ(text.rfind(std::string(60, 'a') + "#" + std::string(60, 'b') + "#", 0), 0u);
+  EXPECT_EQ(MessageWindow.h, 16 + 14 * lines());
+  // Short lines that fit the buffer but not the screen: cut at the screen's edge.
+  body.clear();
+  for (int i = 0; i < 60; i++) body += (i ? "#" : "") + std::to_string(i);
+  OpenMessageEndingWith(body.c_str(), "The end.", 20, 40, 600);
+  EXPECT_LE(40 + MessageWindow.h, ScreenHeight);
+  EXPECT_GT(40 + MessageWindow.h + 14, ScreenHeight);
+  text = MessageWindow.text;
+  EXPECT_EQ(text.substr(text.size() - 13), "#...#The end.");
+  // What fits is shown whole.
+  OpenMessageEndingWith("One#Two", "The end.", 20, 40, 600);
+  EXPECT_STREQ(MessageWindow.text, "One#Two#The end.");
+  EXPECT_EQ(MessageWindow.h, 16 + 14 * 3);
+}

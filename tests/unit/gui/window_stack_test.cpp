@@ -157,9 +157,9 @@ TEST_F(StackTest, AHeldRightButtonKeepsTheOwner) {
   UpdateMouseState();
   UpdateMouseState();
   EXPECT_EQ(MouseWindow, &A);
-  RightButtonDown = -1;
-  PointerX = 120;
+  RightButtonDown = -1;  // pressed over A, then dragged to B
   UpdateMouseState();
+  PointerX = 120;
   UpdateMouseState();
   EXPECT_EQ(MouseWindow, &A);
   EXPECT_EQ(MouseLeftPressed(), 0);

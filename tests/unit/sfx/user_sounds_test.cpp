@@ -5,11 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <unistd.h>
 
+#include <condition_variable>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
+#include <thread>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -56,9 +60,48 @@ Samples Rendered(const std::string& text) {
 
 const std::string Low = "frames 300\nvolume 100\nsine 0.02 a(0.25)\n";
 const std::string High = "frames 500\nvolume 200\nsaw 0.08 -> 0.1 a(1)\n";
+const std::string Third = "frames 400\nvolume 150\nsine 0.05 a(0.5)\n";
+
+// Holds each build at its start until opened, and notes the files built; a
+// build on the test's own thread (the frame's) is a failure, not a hold.
+struct BuildGate {
+  std::mutex m;
+  std::condition_variable cv;
+  bool open = false;
+  bool onFrameThread = false;
+  int held = 0;
+  std::vector<std::string> files;
+  std::thread::id frameThread = std::this_thread::get_id();
+
+  bool WaitHeld(int n) {
+    std::unique_lock<std::mutex> lock(m);
+    cv.wait(lock, [&] { return held >= n || onFrameThread; });
+    return !onFrameThread;
+  }
+  void Open() {
+    std::lock_guard<std::mutex> lock(m);
+    open = true;
+    cv.notify_all();
+  }
+};
+BuildGate* Gate = nullptr;
+void HoldBuild(const char* file) {
+  std::unique_lock<std::mutex> lock(Gate->m);
+  Gate->files.push_back(file);
+  if (std::this_thread::get_id() == Gate->frameThread) {
+    Gate->onFrameThread = true;
+    Gate->cv.notify_all();
+    ADD_FAILURE() << file << " was built on the frame's thread";
+    return;
+  }
+  Gate->held++;
+  Gate->cv.notify_all();
+  Gate->cv.wait(lock, [] { return Gate->open; });
+}
 
 struct UserSounds : ::testing::Test {
   std::string home, dir;
+  BuildGate gate;
   void SetUp() override {
     ResetForTests();
     char buf[4096];
@@ -74,7 +117,10 @@ struct UserSounds : ::testing::Test {
     FillSoundBank();
   }
   void TearDown() override {
+    if (Gate != nullptr) Gate->Open();
     ForgetUserSounds();
+    SetUserSoundBuildHook(nullptr);
+    Gate = nullptr;
     FreeSoundBank();
     SoundSeamReset();
     SeamReset();
@@ -154,6 +200,7 @@ TEST_F(UserSounds, ASavedChangeIsMadeOnceItHoldsStillAndTheOldSampleIsFreed) {
   PollUserSounds(1000 + UserSoundPollMs - 1);  // too soon to look again
   EXPECT_EQ(SoundBank[120], first);
   PollUserSounds(1000 + UserSoundPollMs);  // the same version again: made
+  WaitForUserSounds();
   EXPECT_NE(SoundBank[120], first);
   EXPECT_EQ(Frames(120), Rendered(High));
   char freed[64];
@@ -165,6 +212,7 @@ TEST_F(UserSounds, ASavedChangeIsMadeOnceItHoldsStillAndTheOldSampleIsFreed) {
   SampleHandle second = SoundBank[120];
   PollUserSounds(1000 + 2 * UserSoundPollMs);
   PollUserSounds(1000 + 3 * UserSoundPollMs);
+  WaitForUserSounds();
   EXPECT_EQ(SoundBank[120], second);
   EXPECT_TRUE(Reports.empty());
 }
@@ -176,6 +224,7 @@ TEST_F(UserSounds, ABrokenChangeKeepsTheLastGoodSound) {
   Write("120-x.txt", "frames 300\nvolume 100\nsine 0.1 ->\n");
   PollUserSounds(0);
   PollUserSounds(UserSoundPollMs);
+  WaitForUserSounds();
   ASSERT_EQ(Reports.size(), 1u);
   EXPECT_EQ(Reports[0].line, 3);
   EXPECT_EQ(Reports[0].column, 12);
@@ -183,11 +232,13 @@ TEST_F(UserSounds, ABrokenChangeKeepsTheLastGoodSound) {
   EXPECT_EQ(Frames(120), Rendered(Low));
   // Reported once, not at every look.
   PollUserSounds(2 * UserSoundPollMs);
+  WaitForUserSounds();
   EXPECT_EQ(Reports.size(), 1u);
   // Mended, it is made again.
   Write("120-x.txt", High);
   PollUserSounds(3 * UserSoundPollMs);
   PollUserSounds(4 * UserSoundPollMs);
+  WaitForUserSounds();
   EXPECT_EQ(Frames(120), Rendered(High));
 }
 
@@ -197,6 +248,7 @@ TEST_F(UserSounds, FilesAddedAndRemovedWhileRunning) {
   PollUserSounds(0);
   EXPECT_EQ(SoundBank[89], nullptr);
   PollUserSounds(UserSoundPollMs);
+  WaitForUserSounds();
   EXPECT_EQ(Frames(89), Rendered(High));
   ASSERT_EQ(unlink("Sounds/laser.txt"), 0);
   PollUserSounds(2 * UserSoundPollMs);
@@ -215,8 +267,162 @@ TEST_F(UserSounds, ASoundPlayingWhenItsFileChangesIsStoppedAndFreedSafely) {
   Write("120-x.txt", Low);
   PollUserSounds(0);
   PollUserSounds(UserSoundPollMs);
+  WaitForUserSounds();
   for (const Reported& r : Reports) ADD_FAILURE() << r.file << ":" << r.line << ":" << r.column << ": " << r.message;
   EXPECT_EQ(Frames(120), Rendered(Low));
   EXPECT_FALSE(FSOUND_IsPlaying(FSOUND_ALL));
   EXPECT_GE(FSOUND_PlaySound(FSOUND_FREE, SoundBank[120]), 0);
+}
+
+TEST_F(UserSounds, AFileIsBuiltOffTheFrameWhileFramesAndOtherSlotsGoOn) {
+  ASSERT_TRUE(FSOUND_Init(44100, 64, 0));
+  Write("120-slow.txt", Low);
+  Write("121-other.txt", High);
+  LoadUserSounds();
+  SampleHandle old = SoundBank[120];
+  ASSERT_NE(old, nullptr);
+  Gate = &gate;
+  SetUserSoundBuildHook(HoldBuild);
+  Write("120-slow.txt", High);
+  PollUserSounds(0);
+  PollUserSounds(UserSoundPollMs);  // handed to the builder, which is held
+  ASSERT_TRUE(gate.WaitHeld(1));
+  // The frame goes on: looks come back, another slot plays, and a second
+  // save while the build is held is seen.
+  Write("120-slow.txt", Third);
+  for (uint32_t look = 2; look < 6; look++) PollUserSounds(look * UserSoundPollMs);
+  EXPECT_EQ(SoundBank[120], old);
+  EXPECT_GE(FSOUND_PlaySound(FSOUND_FREE, SoundBank[121]), 0);
+  EXPECT_TRUE(FSOUND_IsPlaying(FSOUND_ALL));
+  gate.Open();
+  WaitForUserSounds();
+  // The held build's result is stale: the slot ends with the latest text.
+  EXPECT_EQ(Frames(120), Rendered(Third));
+  EXPECT_EQ(gate.files, std::vector<std::string>({"Sounds/120-slow.txt", "Sounds/120-slow.txt"}));
+  for (const Reported& r : Reports) ADD_FAILURE() << r.file << ":" << r.line << ":" << r.column << ": " << r.message;
+}
+
+TEST_F(UserSounds, ForgettingStopsTheBuilderMidBuildAndInstallsNothing) {
+  LoadUserSounds();
+  Gate = &gate;
+  SetUserSoundBuildHook(HoldBuild);
+  Write("120-a.txt", Low);
+  Write("121-b.txt", High);
+  PollUserSounds(0);
+  PollUserSounds(UserSoundPollMs);
+  ASSERT_TRUE(gate.WaitHeld(1));
+  std::thread opener([&] { gate.Open(); });
+  ForgetUserSounds();  // joins the builder, whichever comes first
+  opener.join();
+  EXPECT_EQ(SoundBank[120], nullptr);
+  EXPECT_EQ(SoundBank[121], nullptr);
+  // A new start builds again.
+  SetUserSoundBuildHook(nullptr);
+  LoadUserSounds();
+  EXPECT_EQ(Frames(120), Rendered(Low));
+  EXPECT_EQ(Frames(121), Rendered(High));
+}
+
+TEST_F(UserSounds, ARenamedFileKeepsItsSlotAndItsSound) {
+  Write("120-a.txt", Low);
+  Write("a.txt", High);
+  Write("b.txt", Low);
+  LoadUserSounds();
+  SampleHandle numbered = SoundBank[120], plain = SoundBank[89];
+  ASSERT_EQ(UserSoundSlot("a.txt"), 89);
+  ASSERT_EQ(rename("Sounds/120-a.txt", "Sounds/120-b.txt"), 0);
+  ASSERT_EQ(rename("Sounds/a.txt", "Sounds/c.txt"), 0);
+  for (uint32_t look = 0; look < 4; look++) {
+    PollUserSounds(look * UserSoundPollMs);
+    WaitForUserSounds();
+    EXPECT_EQ(SoundBank[120], numbered) << look;
+    EXPECT_EQ(SoundBank[89], plain) << look;
+  }
+  EXPECT_EQ(UserSoundSlot("120-b.txt"), 120);
+  EXPECT_EQ(UserSoundSlot("c.txt"), 89);
+  EXPECT_EQ(UserSoundSlot("b.txt"), 90);
+  EXPECT_EQ(UserSoundSlot("120-a.txt"), -1);
+  for (const Reported& r : Reports) ADD_FAILURE() << r.file << ": " << r.message;
+}
+
+TEST_F(UserSounds, UnnumberedFilesGiveWayAtOnceAndKeepTheirSlotsAcrossRestarts) {
+  Write("a.txt", Low);
+  Write("b.txt", High);
+  LoadUserSounds();
+  ASSERT_EQ(UserSoundSlot("a.txt"), 89);
+  SampleHandle moved = SoundBank[89];
+  Write("89-mine.txt", Third);
+  PollUserSounds(0);
+  PollUserSounds(UserSoundPollMs);
+  WaitForUserSounds();
+  for (const Reported& r : Reports) ADD_FAILURE() << r.file << ": " << r.message;
+  EXPECT_EQ(UserSoundSlot("89-mine.txt"), 89);
+  EXPECT_EQ(Frames(89), Rendered(Third));
+  EXPECT_EQ(UserSoundSlot("a.txt"), 91);  // its sound moves along with it
+  EXPECT_EQ(SoundBank[91], moved);
+  EXPECT_EQ(UserSoundSlot("b.txt"), 90);
+  // Started again, every file is where it was; and again with a damaged
+  // record of the slots, or none, nothing breaks.
+  auto restart = [] {
+    ForgetUserSounds();
+    FreeSoundBank();
+    FillSoundBank();
+    LoadUserSounds();
+  };
+  restart();
+  EXPECT_EQ(UserSoundSlot("89-mine.txt"), 89);
+  EXPECT_EQ(UserSoundSlot("a.txt"), 91);
+  EXPECT_EQ(UserSoundSlot("b.txt"), 90);
+  EXPECT_EQ(Frames(91), Rendered(Low));
+  for (const std::string& damage : {std::string("\xff") + '\0' + " 91 b.txt\n9999 a.txt\n12 a.txt\n-5\n", std::string()}) {
+    std::filesystem::path index;
+    for (const auto& entry : std::filesystem::directory_iterator("Sounds"))
+      if (entry.path().extension() != ".txt") index = entry.path();
+    ASSERT_FALSE(index.empty()) << "no record of the slots";
+    if (damage.empty()) {
+      std::filesystem::remove(index);
+    } else {
+      FILE* f = fopen(index.c_str(), "wb");
+      ASSERT_NE(f, nullptr);
+      fwrite(damage.data(), 1, damage.size(), f);
+      fclose(f);
+    }
+    restart();
+    for (const Reported& r : Reports) ADD_FAILURE() << r.file << ": " << r.message;
+    EXPECT_EQ(UserSoundSlot("89-mine.txt"), 89);
+    EXPECT_EQ(UserSoundSlot("b.txt"), 91);
+    EXPECT_EQ(UserSoundSlot("a.txt"), 90);
+  }
+}
+
+TEST_F(UserSounds, UnnumberedFilesTakeSlotsInNaturalOrder) {
+  for (const char* name : {"Zed.txt", "sound10.txt", "apple.txt", "sound2.txt", "Banana.TXT"}) Write(name, Low);
+  LoadUserSounds();
+  EXPECT_EQ(UserSoundSlot("apple.txt"), 89);
+  EXPECT_EQ(UserSoundSlot("Banana.TXT"), 90);
+  EXPECT_EQ(UserSoundSlot("sound2.txt"), 91);
+  EXPECT_EQ(UserSoundSlot("sound10.txt"), 92);
+  EXPECT_EQ(UserSoundSlot("Zed.txt"), 93);
+}
+
+TEST_F(UserSounds, OnlyRegularFilesAreReadAndAFileThatBecomesReadableIsRead) {
+  ASSERT_EQ(mkfifo("Sounds/pipe.txt", 0600), 0);  // opened for reading, it would wait for a writer
+  Write("120-x.txt", Low);
+  ASSERT_EQ(chmod("Sounds/120-x.txt", 0), 0);
+  SeamFailCall("ReadRegularFile(Sounds/120-x.txt)", 1);  // as chmod does for anyone but root
+  LoadUserSounds();
+  ASSERT_EQ(Reports.size(), 2u);
+  EXPECT_EQ(Reports[0].file, "Sounds/120-x.txt");
+  EXPECT_EQ(Reports[0].message, "the file cannot be read");
+  EXPECT_EQ(Reports[1].file, "Sounds/pipe.txt");
+  EXPECT_EQ(Reports[1].message, "not a regular file: only plain text files are read");
+  EXPECT_EQ(SoundBank[120], nullptr);
+  // Made readable again, with the same time and size: read at the next looks.
+  ASSERT_EQ(chmod("Sounds/120-x.txt", 0644), 0);
+  for (uint32_t look = 0; look < 3; look++) {
+    PollUserSounds(look * UserSoundPollMs);
+    WaitForUserSounds();
+  }
+  EXPECT_EQ(Frames(120), Rendered(Low));
+  EXPECT_EQ(Reports.size(), 2u);  // each failure told once
 }
