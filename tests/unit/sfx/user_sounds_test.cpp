@@ -382,10 +382,7 @@ TEST_F(UserSounds, UnnumberedFilesGiveWayAtOnceAndKeepTheirSlotsAcrossRestarts) 
     if (damage.empty()) {
       std::filesystem::remove(index);
     } else {
-      FILE* f = fopen(index.c_str(), "wb");
-      ASSERT_NE(f, nullptr);
-      fwrite(damage.data(), 1, damage.size(), f);
-      fclose(f);
+      std::ofstream(index, std::ios::binary) << damage;
     }
     restart();
     for (const Reported& r : Reports) ADD_FAILURE() << r.file << ": " << r.message;
