@@ -107,4 +107,11 @@ int Win32FileStamp(const char* path, int64_t* modified, int64_t* size) {
   return -1;
 }
 
+int Win32FileKind(const char* path, int* plain) {
+  DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
+  *plain = (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0 ? -1 : 0;
+  return -1;
+}
+
 FILE* Win32OpenFile(const char* path, const char* mode) { return _wfopen(Wide(path).c_str(), Wide(mode).c_str()); }

@@ -28,5 +28,9 @@ std::string Win32RegisteredFontFile(const char* face);
 // size: -1; 0 for a folder or a missing file.
 int Win32FileStamp(const char* path, int64_t* modified, int64_t* size);
 
+// -1 when the name exists, with *plain -1 for a file (not a folder or a
+// device); 0 when it does not.
+int Win32FileKind(const char* path, int* plain);
+
 // fopen for a UTF-8 name; null on failure.
 FILE* Win32OpenFile(const char* path, const char* mode);
