@@ -1,4 +1,5 @@
 // zorta-tool: command-line companion of the program.
+#include <algorithm>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -130,16 +131,15 @@ int RunTool(int argc, char** argv) {
   std::vector<CLI::App*> chain = SelectedChain(&tool);
   for (size_t i = 0; i < chain.size(); i++) {
     std::vector<std::string> extra = chain[i]->remaining();
+    // "--" ends the options (what follows is a file or a slot even when it
+    // starts with '-'); CLI11 honours it and keeps the marker among the extras.
+    extra.erase(std::remove(extra.begin(), extra.end(), "--"), extra.end());
     if (extra.empty()) continue;
     const char* what = extra[0].size() > 1 && extra[0][0] == '-'    ? "unknown option"
                        : !chain[i]->get_subcommands({}).empty() ? "unknown command"
                                                                     : "unexpected argument";
     return UsageError(CommandLine(chain, i + 1), std::string(what) + " '" + extra[0] + "'");
   }
-  // CLI11 takes "--" as the end of the options; no command has a use for it,
-  // and a file named like an option is written ./-name.
-  for (int i = 1; i < argc; i++)
-    if (strcmp(argv[i], "--") == 0) return UsageError(CommandLine(chain, chain.size()), "unknown option '--'");
   if (ChosenRun == nullptr || Chosen != chain.back())
     return UsageError(CommandLine(chain, chain.size()), "no command given");
   return ChosenRun();

@@ -146,8 +146,11 @@ printf '{"layers": [{"name": "a", "name": "b"}]}\n' > twice.json
 expect_error "zorta-tool map build: twice.json: /layers/0/name: is given more than once" map build twice.json x.map
 [ -e x.map ] && fail "a refused description was written"
 expect_error "zorta-tool map info: cannot open 'missing.map'" map info missing.map
-run recipe -- 5
-[ "$rc" = 2 ] || fail "recipe -- 5: exit $rc"
-grep -qF "zorta-tool recipe: unknown option '--'" err.txt || fail "recipe -- 5: $(cat err.txt)"
-[ -s out.txt ] && fail "recipe -- 5 printed a recipe"
+# "--" ends the options, as everywhere: what follows is a slot or a file even
+# when it starts with '-'.
+"$TOOL" recipe -- 5 > five.txt 2> err.txt || fail "recipe -- 5: $(cat err.txt)"
+"$TOOL" recipe 5 | cmp -s - five.txt || fail "recipe -- 5 is not recipe 5"
+mv five.txt ./-five.txt
+"$TOOL" check -- -five.txt > out.txt 2> err.txt || fail "check -- -five.txt: $(cat err.txt)"
+grep -q "^-five.txt: ok" out.txt || fail "check -- -five.txt: $(cat out.txt)"
 echo "tool writes: ok"
