@@ -27,7 +27,11 @@ int CreateTemp(const std::string& target, const struct stat* existing, std::stri
     *temp = folder + "." + name + "." + std::to_string(getpid()) + "-" + std::to_string(attempt) + ".tmp";
     int fd = open(temp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && errno == EEXIST) continue;
-    if (fd >= 0 && existing != nullptr) fchmod(fd, existing->st_mode & 07777);
+    if (fd >= 0 && existing != nullptr) {
+      // Best effort: the replaced file keeps its owner where we may give it.
+      if (fchown(fd, existing->st_uid, existing->st_gid) != 0) errno = 0;
+      fchmod(fd, existing->st_mode & 07777);
+    }
     return fd;
   }
   errno = EEXIST;
@@ -61,6 +65,12 @@ bool OpenOutput(const std::string& path, OutputFile* out, std::string* error) {
       return false;
     }
     return true;
+  }
+  // A file the user may not write stays unwritable, although its folder
+  // would let the rename replace it.
+  if (exists && access(path.c_str(), W_OK) != 0) {
+    *error = WriteErrorText(path, errno);
+    return false;
   }
   // Through a symbolic link the file it points to is replaced, not the link.
   char resolved[PATH_MAX];
