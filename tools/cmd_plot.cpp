@@ -27,6 +27,12 @@ bool ParseSize(const std::string& text, int* width, int* height) {
   return true;
 }
 
+std::string SlotPicturePath(const std::string& outdir, int slot) {
+  char file[32];
+  snprintf(file, sizeof file, "slot-%02d.png", slot);
+  return outdir + "/" + file;
+}
+
 // The command line, filled by CLI11 before RunPlot runs. The positionals all
 // land in Files; the last one is the output folder.
 std::string SizeOption;
@@ -56,13 +62,24 @@ int RunPlot() {
   std::string error;
   std::vector<std::string> paths;
   for (const std::string& file : Files) paths.push_back(outdir + "/" + RecipeBaseName(file) + ".png");
-  if (!OutputsAreDistinct(Files, paths, &error)) return ToolError(Name, "%s", error.c_str());
+  // Only recipe files named: the bank is left out. Drawn beside them, its
+  // pictures must not take a recipe's name.
+  bool bank = Files.empty() || !Output.slotList.empty();
+  std::vector<std::string> sources = Files, outputs = paths;
+  std::vector<bool> named;
+  if (bank && !Output.slotList.empty() && !ParseSlots(Output.slotList, &named, &error))
+    return ToolError(Name, "%s", error.c_str());
+  for (int s = 0; bank && s < SoundBankSlots; s++)
+    if (Output.slotList.empty() ? s < SoundBankEffects : named[s]) {
+      sources.push_back("slot " + std::to_string(s));
+      outputs.push_back(SlotPicturePath(outdir, s));
+    }
+  if (bank) sources.push_back("the contact sheet"), outputs.push_back(outdir + "/bank.png");
+  if (!OutputsAreDistinct(sources, outputs, Files, &error)) return ToolError(Name, "%s", error.c_str());
   std::vector<std::vector<int16_t>> sounds(Files.size());
   for (size_t i = 0; i < Files.size(); i++)
     if (!RenderRecipeFile(Files[i], static_cast<uint32_t>(seed), &sounds[i], nullptr, &error))
       return RecipeFileError(Name, error);
-  // Only recipe files named: the bank is left out.
-  bool bank = Files.empty() || !Output.slotList.empty();
   std::vector<bool> chosen;
   std::vector<std::vector<int16_t>> waves(SoundBankEffects);
   if (bank) {
@@ -86,9 +103,7 @@ int RunPlot() {
 
   for (int s = 0; s < SoundBankSlots; s++) {
     if (!chosen[s]) continue;
-    char file[32];
-    snprintf(file, sizeof file, "slot-%02d.png", s);
-    std::string path = outdir + "/" + file;
+    std::string path = SlotPicturePath(outdir, s);
     if (!WriteSlotPlot(s, waves[s], BankRate, width, height, path, &error)) return ToolError(Name, "%s", error.c_str());
     printf("wrote %s (%dx%d)\n", path.c_str(), width, height);
     files++;

@@ -98,7 +98,7 @@ int RunRender() {
   std::vector<std::string> files(RenderArgs.begin(), RenderArgs.end() - 1);
   std::vector<std::string> paths;
   for (const std::string& file : files) paths.push_back(outdir + "/" + RecipeBaseName(file) + "." + ext);
-  if (!OutputsAreDistinct(files, paths, &error)) return ToolError(name, "%s", error.c_str());
+  if (!OutputsAreDistinct(files, paths, files, &error)) return ToolError(name, "%s", error.c_str());
 
   // Every file is checked before anything is written.
   std::vector<std::vector<int16_t>> sounds(files.size());

@@ -153,12 +153,12 @@ bool OutputIsNotInput(const std::string& output, const std::vector<std::string>&
   return true;
 }
 
-bool OutputsAreDistinct(const std::vector<std::string>& inputs, const std::vector<std::string>& outputs,
-                        std::string* error) {
+bool OutputsAreDistinct(const std::vector<std::string>& sources, const std::vector<std::string>& outputs,
+                        const std::vector<std::string>& inputs, std::string* error) {
   for (size_t i = 0; i < outputs.size(); i++) {
     for (size_t j = 0; j < i; j++)
       if (outputs[i] == outputs[j] || SameFile(outputs[i], outputs[j])) {
-        *error = "'" + inputs[j] + "' and '" + inputs[i] + "' would both be written to '" + outputs[i] +
+        *error = "'" + sources[j] + "' and '" + sources[i] + "' would both be written to '" + outputs[i] +
                  "' (rename one of them)";
         return false;
       }

@@ -38,11 +38,11 @@ void PngWritesTo(png_structp png, OutputFile* out);
 bool SameFile(const std::string& a, const std::string& b);
 // False, with "will not write over the input 'IN'", when the output is one of the inputs.
 bool OutputIsNotInput(const std::string& output, const std::vector<std::string>& inputs, std::string* error);
-// Commands that write one output per input file: false, naming both inputs,
-// when two of them would be written to the same output (outputs[i] is the
-// output of inputs[i]), or when an output is one of the inputs.
-bool OutputsAreDistinct(const std::vector<std::string>& inputs, const std::vector<std::string>& outputs,
-                        std::string* error);
+// Commands that write several outputs: false when two would be written to
+// the same file, naming what each was made from (outputs[i] from sources[i],
+// a file or words such as "slot 5"), or when an output is one of the inputs.
+bool OutputsAreDistinct(const std::vector<std::string>& sources, const std::vector<std::string>& outputs,
+                        const std::vector<std::string>& inputs, std::string* error);
 
 // The message for a failed write of PATH with errno `code`.
 std::string WriteErrorText(const std::string& path, int code);

@@ -57,6 +57,12 @@ expect_error "zorta-tool render: 'a/laser.txt' and 'b/laser.txt' would both be w
 expect_error "'a/laser.txt' and 'b/laser.txt' would both be written to 'pics/laser.png'" plot a/laser.txt b/laser.txt pics
 [ -e pics ] && fail "plot made its folder despite two files for one output"
 
+cp a/laser.txt bank.txt
+expect_error "'bank.txt' and 'the contact sheet' would both be written to 'pics/bank.png'" plot --slots 3 bank.txt pics
+mv bank.txt slot-03.txt
+expect_error "'slot-03.txt' and 'slot 3' would both be written to 'pics/slot-03.png'" plot --slots 3 slot-03.txt pics
+[ -e pics ] && fail "plot made its folder despite a recipe named like a picture of the bank"
+
 # Every argument is checked before anything is written.
 expect_error "slot 200" plot --slots 200 a/laser.txt pics
 [ -e pics/laser.png ] && fail "plot wrote a recipe's picture and then refused its slots"
