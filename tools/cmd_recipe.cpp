@@ -10,6 +10,7 @@
 #include <CLI/CLI.hpp>
 
 #include "bank_access.h"
+#include "output_file.h"
 #include "sfx/builtin_recipes.h"
 #include "sound_files.h"
 #include "tool.h"
@@ -95,6 +96,9 @@ int RunRender() {
     return ToolUsageError(name, "give the recipe files and then the output folder (see zorta-tool render --help)");
   std::string outdir = RenderArgs.back();
   std::vector<std::string> files(RenderArgs.begin(), RenderArgs.end() - 1);
+  std::vector<std::string> paths;
+  for (const std::string& file : files) paths.push_back(outdir + "/" + RecipeBaseName(file) + "." + ext);
+  if (!OutputsAreDistinct(files, paths, files, &error)) return ToolError(name, "%s", error.c_str());
 
   // Every file is checked before anything is written.
   std::vector<std::vector<int16_t>> sounds(files.size());
@@ -110,7 +114,7 @@ int RunRender() {
   if (!MakeFolder(outdir, &error)) return ToolError(name, "%s", error.c_str());
   for (size_t i = 0; i < files.size(); i++) {
     std::string base = RecipeBaseName(files[i]);
-    std::string path = outdir + "/" + base + "." + ext;
+    const std::string& path = paths[i];
     HeaderNames names{"Zorta sound " + base, "SOUND_" + Identifier(base, true), "sound_" + Identifier(base, false),
                       name};
     if (!WriteSound(path, format, static_cast<int>(rate), &sounds[i], names, &error))
