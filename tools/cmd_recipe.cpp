@@ -114,7 +114,9 @@ int RunRender() {
 
 void SetUp(CLI::App* tool) {
   CLI::App* recipe = AddToolCommand(tool, "recipe", "recipe SLOT",
-                                    "print a built-in recipe's text, to start a sound of your own from", RunRecipeCommand);
+                                    "print a built-in recipe's text, with the seed line that gives its very noise, to "
+                                    "start a sound of your own from",
+                                    RunRecipeCommand);
   recipe->add_option("SLOT", SlotOption, "a built-in slot, 0 to 88")->type_name("");
 
   CLI::App* check = AddToolCommand(tool, "check", "check FILE...",
@@ -129,8 +131,8 @@ void SetUp(CLI::App* tool) {
   render->add_option("--rate", RenderRate, "sample rate in Hz, 1000 to 384000 (default: the bank's 22050)")
       ->type_name("HZ");
   render->add_option("--seed", RenderSeed,
-                     "seed of the noise generator, in place of the recipes' seed lines (default: a recipe's own, else 0 as at "
-                     "a normal start of the program)")
+                     "seed of the noise generator, in place of the recipes' seed lines (default: a recipe's own, "
+                     "else 0 as at a normal start of the program)")
       ->type_name("N");
   render->add_option("FILE", RenderArgs, "recipe files, then OUTDIR, the folder for the audio files (made if missing)")
       ->type_name("");

@@ -1,5 +1,6 @@
 #include "sfx/recipe.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -556,7 +557,8 @@ int ParseStatement(Parser* ps, Node* n) {
     n->st.var = SlotOf(ps, t.text);
     return -1;
   }
-  if (word == "frames" || word == "volume" || word == "seed") return FailAt(ps, t, "'" + word + "' belongs in the header, before every other statement");
+  if (word == "frames" || word == "volume" || word == "seed")
+    return FailAt(ps, t, "'" + word + "' belongs in the header, before every other statement");
   Take(ps);
   int wave = WaveOf(t);
   if (wave >= 0) {
@@ -771,7 +773,8 @@ int AddWork(Machine* m, const RecipeStatement& st, int64_t units) {
   m->work += units;
   if (m->work > RecipeMaxWork)
     return Stop(m, st, "the recipe does more than " + std::to_string(RecipeMaxWork) +
-                           " steps of work (frames, statements, loop passes, notes and operations), the limit for one sound");
+                           " steps of work (frames, statements, loop passes, notes and operations), the limit for "
+                           "one sound");
   return -1;
 }
 
@@ -808,6 +811,17 @@ int Whole(Machine* m, const RecipeStatement& st, int32_t expr, const char* what,
     return Stop(m, st, std::string(what) + " is too " + (v > 0 ? "large" : "far below zero") + ": " + Number(v));
   *out = static_cast<int64_t>(v);
   return -1;
+}
+
+// The C library works out a sine far from zero the slow way, at ten times
+// the cost: frames whose phase or angle may stray that far count ten.
+const double FarAngle = 1e6;
+const int64_t FarFrameCost = 10;
+int FarSines(Machine* m, const RecipeStatement& st, int64_t count, double reach) {
+  return reach > FarAngle ? AddWork(m, st, (FarFrameCost - 1) * count) : -1;
+}
+double Reach(double from, int64_t count, double step) {
+  return std::fabs(from) + static_cast<double>(count) * std::fabs(step);
 }
 
 int CheckRun(Machine* m, const RecipeStatement& st, int64_t start, int64_t count) {
@@ -879,6 +893,7 @@ int ExecuteArp(Machine* m, const RecipeStatement& st, int64_t shift, double offs
         double step = 0;
         if (!Value(m, st, item.expr, &step)) return 0;
         if (inPasses) step = offset + step;
+        if (!FarSines(m, st, count, Reach(Oscillator.phase, count, step))) return 0;
         if (st.wave == PulseWave) {
           // Pulses of a one-kind arpeggio alternate their widths 0->1, 1->0.
           double w0 = index % 2 == 0 ? 0 : 1;
@@ -919,12 +934,16 @@ int ExecuteOne(Machine* m, const RecipeStatement& st, int64_t shift, double offs
       }
       if (!Optional(m, st, st.expr[ModStep], 0, &modStep) || !Optional(m, st, st.expr[ModDepth], 0, &modDepth))
         return 0;
+      if (st.wave == PulseWave &&
+          (!Optional(m, st, st.expr[Width0], 0, &w0) || !Optional(m, st, st.expr[Width1], 0, &w1)))
+        return 0;
+      double most = std::max(std::fabs(s0), std::fabs(s1)) + std::fabs(modDepth);
+      double reach = std::max({Reach(Oscillator.phase, count, most), Reach(Oscillator.modAngle, count, modStep),
+                               std::fabs(w0), std::fabs(w1)});
+      if (!FarSines(m, st, count, reach)) return 0;
       if (st.wave == SineWave) AddSine(at, n, s0, s1, modStep, modDepth, amp);
       if (st.wave == SawWave) AddSaw(at, n, s0, s1, modStep, modDepth, amp);
-      if (st.wave == PulseWave) {
-        if (!Optional(m, st, st.expr[Width0], 0, &w0) || !Optional(m, st, st.expr[Width1], 0, &w1)) return 0;
-        AddPulse(at, n, w0, w1, s0, s1, modStep, modDepth, amp);
-      }
+      if (st.wave == PulseWave) AddPulse(at, n, w0, w1, s0, s1, modStep, modDepth, amp);
       return -1;
     }
     case StScale:
@@ -940,7 +959,8 @@ int ExecuteOne(Machine* m, const RecipeStatement& st, int64_t shift, double offs
       Smooth(m->buffer + start, static_cast<int>(count));
       return -1;
     case StTremolo:
-      if (!RunOf(m, st, shift, &start, &count) || !Value(m, st, st.expr[Arg0], &a) || !Value(m, st, st.expr[Arg1], &b))
+      if (!RunOf(m, st, shift, &start, &count) || !Value(m, st, st.expr[Arg0], &a) ||
+          !Value(m, st, st.expr[Arg1], &b) || !FarSines(m, st, count, Reach(Oscillator.phase, count, a)))
         return 0;
       Tremolo(m->buffer + start, static_cast<int>(count), a, b);
       return -1;

@@ -21,9 +21,10 @@ const int RecipeMaxFrames = 30 * 22050;            // 30 s at the bank's rate
 const int64_t RecipeMaxLoop = 100000;               // passes of one loop, Rep or Passes
 // One budget of work for a whole run: each frame a call processes (an echo's
 // frames once per tap), each statement, loop pass, arpeggio note, operation
-// of an expression and number of noise skipped counts one. Any recipe ends or
-// is refused well within a second.
-const int64_t RecipeMaxWork = 40000000;
+// of an expression and number of noise skipped counts one (a frame whose sine
+// lies far out, ten). Any recipe ends or is refused well within a second,
+// with the sanitizers' checks too.
+const int64_t RecipeMaxWork = 10000000;
 const int RecipeMaxEchoTaps = 1000;
 const size_t RecipeMaxText = 256 * 1024;
 const int64_t RecipeMaxSeed = 4294967295;
