@@ -53,7 +53,7 @@ int RunPlot() {
   }
   const std::string& outdir = Output.outdir;
   if (outdir.empty()) return ToolUsageError(Name, "no output folder given (see zorta-tool plot --help)");
-  long seed = 0;
+  long seed = -1;
   if (!SeedOption.empty() && !ParseNumber(SeedOption, &seed))
     return ToolError(Name, "bad seed '%s' (a whole number)", SeedOption.c_str());
 
@@ -78,7 +78,7 @@ int RunPlot() {
   if (!OutputsAreDistinct(sources, outputs, Files, &error)) return ToolError(Name, "%s", error.c_str());
   std::vector<std::vector<int16_t>> sounds(Files.size());
   for (size_t i = 0; i < Files.size(); i++)
-    if (!RenderRecipeFile(Files[i], static_cast<uint32_t>(seed), &sounds[i], nullptr, &error))
+    if (!RenderRecipeFile(Files[i], seed, &sounds[i], nullptr, &error))
       return RecipeFileError(Name, error);
   std::vector<bool> chosen;
   std::vector<std::vector<int16_t>> waves(SoundBankEffects);
@@ -125,7 +125,10 @@ void SetUp(CLI::App* tool) {
   command->add_option("FILE", Files, "recipe files to draw as NAME.png instead of the bank (with --slots: as well)")
       ->type_name("");
   AddBankOutputOptions(command, &Output);
-  command->add_option("--seed", SeedOption, "seed of the recipe files' noise (default 0, as at a normal start)")
+  command
+      ->add_option("--seed", SeedOption,
+                   "seed of the recipe files' noise, in place of their seed lines (default: a file's own, else 0 as "
+                   "at a normal start)")
       ->type_name("N");
   char help[96];
   snprintf(help, sizeof help, "size of each slot's picture in pixels, %dx%d to %dx%d (default %dx%d)", PlotMinWidth,

@@ -13,6 +13,7 @@
 #include "bank_access.h"
 #include "output_file.h"
 #include "sfx/recipe.h"
+#include "sfx/sample.h"
 
 namespace {
 struct FormatName {
@@ -212,13 +213,21 @@ bool ReadRecipeFile(const std::string& path, std::string* text, std::string* err
   return true;
 }
 
-bool RenderRecipeFile(const std::string& path, uint32_t seed, std::vector<int16_t>* frames, int* volume,
+bool RenderRecipeFile(const std::string& path, long seed, std::vector<int16_t>* frames, int* volume,
                       std::string* error) {
   std::string text;
   if (!ReadRecipeFile(path, &text, error)) return false;
-  SeedRandom(seed);
+  SeedRandom(seed < 0 ? 0 : static_cast<double>(seed));
+  CompiledRecipe recipe;
   RecipeError e;
-  if (RenderRecipe(text.data(), text.size(), frames, volume, &e)) return true;
+  if (CompileRecipe(text.data(), text.size(), &recipe, &e)) {
+    // A seed given on the command line stands for the file's own.
+    if (seed >= 0) recipe.seed = -1;
+    frames->assign(static_cast<size_t>(recipe.frames), 0);
+    ClearSamples(frames->data(), recipe.frames);
+    if (volume != nullptr) *volume = recipe.volume;
+    if (RunRecipe(recipe, frames->data(), &e)) return true;
+  }
   *error = path + ":" + std::to_string(e.line) + ":" + std::to_string(e.column) + ": " + e.message;
   return false;
 }

@@ -60,6 +60,22 @@ TEST(RecipeFiles, NoiseIsSeededAsAtAStartUnlessToldOtherwise) {
   unlink(path.c_str());
 }
 
+// What `recipe 24` prints renders to slot 24, whose noise follows earlier slots';
+// a seed given on the command line stands in for the file's seed line.
+TEST(RecipeFiles, ASeedLineGivesTheSlotsNoiseUnlessASeedIsGiven) {
+  std::string path = TempPath("seeded.txt");
+  WriteWholeFile(path, BuiltinRecipeWithSeed(24));
+  std::vector<int16_t> own, given;
+  std::string error;
+  ASSERT_TRUE(RenderRecipeFile(path, -1, &own, nullptr, &error)) << error;
+  ASSERT_TRUE(RenderRecipeFile(path, 0, &given, nullptr, &error)) << error;
+  FillBankAsProgram();
+  EXPECT_EQ(SlotFrames(24), own);
+  EXPECT_NE(SlotFrames(24), given);
+  FreeSoundBank();
+  unlink(path.c_str());
+}
+
 TEST(RecipeFiles, BaseNamesAndOptions) {
   EXPECT_EQ(RecipeBaseName("Sounds/120-laser.txt"), "120-laser");
   EXPECT_EQ(RecipeBaseName("a.b.txt"), "a.b");
