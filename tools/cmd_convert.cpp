@@ -10,6 +10,7 @@
 
 #include "image/pixel_convert.h"
 #include "image_read.h"
+#include "output_file.h"
 #include "tool.h"
 
 namespace {
@@ -34,20 +35,17 @@ int ImageToRows(const Image& img, std::vector<uint8_t>* out, int* channels) {
 }
 
 int WritePng(const char* path, const Image& img, const std::vector<uint8_t>& data, int channels, std::string* error) {
-  FILE* f = fopen(path, "wb");
-  if (f == nullptr) {
-    *error = std::string("cannot write '") + path + "': " + strerror(errno);
-    return 0;
-  }
+  OutputFile out;
+  if (!OpenOutput(path, &out, error)) return 0;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
   if (png == nullptr || info == nullptr || setjmp(png_jmpbuf(png))) {
     png_destroy_write_struct(&png, &info);
-    fclose(f);
+    AbandonOutput(&out);
     *error = std::string("cannot write '") + path + "': PNG encoder failed";
     return 0;
   }
-  png_init_io(png, f);
+  PngWritesTo(png, &out);
   png_set_IHDR(png, info, static_cast<png_uint_32>(img.width), static_cast<png_uint_32>(img.height), 8,
                channels == 4 ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
@@ -56,11 +54,7 @@ int WritePng(const char* path, const Image& img, const std::vector<uint8_t>& dat
   for (int y = 0; y < img.height; y++) png_write_row(png, const_cast<png_bytep>(data.data() + y * stride));
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
-  if (fclose(f) != 0) {
-    *error = std::string("cannot write '") + path + "'";
-    return 0;
-  }
-  return -1;
+  return FinishOutput(&out, error) ? -1 : 0;
 }
 
 // The command line, filled by CLI11 before RunConvert runs.
@@ -69,6 +63,7 @@ std::string ImagePath, PngPath;
 int RunConvert() {
   Image img = {};
   std::string error;
+  if (!OutputIsNotInput(PngPath, {ImagePath}, &error)) return ToolError("convert", "%s", error.c_str());
   if (ReadToolImage(ImagePath.c_str(), &img, &error) == nullptr) return ToolError("convert", "%s", error.c_str());
   std::vector<uint8_t> rows;
   int channels = 0;
@@ -80,10 +75,7 @@ int RunConvert() {
   }
   ok = WritePng(PngPath.c_str(), img, rows, channels, &error);
   FreeImage(&img);
-  if (!ok) {
-    remove(PngPath.c_str());
-    return ToolError("convert", "%s", error.c_str());
-  }
+  if (!ok) return ToolError("convert", "%s", error.c_str());
   return 0;
 }
 

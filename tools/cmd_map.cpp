@@ -6,7 +6,6 @@
 //   map info MAPFILE            what the program will load, as JSON
 //   map build SPEC.json OUT     a map file from a JSON description
 //   map tiles IMAGE OUT.gfx     32 x 32 tiles of an image as a GFX tile set
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -18,6 +17,7 @@
 
 #include "image_read.h"
 #include "map_json.h"
+#include "output_file.h"
 #include "tool.h"
 
 namespace {
@@ -44,15 +44,6 @@ struct Writer {
   }
 };
 
-int WriteWhole(const char* path, const std::vector<uint8_t>& bytes, const char* command) {
-  FILE* f = fopen(path, "wb");
-  if (f == nullptr) return ToolError(command, "cannot write '%s': %s", path, strerror(errno));
-  bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  ok = fclose(f) == 0 && ok;
-  if (!ok) return ToolError(command, "cannot write '%s'", path);
-  return 0;
-}
-
 // The command lines of map build, info and tiles, filled by CLI11 before the
 // command runs.
 std::string SpecPath, MapPath, ImagePath, OutPath;
@@ -64,14 +55,16 @@ int RunBuild() { return MapBuildFromJson(SpecPath.c_str(), OutPath.c_str(), stde
 // ---- Tile sets. ----
 
 int RunTiles() {
+  const char* command = "map tiles";
   const char* argv[] = {"tiles", ImagePath.c_str(), OutPath.c_str()};
   Image img = {};
   std::string error;
-  if (ReadToolImage(argv[1], &img, &error) == nullptr) return ToolError("map", "%s", error.c_str());
+  if (!OutputIsNotInput(OutPath, {ImagePath}, &error)) return ToolError(command, "%s", error.c_str());
+  if (ReadToolImage(argv[1], &img, &error) == nullptr) return ToolError(command, "%s", error.c_str());
   std::unique_ptr<Image, void (*)(Image*)> hold(&img, [](Image* i) { FreeImage(i); });
   int indexed = img.bytesPerPixel == 1 && img.palette != nullptr;
   if ((img.bits != 24 && !indexed) || img.width < 32 || img.height < 32 || img.width % 32 || img.height % 32)
-    return ToolError("map", "'%s': a tile set needs a 24-bit or palette image whose sides are multiples of 32",
+    return ToolError(command, "'%s': a tile set needs a 24-bit or palette image whose sides are multiples of 32",
                      argv[1]);
   // Palette images (PNG8, indexed BMP and ILBM) become 24 bits through their
   // palette, so their magenta entries stay the colour key.
@@ -118,7 +111,8 @@ int RunTiles() {
   }
   w.U32(0x454E4446);  // ENDF
   w.U32(0);
-  return WriteWhole(argv[2], w.bytes, "map");
+  if (!WriteOutputFile(argv[2], w.bytes.data(), w.bytes.size(), &error)) return ToolError(command, "%s", error.c_str());
+  return 0;
 }
 
 void SetUp(CLI::App* tool) {

@@ -42,14 +42,14 @@ bool LooksLikeSlots(const std::string& arg) {
 int RunPlay() {
   std::vector<Item> items;
   std::string error;
-  long seed = 0;
+  long seed = -1;
   if (!SeedOption.empty() && !ParseNumber(SeedOption, &seed))
     return ToolError(Name, "bad seed '%s' (a whole number)", SeedOption.c_str());
   for (const std::string& arg : SlotOptions) {
     if (!LooksLikeSlots(arg)) {
       // A recipe file, made now so that a mistake stops before anything plays.
       Item item{-1, arg, {}, 0};
-      if (!RenderRecipeFile(arg, static_cast<uint32_t>(seed), &item.frames, &item.volume, &error))
+      if (!RenderRecipeFile(arg, seed, &item.frames, &item.volume, &error))
         return RecipeFileError(Name, error);
       items.push_back(item);
       continue;
@@ -115,7 +115,10 @@ void SetUp(CLI::App* tool) {
   command->add_option("SLOT", SlotOptions,
                       "a slot (5), a range (3-7), a list (0,5,9) or a recipe file; played in the order given")
       ->type_name("");
-  command->add_option("--seed", SeedOption, "seed of the recipe files' noise (default 0, as at a normal start)")
+  command
+      ->add_option("--seed", SeedOption,
+                   "seed of the recipe files' noise, in place of their seed lines (default: a file's own, else 0 as "
+                   "at a normal start)")
       ->type_name("N");
 }
 

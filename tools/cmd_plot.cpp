@@ -7,6 +7,7 @@
 #include <CLI/CLI.hpp>
 
 #include "bank_access.h"
+#include "output_file.h"
 #include "plot.h"
 #include "sound_files.h"
 #include "sfx/sound_bank.h"
@@ -24,6 +25,12 @@ bool ParseSize(const std::string& text, int* width, int* height) {
   *width = static_cast<int>(w);
   *height = static_cast<int>(h);
   return true;
+}
+
+std::string SlotPicturePath(const std::string& outdir, int slot) {
+  char file[32];
+  snprintf(file, sizeof file, "slot-%02d.png", slot);
+  return outdir + "/" + file;
 }
 
 // The command line, filled by CLI11 before RunPlot runs. The positionals all
@@ -46,46 +53,57 @@ int RunPlot() {
   }
   const std::string& outdir = Output.outdir;
   if (outdir.empty()) return ToolUsageError(Name, "no output folder given (see zorta-tool plot --help)");
-  long seed = 0;
+  long seed = -1;
   if (!SeedOption.empty() && !ParseNumber(SeedOption, &seed))
     return ToolError(Name, "bad seed '%s' (a whole number)", SeedOption.c_str());
 
-  // Recipe files: each drawn as <name>.png; checked before anything is drawn.
+  // Recipe files: each drawn as <name>.png. Everything on the command line
+  // is checked before anything is drawn or written.
   std::string error;
+  std::vector<std::string> paths;
+  for (const std::string& file : Files) paths.push_back(outdir + "/" + RecipeBaseName(file) + ".png");
+  // Only recipe files named: the bank is left out. Drawn beside them, its
+  // pictures must not take a recipe's name.
+  bool bank = Files.empty() || !Output.slotList.empty();
+  std::vector<std::string> sources = Files, outputs = paths;
+  std::vector<bool> named;
+  if (bank && !Output.slotList.empty() && !ParseSlots(Output.slotList, &named, &error))
+    return ToolError(Name, "%s", error.c_str());
+  for (int s = 0; bank && s < SoundBankSlots; s++)
+    if (Output.slotList.empty() ? s < SoundBankEffects : named[s]) {
+      sources.push_back("slot " + std::to_string(s));
+      outputs.push_back(SlotPicturePath(outdir, s));
+    }
+  if (bank) sources.push_back("the contact sheet"), outputs.push_back(outdir + "/bank.png");
+  if (!OutputsAreDistinct(sources, outputs, Files, &error)) return ToolError(Name, "%s", error.c_str());
   std::vector<std::vector<int16_t>> sounds(Files.size());
   for (size_t i = 0; i < Files.size(); i++)
-    if (!RenderRecipeFile(Files[i], static_cast<uint32_t>(seed), &sounds[i], nullptr, &error))
+    if (!RenderRecipeFile(Files[i], seed, &sounds[i], nullptr, &error))
       return RecipeFileError(Name, error);
-  int files = 0;
-  if (!Files.empty()) {
-    if (!MakeFolder(outdir, &error)) return ToolError(Name, "%s", error.c_str());
-    for (size_t i = 0; i < Files.size(); i++) {
-      std::string name = RecipeBaseName(Files[i]);
-      std::string path = outdir + "/" + name + ".png";
-      if (!WriteSoundPlot(name, sounds[i], BankRate, width, height, path, &error))
-        return ToolError(Name, "%s", error.c_str());
-      printf("wrote %s (%dx%d)\n", path.c_str(), width, height);
-      files++;
-    }
-    // Only recipe files named: the bank is left out.
-    if (Output.slotList.empty()) {
-      printf("plotted %d recipe%s to %s\n", files, files == 1 ? "" : "s", outdir.c_str());
-      return 0;
-    }
-  }
-
   std::vector<bool> chosen;
-  if (!PrepareBankOutput(Output.slotList, outdir, &chosen, &error)) return ToolError(Name, "%s", error.c_str());
-
   std::vector<std::vector<int16_t>> waves(SoundBankEffects);
-  for (int s = 0; s < SoundBankEffects; s++) waves[s] = SlotFrames(s);
-  FreeSoundBank();
+  if (bank) {
+    if (!PrepareBankOutput(Output.slotList, outdir, &chosen, &error)) return ToolError(Name, "%s", error.c_str());
+    for (int s = 0; s < SoundBankEffects; s++) waves[s] = SlotFrames(s);
+    FreeSoundBank();
+  } else if (!MakeFolder(outdir, &error)) {
+    return ToolError(Name, "%s", error.c_str());
+  }
+  int files = 0;
+  for (size_t i = 0; i < Files.size(); i++) {
+    if (!WriteSoundPlot(RecipeBaseName(Files[i]), sounds[i], BankRate, width, height, paths[i], &error))
+      return ToolError(Name, "%s", error.c_str());
+    printf("wrote %s (%dx%d)\n", paths[i].c_str(), width, height);
+    files++;
+  }
+  if (!bank) {
+    printf("plotted %d recipe%s to %s\n", files, files == 1 ? "" : "s", outdir.c_str());
+    return 0;
+  }
 
   for (int s = 0; s < SoundBankSlots; s++) {
     if (!chosen[s]) continue;
-    char file[32];
-    snprintf(file, sizeof file, "slot-%02d.png", s);
-    std::string path = outdir + "/" + file;
+    std::string path = SlotPicturePath(outdir, s);
     if (!WriteSlotPlot(s, waves[s], BankRate, width, height, path, &error)) return ToolError(Name, "%s", error.c_str());
     printf("wrote %s (%dx%d)\n", path.c_str(), width, height);
     files++;
@@ -107,7 +125,10 @@ void SetUp(CLI::App* tool) {
   command->add_option("FILE", Files, "recipe files to draw as NAME.png instead of the bank (with --slots: as well)")
       ->type_name("");
   AddBankOutputOptions(command, &Output);
-  command->add_option("--seed", SeedOption, "seed of the recipe files' noise (default 0, as at a normal start)")
+  command
+      ->add_option("--seed", SeedOption,
+                   "seed of the recipe files' noise, in place of their seed lines (default: a file's own, else 0 as "
+                   "at a normal start)")
       ->type_name("N");
   char help[96];
   snprintf(help, sizeof help, "size of each slot's picture in pixels, %dx%d to %dx%d (default %dx%d)", PlotMinWidth,

@@ -10,23 +10,16 @@
 #include <CLI/CLI.hpp>
 
 #include "bank_access.h"
+#include "output_file.h"
 #include "sfx/builtin_recipes.h"
 #include "sound_files.h"
 #include "tool.h"
 
 namespace {
-// The noise of a normal start: the generator seeded with the clock's first reading, 0.
-const uint32_t StartSeed = 0;
-
-bool ParseSeed(const std::string& text, uint32_t* seed) {
-  long value = 0;
-  if (text.empty()) {
-    *seed = StartSeed;
-    return true;
-  }
-  if (!ParseNumber(text, &value)) return false;
-  *seed = static_cast<uint32_t>(value);
-  return true;
+// --seed N, or -1 for the recipe's own seed line (seed 0 without one).
+bool ParseSeed(const std::string& text, long* seed) {
+  *seed = -1;
+  return text.empty() || ParseNumber(text, seed);
 }
 
 // ---- recipe SLOT
@@ -37,7 +30,7 @@ int RunRecipeCommand() {
   if (SlotOption.empty()) return ToolUsageError("recipe", "no slot given (for example: zorta-tool recipe 10)");
   if (!ParseNumber(SlotOption, &slot) || slot >= BuiltinRecipeCount)
     return ToolError("recipe", "no built-in recipe '%s' (slots 0 to %d)", SlotOption.c_str(), BuiltinRecipeCount - 1);
-  fputs(BuiltinRecipeText[slot], stdout);
+  fputs(BuiltinRecipeWithSeed(static_cast<int>(slot)).c_str(), stdout);
   return 0;
 }
 
@@ -51,7 +44,7 @@ int RunCheck() {
     std::vector<int16_t> frames;
     int volume = 0;
     std::string error;
-    if (!RenderRecipeFile(path, StartSeed, &frames, &volume, &error)) {
+    if (!RenderRecipeFile(path, -1, &frames, &volume, &error)) {
       RecipeFileError("check", error);
       bad++;
       continue;
@@ -89,12 +82,15 @@ int RunRender() {
   std::string error;
   if (!ParseSoundOutput(RenderFormat, RenderRate, &format, &ext, &rate, &error))
     return ToolError(name, "%s", error.c_str());
-  uint32_t seed = 0;
+  long seed = -1;
   if (!ParseSeed(RenderSeed, &seed)) return ToolError(name, "bad seed '%s' (a whole number)", RenderSeed.c_str());
   if (RenderArgs.size() < 2)
     return ToolUsageError(name, "give the recipe files and then the output folder (see zorta-tool render --help)");
   std::string outdir = RenderArgs.back();
   std::vector<std::string> files(RenderArgs.begin(), RenderArgs.end() - 1);
+  std::vector<std::string> paths;
+  for (const std::string& file : files) paths.push_back(outdir + "/" + RecipeBaseName(file) + "." + ext);
+  if (!OutputsAreDistinct(files, paths, files, &error)) return ToolError(name, "%s", error.c_str());
 
   // Every file is checked before anything is written.
   std::vector<std::vector<int16_t>> sounds(files.size());
@@ -110,7 +106,7 @@ int RunRender() {
   if (!MakeFolder(outdir, &error)) return ToolError(name, "%s", error.c_str());
   for (size_t i = 0; i < files.size(); i++) {
     std::string base = RecipeBaseName(files[i]);
-    std::string path = outdir + "/" + base + "." + ext;
+    const std::string& path = paths[i];
     HeaderNames names{"Zorta sound " + base, "SOUND_" + Identifier(base, true), "sound_" + Identifier(base, false),
                       name};
     if (!WriteSound(path, format, static_cast<int>(rate), &sounds[i], names, &error))
@@ -122,7 +118,9 @@ int RunRender() {
 
 void SetUp(CLI::App* tool) {
   CLI::App* recipe = AddToolCommand(tool, "recipe", "recipe SLOT",
-                                    "print a built-in recipe's text, to start a sound of your own from", RunRecipeCommand);
+                                    "print a built-in recipe's text, with the seed line that gives its very noise, to "
+                                    "start a sound of your own from",
+                                    RunRecipeCommand);
   recipe->add_option("SLOT", SlotOption, "a built-in slot, 0 to 88")->type_name("");
 
   CLI::App* check = AddToolCommand(tool, "check", "check FILE...",
@@ -137,7 +135,8 @@ void SetUp(CLI::App* tool) {
   render->add_option("--rate", RenderRate, "sample rate in Hz, 1000 to 384000 (default: the bank's 22050)")
       ->type_name("HZ");
   render->add_option("--seed", RenderSeed,
-                     "seed of the noise generator (default 0, as at a normal start of the program)")
+                     "seed of the noise generator, in place of the recipes' seed lines (default: a recipe's own, "
+                     "else 0 as at a normal start of the program)")
       ->type_name("N");
   render->add_option("FILE", RenderArgs, "recipe files, then OUTDIR, the folder for the audio files (made if missing)")
       ->type_name("");

@@ -7,10 +7,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "json_text.h"
+#include "output_file.h"
 #include "world/map_codec.h"
 
 namespace {
@@ -23,6 +26,10 @@ using Json = nlohmann::ordered_json;
 // in two hex digits (a real one is doubled), and taken back out after parsing.
 const char Marker[] = "\xEE\x80\x80";  // U+E000
 const size_t MarkerSize = 3;
+
+// The most tile cells a description may make, in one layer and in all of
+// them: 128 MB of tiles.
+const int64_t MaxCells = int64_t(1) << 26;
 
 
 int HexValue(char c) {
@@ -59,8 +66,9 @@ bool Uncarried(const std::string& text, std::string* bytes) {
 
 // Description text prepared for the library: "\udcXX" (a byte, when it does
 // not end a surrogate pair) becomes "\ue000XX", and a real U+E000, escaped or
-// not, is doubled.
-std::string Prepared(const std::string& text) {
+// not, is doubled. `moved` receives, after each such change, a position in
+// the prepared text and the position in `text` that it stands for.
+std::string Prepared(const std::string& text, std::vector<std::pair<size_t, size_t>>* moved) {
   std::string out;
   out.reserve(text.size());
   bool afterHigh = false;  // the previous escape opened a surrogate pair
@@ -84,6 +92,8 @@ std::string Prepared(const std::string& text) {
         }
         afterHigh = ok && v >= 0xD800 && v <= 0xDBFF;
         i += 6;
+        if (out.size() - i != (moved->empty() ? 0 : moved->back().first - moved->back().second))
+          moved->emplace_back(out.size(), i);
         continue;
       }
       out.append(text, i, 2);
@@ -96,6 +106,7 @@ std::string Prepared(const std::string& text) {
       out.append(Marker, MarkerSize);
       out.append(Marker, MarkerSize);
       i += MarkerSize;
+      moved->emplace_back(out.size(), i);
       continue;
     }
     out += text[i++];
@@ -115,10 +126,10 @@ Json Real(float f) {
   return strtod(buf, nullptr);
 }
 
-bool ReadWhole(const char* path, std::string* out, FILE* err) {
+bool ReadWhole(const char* path, std::string* out, FILE* err, const char* command) {
   FILE* f = fopen(path, "rb");
   if (f == nullptr) {
-    fprintf(err, "zorta-tool map: cannot open '%s': %s\n", path, strerror(errno));
+    fprintf(err, "zorta-tool %s: cannot open '%s': %s\n", command, path, strerror(errno));
     return false;
   }
   char buf[65536];
@@ -127,7 +138,7 @@ bool ReadWhole(const char* path, std::string* out, FILE* err) {
   bool failed = ferror(f) != 0;
   fclose(f);
   if (failed) {
-    fprintf(err, "zorta-tool map: cannot read '%s'\n", path);
+    fprintf(err, "zorta-tool %s: cannot read '%s'\n", command, path);
     return false;
   }
   return true;
@@ -192,34 +203,94 @@ Json ObjectJson(const MapObjectDescription& o) {
 // ---- Reading a description. ----
 
 // Collects the parsed document through the library's own tree builder and
-// keeps its first error instead of throwing it.
+// keeps its first error instead of throwing it. A key given twice in one
+// object is an error too, named by its JSON pointer.
 struct Collector {
   nlohmann::detail::json_sax_dom_parser<Json> dom;
   size_t errorAt = 0;
   std::string error;
+  // Where the parser stands: per open container its keys so far, or the
+  // index of its latest element.
+  struct Level {
+    bool object;
+    std::set<std::string> keys;
+    std::string key;
+    long index;
+  };
+  std::vector<Level> levels;
+  std::string duplicate;  // the pointer of a repeated key
+
   explicit Collector(Json& root) : dom(root, false) {}
-  bool null() { return dom.null(); }
-  bool boolean(bool v) { return dom.boolean(v); }
-  bool number_integer(Json::number_integer_t v) { return dom.number_integer(v); }
-  bool number_unsigned(Json::number_unsigned_t v) { return dom.number_unsigned(v); }
-  bool number_float(Json::number_float_t v, const Json::string_t& s) { return dom.number_float(v, s); }
-  bool string(Json::string_t& v) { return dom.string(v); }
-  bool binary(Json::binary_t& v) { return dom.binary(v); }
-  bool start_object(std::size_t n) { return dom.start_object(n); }
-  bool key(Json::string_t& v) { return dom.key(v); }
-  bool end_object() { return dom.end_object(); }
-  bool start_array(std::size_t n) { return dom.start_array(n); }
-  bool end_array() { return dom.end_array(); }
+  void Value() {
+    if (!levels.empty() && !levels.back().object) levels.back().index++;
+  }
+  bool null() { return Value(), dom.null(); }
+  bool boolean(bool v) { return Value(), dom.boolean(v); }
+  bool number_integer(Json::number_integer_t v) { return Value(), dom.number_integer(v); }
+  bool number_unsigned(Json::number_unsigned_t v) { return Value(), dom.number_unsigned(v); }
+  bool number_float(Json::number_float_t v, const Json::string_t& s) { return Value(), dom.number_float(v, s); }
+  bool string(Json::string_t& v) { return Value(), dom.string(v); }
+  bool binary(Json::binary_t& v) { return Value(), dom.binary(v); }
+  bool start_object(std::size_t n) {
+    Value();
+    levels.push_back(Level{true, {}, "", -1});
+    return dom.start_object(n);
+  }
+  bool key(Json::string_t& v) {
+    Level& level = levels.back();
+    level.key = v;
+    if (!level.keys.insert(v).second) {
+      for (const Level& l : levels) duplicate += "/" + (l.object ? l.key : std::to_string(l.index));
+      return false;
+    }
+    return dom.key(v);
+  }
+  bool end_object() {
+    levels.pop_back();
+    return dom.end_object();
+  }
+  bool start_array(std::size_t n) {
+    Value();
+    levels.push_back(Level{false, {}, "", -1});
+    return dom.start_array(n);
+  }
+  bool end_array() {
+    levels.pop_back();
+    return dom.end_array();
+  }
   bool parse_error(std::size_t at, const std::string&, const nlohmann::detail::exception& ex) {
     if (error.empty()) errorAt = at, error = ex.what();
     return false;
   }
 };
 
+// "line 3, column 7: unexpected '}'; expected a value" for a parse error at
+// byte `at` of the prepared text (the parser counts the byte it stopped on).
+std::string ParseErrorText(const std::string& text, const std::vector<std::pair<size_t, size_t>>& moved, size_t at,
+                           const std::string& what) {
+  size_t prepared = at > 0 ? at - 1 : 0;
+  size_t original = prepared;
+  for (const std::pair<size_t, size_t>& m : moved)
+    if (m.first <= prepared) original = m.second + (prepared - m.first);
+  if (original > text.size()) original = text.size();
+  size_t line = 1, lineStart = 0;
+  for (size_t i = 0; i < original; i++)
+    if (text[i] == '\n') line++, lineStart = i + 1;
+  // The library's words without its prefixes: "[json.exception.parse_error.101]
+  // parse error at line 1, column 5: syntax error while parsing value - ".
+  std::string reason = what;
+  size_t colon = reason.find(": ");
+  if (colon != std::string::npos) reason = reason.substr(colon + 2);
+  size_t dash = reason.find(" - ");
+  if (reason.rfind("syntax error", 0) == 0 && dash != std::string::npos) reason = reason.substr(dash + 3);
+  return "line " + std::to_string(line) + ", column " + std::to_string(original - lineStart + 1) + ": " + reason;
+}
+
 // Turns a description into a MapDescription, stopping at the first fault,
 // which it keeps with the JSON pointer of the value at fault.
 struct Reader {
   std::string where, why;
+  int64_t mapCells = 0;  // in the layers read so far
 
   bool Fail(const std::string& path, const std::string& reason) {
     if (why.empty()) where = path.empty() ? "/" : path, why = reason;
@@ -321,7 +392,11 @@ struct Reader {
       return true;
     }
     int64_t cells = static_cast<int64_t>(l->width) * l->height;
-    if (cells > (int64_t(1) << 26)) return Fail(path, "layer too large (more than 67108864 cells)");
+    if (cells > MaxCells) return Fail(path, "layer too large (more than 67108864 cells)");
+    // Checked before the layer's tiles are made: many large layers are refused
+    // here rather than running out of memory.
+    mapCells += cells;
+    if (mapCells > MaxCells) return Fail(path, "the map is too large (more than 67108864 cells in all its layers)");
     uint32_t fill = 0;
     if (!Word(layer, "fill", path, 0, &fill)) return false;
     if (fill > 65535) return Fail(path + "/fill", "must be a tile value from 0 to 65535");
@@ -455,10 +530,10 @@ struct Reader {
 
 int MapInfoJson(const char* mapPath, FILE* out, FILE* err) {
   std::string bytes;
-  if (!ReadWhole(mapPath, &bytes, err)) return 1;
+  if (!ReadWhole(mapPath, &bytes, err, "map info")) return 1;
   MapDescription map;
   if (!DecodeMap(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &map)) {
-    fprintf(err, "zorta-tool map: '%s' is %s\n", mapPath, map.reason.c_str());
+    fprintf(err, "zorta-tool map info: '%s' is %s\n", mapPath, map.reason.c_str());
     return 1;
   }
   std::vector<std::string> names = ProgramLayerNames(map);
@@ -487,43 +562,47 @@ int MapInfoJson(const char* mapPath, FILE* out, FILE* err) {
   }
   std::string text = JsonDump(j) + "\n";
   if (fwrite(text.data(), 1, text.size(), out) != text.size()) {
-    fprintf(err, "zorta-tool map: cannot write the description\n");
+    fprintf(err, "zorta-tool map info: cannot write the description\n");
     return 1;
   }
   return 0;
 }
 
 int MapBuildFromJson(const char* jsonPath, const char* outPath, FILE* err) {
+  const char* command = "map build";
+  std::string error;
+  if (!OutputIsNotInput(outPath, {jsonPath}, &error)) {
+    fprintf(err, "zorta-tool %s: %s\n", command, error.c_str());
+    return 1;
+  }
   std::string text;
-  if (!ReadWhole(jsonPath, &text, err)) return 1;
+  if (!ReadWhole(jsonPath, &text, err, command)) return 1;
   Json doc;
   Collector collector(doc);
-  std::string prepared = Prepared(text);
+  std::vector<std::pair<size_t, size_t>> moved;
+  std::string prepared = Prepared(text, &moved);
   // Strict: nothing but white space may follow the description.
-  if (!Json::sax_parse(prepared, &collector, nlohmann::detail::input_format_t::json, true) ||
-      !collector.error.empty()) {
-    fprintf(err, "zorta-tool map: %s: not valid JSON: %s\n", jsonPath, collector.error.c_str());
+  bool parsed = Json::sax_parse(prepared, &collector, nlohmann::detail::input_format_t::json, true);
+  if (!collector.duplicate.empty()) {
+    fprintf(err, "zorta-tool %s: %s: %s: is given more than once\n", command, jsonPath, collector.duplicate.c_str());
+    return 1;
+  }
+  if (!parsed || !collector.error.empty()) {
+    fprintf(err, "zorta-tool %s: %s: not valid JSON at %s\n", command, jsonPath,
+            ParseErrorText(text, moved, collector.errorAt, collector.error).c_str());
     return 1;
   }
   MapDescription map;
   Reader reader;
   if (!reader.Map(doc, &map)) {
-    fprintf(err, "zorta-tool map: %s: %s: %s\n", jsonPath, reader.where.c_str(), reader.why.c_str());
+    fprintf(err, "zorta-tool %s: %s: %s: %s\n", command, jsonPath, reader.where.c_str(), reader.why.c_str());
     return 1;
   }
   // Every byte is made before the file is opened, so a refused description
   // never leaves a partial file.
   std::vector<uint8_t> bytes = EncodeMap(map);
-  FILE* f = fopen(outPath, "wb");
-  if (f == nullptr) {
-    fprintf(err, "zorta-tool map: cannot write '%s': %s\n", outPath, strerror(errno));
-    return 1;
-  }
-  bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  ok = fclose(f) == 0 && ok;
-  if (!ok) {
-    remove(outPath);
-    fprintf(err, "zorta-tool map: cannot write '%s'\n", outPath);
+  if (!WriteOutputFile(outPath, bytes.data(), bytes.size(), &error)) {
+    fprintf(err, "zorta-tool %s: %s\n", command, error.c_str());
     return 1;
   }
   return 0;

@@ -6,11 +6,12 @@
 #include <cstdio>
 
 // Prints the map at mapPath as JSON to out. Messages go to err as
-// "zorta-tool map: ..."; the result is the exit code (0, or 1 when the file
+// "zorta-tool map info: ..."; the result is the exit code (0, or 1 when the file
 // cannot be read or is not a map file).
 int MapInfoJson(const char* mapPath, FILE* out, FILE* err);
 // Writes the map that the JSON description at jsonPath describes to outPath.
 // A description that is not well formed is refused with the file, the JSON
-// pointer of the offending value and the reason; nothing is written then.
+// pointer of the offending value and the reason (for text that is not JSON,
+// its line and column); nothing is written then, nor over the description itself.
 // The result is the exit code (0 or 1).
 int MapBuildFromJson(const char* jsonPath, const char* outPath, FILE* err);

@@ -4,6 +4,8 @@
 #include <fftw3.h>
 #include <png.h>
 
+#include "output_file.h"
+
 #include <errno.h>
 #include <setjmp.h>
 
@@ -106,14 +108,14 @@ void DrawWaveform(cairo_t* cr, const std::vector<int16_t>& frames, double x, dou
 // pictures, and the contact sheet, meant for pages, still gets the smallest file.
 // libpng reports errors by jumping back to the setjmp here, so this frame
 // holds nothing that needs destroying; false when it did.
-bool WritePngRows(png_structp png, png_infop info, FILE* f, cairo_surface_t* surface, int level,
+bool WritePngRows(png_structp png, png_infop info, OutputFile* out, cairo_surface_t* surface, int level,
                   unsigned char* row) {
   if (setjmp(png_jmpbuf(png)) != 0) return false;
   int width = cairo_image_surface_get_width(surface);
   int height = cairo_image_surface_get_height(surface);
   int stride = cairo_image_surface_get_stride(surface);
   const unsigned char* data = cairo_image_surface_get_data(surface);
-  png_init_io(png, f);
+  PngWritesTo(png, out);
   png_set_compression_level(png, level);
   // Fast: no row filters (choosing them costs more than it saves here).
   if (level < 6) png_set_filter(png, 0, PNG_FILTER_NONE);
@@ -138,19 +140,19 @@ bool WritePngRows(png_structp png, png_infop info, FILE* f, cairo_surface_t* sur
 // pictures, and the contact sheet, meant for pages, still gets the smallest file.
 bool WritePng(cairo_surface_t* surface, const std::string& path, int level, std::string* error) {
   cairo_surface_flush(surface);
-  FILE* f = fopen(path.c_str(), "wb");
-  if (f == nullptr) {
-    *error = "cannot write '" + path + "': " + strerror(errno);
-    return false;
-  }
+  OutputFile out;
+  if (!OpenOutput(path, &out, error)) return false;
   std::vector<unsigned char> row(static_cast<size_t>(cairo_image_surface_get_width(surface)) * 3);
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
-  bool ok = info != nullptr && WritePngRows(png, info, f, surface, level, row.data());
+  bool ok = info != nullptr && WritePngRows(png, info, &out, surface, level, row.data());
   png_destroy_write_struct(&png, info != nullptr ? &info : nullptr);
-  if (fclose(f) != 0) ok = false;
-  if (!ok) *error = "cannot write '" + path + "'";
-  return ok;
+  if (!ok) {
+    AbandonOutput(&out);
+    *error = "cannot write '" + path + "': PNG encoder failed";
+    return false;
+  }
+  return FinishOutput(&out, error);
 }
 
 bool CheckSurface(cairo_surface_t* surface, std::string* error) {

@@ -5,12 +5,15 @@
 #include <samplerate.h>
 #include <sndfile.h>
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
 #include "app/timing.h"
 #include "bank_access.h"
+#include "output_file.h"
 #include "sfx/recipe.h"
+#include "sfx/sample.h"
 
 namespace {
 struct FormatName {
@@ -42,6 +45,38 @@ bool Resample(const std::vector<int16_t>& in, int rate, std::vector<int16_t>* ou
   return true;
 }
 
+// libsndfile writes into memory (a WAV header is rewritten at the end), and
+// the finished bytes go to the output in one piece.
+struct MemoryFile {
+  std::vector<unsigned char> bytes;
+  sf_count_t at = 0;
+};
+sf_count_t MemoryLength(void* user) { return static_cast<sf_count_t>(static_cast<MemoryFile*>(user)->bytes.size()); }
+sf_count_t MemorySeek(sf_count_t offset, int whence, void* user) {
+  MemoryFile* m = static_cast<MemoryFile*>(user);
+  sf_count_t base = whence == SEEK_CUR ? m->at : whence == SEEK_END ? MemoryLength(user) : 0;
+  if (base + offset < 0) return -1;
+  m->at = base + offset;
+  return m->at;
+}
+sf_count_t MemoryRead(void* ptr, sf_count_t count, void* user) {
+  MemoryFile* m = static_cast<MemoryFile*>(user);
+  sf_count_t left = MemoryLength(user) - m->at;
+  if (count > left) count = left < 0 ? 0 : left;
+  if (count > 0) memcpy(ptr, m->bytes.data() + m->at, static_cast<size_t>(count));
+  m->at += count;
+  return count;
+}
+sf_count_t MemoryWrite(const void* ptr, sf_count_t count, void* user) {
+  MemoryFile* m = static_cast<MemoryFile*>(user);
+  size_t end = static_cast<size_t>(m->at + count);
+  if (end > m->bytes.size()) m->bytes.resize(end);
+  memcpy(m->bytes.data() + m->at, ptr, static_cast<size_t>(count));
+  m->at += count;
+  return count;
+}
+sf_count_t MemoryTell(void* user) { return static_cast<MemoryFile*>(user)->at; }
+
 bool WriteSoundFile(const std::string& path, SoundFormat format, int rate, const std::vector<int16_t>& frames,
                     std::string* error) {
   SF_INFO info;
@@ -55,65 +90,71 @@ bool WriteSoundFile(const std::string& path, SoundFormat format, int rate, const
     *error = "this build of libsndfile cannot write that format";
     return false;
   }
-  SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
+  SF_VIRTUAL_IO io = {MemoryLength, MemorySeek, MemoryRead, MemoryWrite, MemoryTell};
+  MemoryFile memory;
+  SNDFILE* f = sf_open_virtual(&io, SFM_WRITE, &info, &memory);
   if (f == nullptr) {
-    *error = "cannot write '" + path + "': " + sf_strerror(nullptr);
+    *error = "cannot encode '" + path + "': " + sf_strerror(nullptr);
     return false;
   }
   sf_count_t n = static_cast<sf_count_t>(frames.size());
   sf_count_t written = sf_write_short(f, frames.data(), n);
-  if (written != n) *error = "cannot write '" + path + "': " + sf_strerror(f);
+  if (written != n) *error = "cannot encode '" + path + "': " + sf_strerror(f);
   if (sf_close(f) != 0 && written == n) {
     *error = "cannot finish '" + path + "'";
     return false;
   }
-  return written == n;
+  return written == n && WriteOutputFile(path, memory.bytes.data(), memory.bytes.size(), error);
 }
 
 bool WriteRaw(const std::string& path, const std::vector<int16_t>& frames, std::string* error) {
-  FILE* f = fopen(path.c_str(), "wb");
-  if (f == nullptr) {
-    *error = "cannot write '" + path + "': " + strerror(errno);
-    return false;
-  }
   std::vector<unsigned char> bytes(frames.size() * 2);
   for (size_t i = 0; i < frames.size(); i++) {
     uint16_t u = static_cast<uint16_t>(frames[i]);
     bytes[2 * i] = static_cast<unsigned char>(u & 0xFF);
     bytes[2 * i + 1] = static_cast<unsigned char>(u >> 8);
   }
-  bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  if (fclose(f) != 0) ok = false;
-  if (!ok) *error = "cannot write '" + path + "': " + strerror(errno);
-  return ok;
+  return WriteOutputFile(path, bytes.data(), bytes.size(), error);
+}
+
+void Append(std::string* text, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void Append(std::string* text, const char* format, ...) {
+  char buf[1024];
+  va_list ap;
+  va_start(ap, format);
+  int n = vsnprintf(buf, sizeof buf, format, ap);
+  va_end(ap);
+  if (n < 0) return;
+  if (static_cast<size_t>(n) < sizeof buf) {
+    text->append(buf, static_cast<size_t>(n));
+    return;
+  }
+  std::vector<char> big(static_cast<size_t>(n) + 1);
+  va_start(ap, format);
+  vsnprintf(big.data(), big.size(), format, ap);
+  va_end(ap);
+  text->append(big.data(), static_cast<size_t>(n));
 }
 
 // A header that compiles as C and as C++: one static const short array.
 bool WriteHeader(const std::string& path, const HeaderNames& names, int rate, const std::vector<int16_t>& frames,
                  std::string* error) {
-  FILE* f = fopen(path.c_str(), "w");
-  if (f == nullptr) {
-    *error = "cannot write '" + path + "': " + strerror(errno);
-    return false;
-  }
   const char* up = names.upper.c_str();
   const char* low = names.lower.c_str();
-  fprintf(f,
-          "/* %s: %zu frames of signed 16-bit mono at %d Hz.\n"
-          "   Written by zorta-tool %s. */\n"
-          "#ifndef ZORTA_%s_H\n#define ZORTA_%s_H\n\n"
-          "#ifndef ZORTA_UNUSED\n#if defined(__GNUC__)\n#define ZORTA_UNUSED __attribute__((unused))\n"
-          "#else\n#define ZORTA_UNUSED\n#endif\n#endif\n\n"
-          "#define ZORTA_%s_RATE %d\n#define ZORTA_%s_FRAMES %zu\n\n"
-          "static const short zorta_%s[%zu] ZORTA_UNUSED = {",
-          names.what.c_str(), frames.size(), rate, names.command.c_str(), up, up, up, rate, up, frames.size(), low,
-          frames.size());
-  for (size_t i = 0; i < frames.size(); i++) fprintf(f, "%s%d,", i % 12 == 0 ? "\n   " : " ", frames[i]);
-  fprintf(f, "\n};\n\n#endif\n");
-  bool ok = !ferror(f);
-  if (fclose(f) != 0) ok = false;
-  if (!ok) *error = "cannot write '" + path + "': " + strerror(errno);
-  return ok;
+  std::string text;
+  Append(&text,
+         "/* %s: %zu frames of signed 16-bit mono at %d Hz.\n"
+         "   Written by zorta-tool %s. */\n"
+         "#ifndef ZORTA_%s_H\n#define ZORTA_%s_H\n\n"
+         "#ifndef ZORTA_UNUSED\n#if defined(__GNUC__)\n#define ZORTA_UNUSED __attribute__((unused))\n"
+         "#else\n#define ZORTA_UNUSED\n#endif\n#endif\n\n"
+         "#define ZORTA_%s_RATE %d\n#define ZORTA_%s_FRAMES %zu\n\n"
+         "static const short zorta_%s[%zu] ZORTA_UNUSED = {",
+         names.what.c_str(), frames.size(), rate, names.command.c_str(), up, up, up, rate, up, frames.size(), low,
+         frames.size());
+  for (size_t i = 0; i < frames.size(); i++) Append(&text, "%s%d,", i % 12 == 0 ? "\n   " : " ", frames[i]);
+  text += "\n};\n\n#endif\n";
+  return WriteOutputFile(path, text.data(), text.size(), error);
 }
 }  // namespace
 
@@ -172,13 +213,21 @@ bool ReadRecipeFile(const std::string& path, std::string* text, std::string* err
   return true;
 }
 
-bool RenderRecipeFile(const std::string& path, uint32_t seed, std::vector<int16_t>* frames, int* volume,
+bool RenderRecipeFile(const std::string& path, long seed, std::vector<int16_t>* frames, int* volume,
                       std::string* error) {
   std::string text;
   if (!ReadRecipeFile(path, &text, error)) return false;
-  SeedRandom(seed);
+  SeedRandom(seed < 0 ? 0 : static_cast<double>(seed));
+  CompiledRecipe recipe;
   RecipeError e;
-  if (RenderRecipe(text.data(), text.size(), frames, volume, &e)) return true;
+  if (CompileRecipe(text.data(), text.size(), &recipe, &e)) {
+    // A seed given on the command line stands for the file's own.
+    if (seed >= 0) recipe.seed = -1;
+    frames->assign(static_cast<size_t>(recipe.frames), 0);
+    ClearSamples(frames->data(), recipe.frames);
+    if (volume != nullptr) *volume = recipe.volume;
+    if (RunRecipe(recipe, frames->data(), &e)) return true;
+  }
   *error = path + ":" + std::to_string(e.line) + ":" + std::to_string(e.column) + ": " + e.message;
   return false;
 }

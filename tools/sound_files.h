@@ -32,9 +32,10 @@ bool WriteSound(const std::string& path, SoundFormat format, int rate, std::vect
 // Reads a recipe file (at most the language's size limit, plus one byte to
 // tell a longer file). False with "cannot read ..." on failure.
 bool ReadRecipeFile(const std::string& path, std::string* text, std::string* error);
-// Reads, compiles and runs a recipe with the random generator seeded with
-// `seed`; on failure error is "path:line:column: message".
-bool RenderRecipeFile(const std::string& path, uint32_t seed, std::vector<int16_t>* frames, int* volume,
+// Reads, compiles and runs a recipe with its noise from the random generator
+// seeded with `seed`, or for -1 as the recipe's seed line says (seed 0 without
+// one, as at a normal start); on failure error is "path:line:column: message".
+bool RenderRecipeFile(const std::string& path, long seed, std::vector<int16_t>* frames, int* volume,
                       std::string* error);
 // "Sounds/laser.txt" -> "laser".
 std::string RecipeBaseName(const std::string& path);

@@ -1,7 +1,11 @@
 // zorta-tool: command-line companion of the program.
+#include <algorithm>
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -99,7 +103,9 @@ int RecipeFileError(const char* command, const std::string& error) {
   return 1;
 }
 
-int main(int argc, char** argv) {
+namespace {
+
+int RunTool(int argc, char** argv) {
   CLI::App tool("zorta-tool: exports, draws and plays the Zorta sound bank, converts the framework's images "
                 "and makes and inspects its maps.",
                 "zorta-tool");
@@ -125,6 +131,9 @@ int main(int argc, char** argv) {
   std::vector<CLI::App*> chain = SelectedChain(&tool);
   for (size_t i = 0; i < chain.size(); i++) {
     std::vector<std::string> extra = chain[i]->remaining();
+    // "--" ends the options (what follows is a file or a slot even when it
+    // starts with '-'); CLI11 honours it and keeps the marker among the extras.
+    extra.erase(std::remove(extra.begin(), extra.end(), "--"), extra.end());
     if (extra.empty()) continue;
     const char* what = extra[0].size() > 1 && extra[0][0] == '-'    ? "unknown option"
                        : !chain[i]->get_subcommands({}).empty() ? "unknown command"
@@ -134,4 +143,34 @@ int main(int argc, char** argv) {
   if (ChosenRun == nullptr || Chosen != chain.back())
     return UsageError(CommandLine(chain, chain.size()), "no command given");
   return ChosenRun();
+}
+
+// What went to standard output must have arrived: a full disk or a closed
+// pipe there is a failure like any other write. Nothing written to a closed
+// descriptor is no failure.
+int FinishStandardOutput(int rc) {
+  // A write that failed inside printf left its reason in errno, unless a
+  // later call changed it (then the message gives no reason).
+  int code = ferror(stdout) ? errno : 0;
+  if (fflush(stdout) != 0) code = errno;
+  std::cout.flush();
+  bool ok = !std::cout.fail() && !ferror(stdout);
+  if (fclose(stdout) != 0 && errno != EBADF && ok) ok = false, code = errno;
+  if (ok) return rc;
+  fprintf(stderr, "zorta-tool: cannot write to the standard output: %s\n",
+          code == ENOSPC ? "the disk is full" : code != 0 ? strerror(code) : "a write failed");
+  return rc != 0 ? rc : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int rc = 0;
+  try {
+    rc = RunTool(argc, argv);
+  } catch (const std::bad_alloc&) {
+    fprintf(stderr, "zorta-tool: out of memory\n");
+    rc = 1;
+  }
+  return FinishStandardOutput(rc);
 }

@@ -1,10 +1,13 @@
 #include "sfx/recipe.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <unordered_map>
 
+#include "app/timing.h"
 #include "sfx/notes.h"
 #include "sfx/primitives.h"
 #include "sfx/sample.h"
@@ -21,7 +24,7 @@ enum ExprOp : uint8_t { OpConst, OpVar, OpNote, OpAdd, OpSub, OpMul, OpDiv, OpNe
 
 enum StatementKind : uint8_t {
   StGenerator, StScale, StNormalize, StSmooth, StTremolo, StEcho, StEnvelope, StReset,
-  StArp, StAssign, StFor, StIf, StRep, StPasses
+  StArp, StAssign, StFor, StIf, StElseIf, StElse, StRep, StPasses
 };
 // Operand slots of a statement's expressions (RecipeStatement::expr).
 enum { RunStart, RunCount, Step0, Step1, Amp, ModStep, ModDepth, Width0, Width1 };
@@ -168,11 +171,13 @@ Token NextToken(Lexer* lx) {
 
 const int MaxStack = 32;  // values an expression may hold at once
 
-// A statement with its blocks, before the blocks are laid out flat.
+// A statement with its block, before the blocks are laid out flat. The arms
+// of an if's else chain follow it as statements of their own, so a long chain
+// nests nothing.
 struct Node {
   RecipeStatement st;
   std::vector<RecipeArpItem> items;
-  std::vector<Node> body, elseBody;
+  std::vector<Node> body;
 };
 
 struct Parser {
@@ -182,8 +187,19 @@ struct Parser {
   RecipeError* error;
   int failed;
   std::vector<std::string> names;  // variables by slot
+  std::unordered_map<std::string, int32_t> slots;  // and the other way round
   int depth;
 };
+
+// The variable's slot, made on first sight.
+int32_t SlotOf(Parser* ps, const std::string& name) {
+  auto found = ps->slots.find(name);
+  if (found != ps->slots.end()) return found->second;
+  int32_t slot = static_cast<int32_t>(ps->names.size());
+  ps->names.push_back(name);
+  ps->slots.emplace(name, slot);
+  return slot;
+}
 
 const Token& Peek(Parser* ps, size_t ahead = 0) {
   size_t i = ps->pos + ahead;
@@ -300,11 +316,11 @@ int ParsePrimary(Parser* ps, ExprCode* e) {
   }
   if (t.kind == TkName && !IsKeyword(t.text)) {
     Token n = Take(ps);
-    for (size_t i = 0; i < ps->names.size(); i++)
-      if (ps->names[i] == n.text) {
-        Emit(e, OpVar, static_cast<int32_t>(i));
-        return -1;
-      }
+    auto found = ps->slots.find(n.text);
+    if (found != ps->slots.end()) {
+      Emit(e, OpVar, found->second);
+      return -1;
+    }
     return FailAt(ps, n, "unknown name '" + n.text + "' (give it a value first, as in " + n.text + " = 1)");
   }
   if (IsSymbol(t, "(")) {
@@ -360,12 +376,13 @@ int ParseSum(Parser* ps, ExprCode* e) {
   return -1;
 }
 
-// Appends finished code to the recipe; the index of its first op.
-int32_t Store(Parser* ps, const ExprCode& e, size_t from, size_t to) {
-  int32_t at = static_cast<int32_t>(ps->out->code.size());
+// Appends finished code to the recipe; the index of its first op. The end
+// mark keeps where the expression was written, for errors in its value.
+int32_t Store(Parser* ps, const ExprCode& e, size_t from, size_t to, const Token& at) {
+  int32_t first = static_cast<int32_t>(ps->out->code.size());
   for (size_t i = from; i < to; i++) ps->out->code.push_back(e.ops[i]);
-  ps->out->code.push_back({OpEnd, 0, 0});
-  return at;
+  ps->out->code.push_back({OpEnd, at.line, static_cast<double>(at.column)});
+  return first;
 }
 int CheckHeight(Parser* ps, const ExprCode& e, const Token& at) {
   if (e.peak > MaxStack) return FailAt(ps, at, "expression nested too deeply");
@@ -376,7 +393,7 @@ int ParseExpr(Parser* ps, int32_t* at) {
   Token first = Peek(ps);
   ExprCode e{{}, 0, 0, 0, 0};
   if (!ParseSum(ps, &e) || !CheckHeight(ps, e, first)) return 0;
-  *at = Store(ps, e, 0, e.ops.size());
+  *at = Store(ps, e, 0, e.ops.size(), first);
   return -1;
 }
 
@@ -394,20 +411,21 @@ int ParseCondition(Parser* ps, int32_t* at) {
       break;
     }
   if (!CheckHeight(ps, e, first)) return 0;
-  *at = Store(ps, e, 0, e.ops.size());
+  *at = Store(ps, e, 0, e.ops.size(), first);
   return -1;
 }
 
 // [a+n]: the expression's last top-level addition splits start from count.
 int ParseRun(Parser* ps, RecipeStatement* st) {
   Token open = Take(ps);
+  Token first = Peek(ps);
   ExprCode e{{}, 0, 0, 0, 0};
   if (!ParseSum(ps, &e) || !CheckHeight(ps, e, open)) return 0;
   if (e.lastSumOp != OpAdd || e.ops.empty() || e.ops.back().op != OpAdd)
     return FailAt(ps, open, "a run is written [start+count], such as [0+2048]");
   if (!Expect(ps, "]")) return 0;
-  st->expr[RunStart] = Store(ps, e, 0, e.lastSumRight);
-  st->expr[RunCount] = Store(ps, e, e.lastSumRight, e.ops.size() - 1);
+  st->expr[RunStart] = Store(ps, e, 0, e.lastSumRight, first);
+  st->expr[RunCount] = Store(ps, e, e.lastSumRight, e.ops.size() - 1, first);
   return -1;
 }
 
@@ -427,7 +445,7 @@ int ParseTimes(Parser* ps, int32_t* at) {
       std::from_chars(n.text.data() + 1, n.text.data() + n.text.size(), v);
       int32_t here = static_cast<int32_t>(ps->out->code.size());
       ps->out->code.push_back({OpConst, 0, v});
-      ps->out->code.push_back({OpEnd, 0, 0});
+      ps->out->code.push_back({OpEnd, n.line, static_cast<double>(n.column)});
       *at = here;
       return -1;
     }
@@ -536,17 +554,11 @@ int ParseStatement(Parser* ps, Node* n) {
     Take(ps);
     n->st.kind = StAssign;
     if (!ParseExpr(ps, &n->st.expr[Arg0])) return 0;
-    int32_t slot = -1;
-    for (size_t i = 0; i < ps->names.size(); i++)
-      if (ps->names[i] == t.text) slot = static_cast<int32_t>(i);
-    if (slot < 0) {
-      slot = static_cast<int32_t>(ps->names.size());
-      ps->names.push_back(t.text);
-    }
-    n->st.var = slot;
+    n->st.var = SlotOf(ps, t.text);
     return -1;
   }
-  if (word == "frames" || word == "volume") return FailAt(ps, t, "'" + word + "' belongs in the header, before every other statement");
+  if (word == "frames" || word == "volume" || word == "seed")
+    return FailAt(ps, t, "'" + word + "' belongs in the header, before every other statement");
   Take(ps);
   int wave = WaveOf(t);
   if (wave >= 0) {
@@ -612,14 +624,7 @@ int ParseStatement(Parser* ps, Node* n) {
     Token name = Peek(ps);
     if (name.kind != TkName || IsKeyword(name.text)) return Expected(ps, "the name of the loop's variable");
     Take(ps);
-    int32_t slot = -1;
-    for (size_t i = 0; i < ps->names.size(); i++)
-      if (ps->names[i] == name.text) slot = static_cast<int32_t>(i);
-    if (slot < 0) {
-      slot = static_cast<int32_t>(ps->names.size());
-      ps->names.push_back(name.text);
-    }
-    n->st.var = slot;
+    n->st.var = SlotOf(ps, name.text);
     if (!Expect(ps, "=") || !ParseExpr(ps, &n->st.expr[Arg0])) return 0;
     if (!IsWord(Peek(ps), "to")) return Expected(ps, "'to' and the last value");
     Take(ps);
@@ -627,23 +632,32 @@ int ParseStatement(Parser* ps, Node* n) {
   }
   if (word == "if") {
     n->st.kind = StIf;
-    if (!ParseCondition(ps, &n->st.expr[Arg0]) || !ParseBlock(ps, &n->body)) return 0;
+    return ParseCondition(ps, &n->st.expr[Arg0]) && ParseBlock(ps, &n->body) ? -1 : 0;
+  }
+  if (word == "else") return FailAt(ps, t, "'else' without an if before it");
+  return FailAt(ps, t, "unknown statement '" + t.text + "'");
+}
+
+// After an if: its else if and else arms, each a statement of the block.
+int ParseElseArms(Parser* ps, std::vector<Node>* nodes) {
+  for (;;) {
     size_t look = 0;
     while (Peek(ps, look).kind == TkNewline) look++;
     if (!IsWord(Peek(ps, look), "else")) return -1;
     ps->pos += look;
-    Take(ps);
+    Token word = Take(ps);
+    Node arm;
     if (IsWord(Peek(ps), "if")) {
-      n->elseBody.emplace_back();
-      if (ps->depth >= MaxDepth) return FailAt(ps, Peek(ps), "blocks nested too deeply");
-      ps->depth++;
-      int ok = ParseStatement(ps, &n->elseBody.back());
-      ps->depth--;
-      return ok;
+      InitStatement(&arm.st, StElseIf, Take(ps));
+      if (!ParseCondition(ps, &arm.st.expr[Arg0]) || !ParseBlock(ps, &arm.body)) return 0;
+      nodes->push_back(std::move(arm));
+      continue;
     }
-    return ParseBlock(ps, &n->elseBody);
+    InitStatement(&arm.st, StElse, word);
+    if (!ParseBlock(ps, &arm.body)) return 0;
+    nodes->push_back(std::move(arm));
+    return -1;
   }
-  return FailAt(ps, t, "unknown statement '" + t.text + "'");
 }
 
 int ParseStatements(Parser* ps, std::vector<Node>* nodes, bool inBlock) {
@@ -660,6 +674,7 @@ int ParseStatements(Parser* ps, std::vector<Node>* nodes, bool inBlock) {
     }
     nodes->emplace_back();
     if (!ParseStatement(ps, &nodes->back())) return 0;
+    if (nodes->back().st.kind == StIf && !ParseElseArms(ps, nodes)) return 0;
     const Token& after = Peek(ps);
     if (after.kind != TkNewline && after.kind != TkEnd && !IsSymbol(after, ";") && !IsSymbol(after, "}"))
       return Expected(ps, "the end of the statement");
@@ -683,24 +698,25 @@ void Place(const std::vector<Node>& nodes, CompiledRecipe* out, int32_t* begin, 
     Place(n.body, out, &b, &e);
     out->statements[first + i].body = b;
     out->statements[first + i].bodyEnd = e;
-    Place(n.elseBody, out, &b, &e);
-    out->statements[first + i].elseBody = b;
-    out->statements[first + i].elseEnd = e;
   }
 }
 
 // ---------------------------------------------------------------- evaluation
 
-double Evaluate(const CompiledRecipe& r, int32_t at, const double* vars) {
+// Works out the expression at `at`; *ops counts the operations done.
+double Evaluate(const CompiledRecipe& r, int32_t at, const double* vars, int64_t* ops) {
   double stack[MaxStack + 1];
   int top = 0;
-  for (const RecipeExprOp* op = &r.code[static_cast<size_t>(at)];; op++) {
+  const RecipeExprOp* first = &r.code[static_cast<size_t>(at)];
+  for (const RecipeExprOp* op = first;; op++) {
     switch (op->op) {
       case OpConst: stack[top++] = op->value; break;
       case OpVar: stack[top++] = vars[op->arg]; break;
       case OpNote: stack[top++] = NoteFrequency(r.notes[static_cast<size_t>(op->arg)].c_str()) * StepPerHz; break;
       case OpNeg: stack[top - 1] = -stack[top - 1]; break;
-      case OpEnd: return stack[0];
+      case OpEnd:
+        *ops += op - first + 1;
+        return stack[0];
       default: {
         double b = stack[--top];
         double& a = stack[top - 1];
@@ -721,20 +737,30 @@ double Evaluate(const CompiledRecipe& r, int32_t at, const double* vars) {
   }
 }
 
+// Where an expression was written: kept in its end mark.
+const RecipeExprOp& EndOf(const CompiledRecipe& r, int32_t at) {
+  size_t i = static_cast<size_t>(at);
+  while (r.code[i].op != OpEnd) i++;
+  return r.code[i];
+}
+
 struct Machine {
   const CompiledRecipe* r;
   int16_t* buffer;
   std::vector<double> vars;
-  int64_t statements;
   int64_t work;
+  int64_t noise;
   RecipeError* error;
 };
 
-int Stop(Machine* m, const RecipeStatement& st, const std::string& message) {
-  m->error->line = st.line;
-  m->error->column = st.column;
+int StopAt(Machine* m, int line, int column, const std::string& message) {
+  m->error->line = line;
+  m->error->column = column;
   m->error->message = message;
   return 0;
+}
+int Stop(Machine* m, const RecipeStatement& st, const std::string& message) {
+  return StopAt(m, st.line, st.column, message);
 }
 
 std::string Number(double v) {
@@ -743,21 +769,59 @@ std::string Number(double v) {
   return b;
 }
 
+int AddWork(Machine* m, const RecipeStatement& st, int64_t units) {
+  m->work += units;
+  if (m->work > RecipeMaxWork)
+    return Stop(m, st, "the recipe does more than " + std::to_string(RecipeMaxWork) +
+                           " steps of work (frames, statements, loop passes, notes and operations), the limit for "
+                           "one sound");
+  return -1;
+}
+
+// An expression's value, its operations counted as work. Infinity and NaN
+// are refused where they are written: they would only make silence.
+int Value(Machine* m, const RecipeStatement& st, int32_t expr, double* out) {
+  double v = Evaluate(*m->r, expr, m->vars.data(), &m->work);
+  if (!AddWork(m, st, 0)) return 0;
+  if (!std::isfinite(v)) {
+    const RecipeExprOp& end = EndOf(*m->r, expr);
+    return StopAt(m, end.arg, static_cast<int>(end.value),
+                  std::isnan(v) ? "the value is not a number (such as 0/0)" : "the value is infinite (such as 1/0)");
+  }
+  *out = v;
+  return -1;
+}
+
+// A value that may be left out.
+int Optional(Machine* m, const RecipeStatement& st, int32_t expr, double fallback, double* out) {
+  if (expr < 0) {
+    *out = fallback;
+    return -1;
+  }
+  return Value(m, st, expr, out);
+}
+
 // A frame position or count: a whole number, not beyond what any sound holds.
 int Whole(Machine* m, const RecipeStatement& st, int32_t expr, const char* what, int64_t* out) {
-  double v = Evaluate(*m->r, expr, m->vars.data());
-  if (!(v == std::floor(v)) || std::fabs(v) > 1e12)
+  double v = Evaluate(*m->r, expr, m->vars.data(), &m->work);
+  if (!AddWork(m, st, 0)) return 0;
+  if (!(v == std::floor(v)))
     return Stop(m, st, std::string(what) + " must be a whole number, not " + Number(v));
+  if (std::fabs(v) > 1e12)
+    return Stop(m, st, std::string(what) + " is too " + (v > 0 ? "large" : "far below zero") + ": " + Number(v));
   *out = static_cast<int64_t>(v);
   return -1;
 }
 
-int AddWork(Machine* m, const RecipeStatement& st, int64_t frames) {
-  m->work += frames;
-  if (m->work > RecipeMaxWork)
-    return Stop(m, st, "the recipe processes more than " + std::to_string(RecipeMaxWork) +
-                           " frames in all, the limit for one sound");
-  return -1;
+// The C library works out a sine far from zero the slow way, at ten times
+// the cost: frames whose phase or angle may stray that far count ten.
+const double FarAngle = 1e6;
+const int64_t FarFrameCost = 10;
+int FarSines(Machine* m, const RecipeStatement& st, int64_t count, double reach) {
+  return reach > FarAngle ? AddWork(m, st, (FarFrameCost - 1) * count) : -1;
+}
+double Reach(double from, int64_t count, double step) {
+  return std::fabs(from) + static_cast<double>(count) * std::fabs(step);
 }
 
 int CheckRun(Machine* m, const RecipeStatement& st, int64_t start, int64_t count) {
@@ -782,10 +846,6 @@ int RunOf(Machine* m, const RecipeStatement& st, int64_t shift, int64_t* start, 
   return CheckRun(m, st, *start, *count);
 }
 
-double Optional(Machine* m, int32_t expr, double fallback) {
-  return expr < 0 ? fallback : Evaluate(*m->r, expr, m->vars.data());
-}
-
 int LoopCount(Machine* m, const RecipeStatement& st, int64_t n) {
   if (n > RecipeMaxLoop)
     return Stop(m, st, "a loop of " + std::to_string(n) + " passes; at most " + std::to_string(RecipeMaxLoop) +
@@ -800,6 +860,11 @@ void Tone(int wave, int16_t* at, int count, double s0, double s1, double amp) {
     case PulseWave: AddPulse(at, count, 0, 0, s0, s1, 0, 0, amp); break;
     default: AddNoise(at, count, amp); break;
   }
+}
+
+void Noise(Machine* m, int16_t* at, int count, double amp) {
+  AddNoise(at, count, amp);
+  m->noise += count;
 }
 
 int Execute(Machine* m, int32_t begin, int32_t end, int64_t shift, double offset, int inPasses);
@@ -818,14 +883,17 @@ int ExecuteArp(Machine* m, const RecipeStatement& st, int64_t shift, double offs
   for (int64_t r = 0; r < times; r++) {
     for (int32_t index = 0; index < st.itemCount; index++) {
       const RecipeArpItem& item = items[index];
-      if (!CheckRun(m, st, frame, n)) return 0;
+      // Each note is work, however short its run.
+      if (!AddWork(m, st, 1) || !CheckRun(m, st, frame, n)) return 0;
       int16_t* at = m->buffer + frame;
       int count = static_cast<int>(n);
       if (item.wave == NoiseWave) {
-        AddNoise(at, count, Third);
+        Noise(m, at, count, Third);
       } else {
-        double step = Evaluate(*m->r, item.expr, m->vars.data());
+        double step = 0;
+        if (!Value(m, st, item.expr, &step)) return 0;
         if (inPasses) step = offset + step;
+        if (!FarSines(m, st, count, Reach(Oscillator.phase, count, step))) return 0;
         if (st.wave == PulseWave) {
           // Pulses of a one-kind arpeggio alternate their widths 0->1, 1->0.
           double w0 = index % 2 == 0 ? 0 : 1;
@@ -840,39 +908,47 @@ int ExecuteArp(Machine* m, const RecipeStatement& st, int64_t shift, double offs
   return -1;
 }
 
-int ExecuteOne(Machine* m, const RecipeStatement& st, int64_t shift, double offset, int inPasses) {
-  if (++m->statements > RecipeMaxStatements)
-    return Stop(m, st, "the recipe runs more than " + std::to_string(RecipeMaxStatements) +
-                           " statements, the limit for one sound");
+// One statement. *armTaken tells the arms of an if chain whether an earlier
+// arm ran.
+int ExecuteOne(Machine* m, const RecipeStatement& st, int64_t shift, double offset, int inPasses, int* armTaken) {
+  if (!AddWork(m, st, 1)) return 0;
   int64_t start = 0, count = 0;
-  const double* vars = m->vars.data();
+  double a = 0, b = 0;
   switch (st.kind) {
     case StGenerator: {
       if (!RunOf(m, st, shift, &start, &count)) return 0;
       int16_t* at = m->buffer + start;
       int n = static_cast<int>(count);
-      double amp = Optional(m, st.expr[Amp], Third);
+      double amp = 0;
+      if (!Optional(m, st, st.expr[Amp], Third, &amp)) return 0;
       if (st.wave == NoiseWave) {
-        AddNoise(at, n, amp);
+        Noise(m, at, n, amp);
         return -1;
       }
-      double s0 = Evaluate(*m->r, st.expr[Step0], vars);
-      double s1 = st.expr[Step1] < 0 ? s0 : Evaluate(*m->r, st.expr[Step1], vars);
+      double s0 = 0, s1 = 0, modStep = 0, modDepth = 0, w0 = 0, w1 = 0;
+      if (!Value(m, st, st.expr[Step0], &s0)) return 0;
+      if (!Optional(m, st, st.expr[Step1], s0, &s1)) return 0;
       if (inPasses) {
         s0 = offset + s0;
         s1 = offset + s1;
       }
-      double modStep = Optional(m, st.expr[ModStep], 0), modDepth = Optional(m, st.expr[ModDepth], 0);
+      if (!Optional(m, st, st.expr[ModStep], 0, &modStep) || !Optional(m, st, st.expr[ModDepth], 0, &modDepth))
+        return 0;
+      if (st.wave == PulseWave &&
+          (!Optional(m, st, st.expr[Width0], 0, &w0) || !Optional(m, st, st.expr[Width1], 0, &w1)))
+        return 0;
+      double most = std::max(std::fabs(s0), std::fabs(s1)) + std::fabs(modDepth);
+      double reach = std::max({Reach(Oscillator.phase, count, most), Reach(Oscillator.modAngle, count, modStep),
+                               std::fabs(w0), std::fabs(w1)});
+      if (!FarSines(m, st, count, reach)) return 0;
       if (st.wave == SineWave) AddSine(at, n, s0, s1, modStep, modDepth, amp);
       if (st.wave == SawWave) AddSaw(at, n, s0, s1, modStep, modDepth, amp);
-      if (st.wave == PulseWave)
-        AddPulse(at, n, Optional(m, st.expr[Width0], 0), Optional(m, st.expr[Width1], 0), s0, s1, modStep, modDepth,
-                 amp);
+      if (st.wave == PulseWave) AddPulse(at, n, w0, w1, s0, s1, modStep, modDepth, amp);
       return -1;
     }
     case StScale:
-      if (!RunOf(m, st, shift, &start, &count)) return 0;
-      ScaleSamples(m->buffer + start, static_cast<int>(count), Evaluate(*m->r, st.expr[Arg0], vars));
+      if (!RunOf(m, st, shift, &start, &count) || !Value(m, st, st.expr[Arg0], &a)) return 0;
+      ScaleSamples(m->buffer + start, static_cast<int>(count), a);
       return -1;
     case StNormalize:
       if (!RunOf(m, st, shift, &start, &count)) return 0;
@@ -883,9 +959,10 @@ int ExecuteOne(Machine* m, const RecipeStatement& st, int64_t shift, double offs
       Smooth(m->buffer + start, static_cast<int>(count));
       return -1;
     case StTremolo:
-      if (!RunOf(m, st, shift, &start, &count)) return 0;
-      Tremolo(m->buffer + start, static_cast<int>(count), Evaluate(*m->r, st.expr[Arg0], vars),
-              Evaluate(*m->r, st.expr[Arg1], vars));
+      if (!RunOf(m, st, shift, &start, &count) || !Value(m, st, st.expr[Arg0], &a) ||
+          !Value(m, st, st.expr[Arg1], &b) || !FarSines(m, st, count, Reach(Oscillator.phase, count, a)))
+        return 0;
+      Tremolo(m->buffer + start, static_cast<int>(count), a, b);
       return -1;
     case StEcho: {
       int64_t taps = 0;
@@ -898,8 +975,8 @@ int ExecuteOne(Machine* m, const RecipeStatement& st, int64_t shift, double offs
       return -1;
     }
     case StEnvelope:
-      if (!RunOf(m, st, shift, &start, &count)) return 0;
-      ApplyEnvelope(m->buffer + start, static_cast<int>(count), Evaluate(*m->r, st.expr[Arg0], vars));
+      if (!RunOf(m, st, shift, &start, &count) || !Value(m, st, st.expr[Arg0], &a)) return 0;
+      ApplyEnvelope(m->buffer + start, static_cast<int>(count), a);
       return -1;
     case StReset:
       ResetOscillator();
@@ -907,11 +984,17 @@ int ExecuteOne(Machine* m, const RecipeStatement& st, int64_t shift, double offs
     case StArp:
       return ExecuteArp(m, st, shift, offset, inPasses);
     case StAssign:
-      m->vars[static_cast<size_t>(st.var)] = Evaluate(*m->r, st.expr[Arg0], vars);
+      if (!Value(m, st, st.expr[Arg0], &a)) return 0;
+      m->vars[static_cast<size_t>(st.var)] = a;
       return -1;
     case StIf:
-      if (Evaluate(*m->r, st.expr[Arg0], vars) != 0) return Execute(m, st.body, st.bodyEnd, shift, offset, inPasses);
-      return Execute(m, st.elseBody, st.elseEnd, shift, offset, inPasses);
+    case StElseIf:
+    case StElse:
+      if (st.kind != StIf && *armTaken) return -1;
+      a = 1;
+      if (st.kind != StElse && !Value(m, st, st.expr[Arg0], &a)) return 0;
+      *armTaken = a != 0 ? -1 : 0;
+      return *armTaken ? Execute(m, st.body, st.bodyEnd, shift, offset, inPasses) : -1;
     case StFor: {
       int64_t from = 0, to = 0;
       if (!Whole(m, st, st.expr[Arg0], "a loop's first value", &from) ||
@@ -920,7 +1003,7 @@ int ExecuteOne(Machine* m, const RecipeStatement& st, int64_t shift, double offs
       if (to >= from && !LoopCount(m, st, to - from + 1)) return 0;
       for (int64_t v = from; v <= to; v++) {
         m->vars[static_cast<size_t>(st.var)] = static_cast<double>(v);
-        if (!Execute(m, st.body, st.bodyEnd, shift, offset, inPasses)) return 0;
+        if (!AddWork(m, st, 1) || !Execute(m, st.body, st.bodyEnd, shift, offset, inPasses)) return 0;
       }
       return -1;
     }
@@ -930,19 +1013,20 @@ int ExecuteOne(Machine* m, const RecipeStatement& st, int64_t shift, double offs
         return 0;
       if (!LoopCount(m, st, times)) return 0;
       for (int64_t r = 0; r < times; r++)
-        if (!Execute(m, st.body, st.bodyEnd, shift + r * every, offset, inPasses)) return 0;
+        if (!AddWork(m, st, 1) || !Execute(m, st.body, st.bodyEnd, shift + r * every, offset, inPasses)) return 0;
       return -1;
     }
     default: {  // StPasses
       int64_t passes = 0;
       if (!Whole(m, st, st.expr[Arg0], "the number of passes", &passes)) return 0;
       if (!LoopCount(m, st, passes)) return 0;
-      double d = Optional(m, st.expr[Arg1], PassStep);
+      double d = 0;
+      if (!Optional(m, st, st.expr[Arg1], PassStep, &d)) return 0;
       for (int64_t k = 0; k < passes; k++) {
         // The offset is formed first; each step is then added to it.
         double o = static_cast<double>(k) * d;
         if (inPasses) o = offset + o;
-        if (!Execute(m, st.body, st.bodyEnd, shift, o, -1)) return 0;
+        if (!AddWork(m, st, 1) || !Execute(m, st.body, st.bodyEnd, shift, o, -1)) return 0;
       }
       return -1;
     }
@@ -950,14 +1034,16 @@ int ExecuteOne(Machine* m, const RecipeStatement& st, int64_t shift, double offs
 }
 
 int Execute(Machine* m, int32_t begin, int32_t end, int64_t shift, double offset, int inPasses) {
+  int armTaken = 0;
   for (int32_t i = begin; i < end; i++)
-    if (!ExecuteOne(m, m->r->statements[static_cast<size_t>(i)], shift, offset, inPasses)) return 0;
+    if (!ExecuteOne(m, m->r->statements[static_cast<size_t>(i)], shift, offset, inPasses, &armTaken)) return 0;
   return -1;
 }
 
 // The header's values: constants, checked when the recipe is compiled.
 int HeaderValue(Parser* ps, const Token& word, int32_t expr, int64_t low, int64_t high, int64_t* out) {
-  double v = Evaluate(*ps->out, expr, nullptr);
+  int64_t ops = 0;
+  double v = Evaluate(*ps->out, expr, nullptr, &ops);
   if (!(v == std::floor(v)) || v < static_cast<double>(low) || v > static_cast<double>(high))
     return FailAt(ps, word, Lower(word.text) + " must be a whole number from " + std::to_string(low) + " to " +
                                 std::to_string(high) + ", not " + Number(v));
@@ -965,23 +1051,38 @@ int HeaderValue(Parser* ps, const Token& word, int32_t expr, int64_t low, int64_
   return -1;
 }
 
+// A header word's value: a constant expression, not a name.
+int HeaderNumber(Parser* ps, const Token& word, int64_t low, int64_t high, int64_t* out) {
+  int32_t expr = -1;
+  Token value = Peek(ps);
+  if (value.kind == TkName && !IsKeyword(value.text))
+    return FailAt(ps, value, Lower(word.text) + " takes a number, not a name");
+  return ParseExpr(ps, &expr) && HeaderValue(ps, word, expr, low, high, out) ? -1 : 0;
+}
+
 int ParseHeader(Parser* ps) {
   int64_t frames = -1, volume = -1;
+  ps->out->seed = -1;
+  ps->out->skip = 0;
   for (;;) {
     while (Peek(ps).kind == TkNewline || IsSymbol(Peek(ps), ";")) Take(ps);
     Token t = Peek(ps);
     bool isFrames = IsWord(t, "frames"), isVolume = IsWord(t, "volume");
-    if (!isFrames && !isVolume) break;
+    // seed is no keyword, so recipes may still name a variable so.
+    bool isSeed = IsWord(t, "seed") && !IsSymbol(Peek(ps, 1), "=");
+    if (!isFrames && !isVolume && !isSeed) break;
     Take(ps);
-    if ((isFrames && frames >= 0) || (isVolume && volume >= 0))
+    if ((isFrames && frames >= 0) || (isVolume && volume >= 0) || (isSeed && ps->out->seed >= 0))
       return FailAt(ps, t, Lower(t.text) + " is given twice");
-    int32_t expr = -1;
-    Token value = Peek(ps);
-    if (value.kind == TkName && !IsKeyword(value.text))
-      return FailAt(ps, value, Lower(t.text) + " takes a number, not a name");
-    if (!ParseExpr(ps, &expr)) return 0;
-    if (isFrames && !HeaderValue(ps, t, expr, 1, RecipeMaxFrames, &frames)) return 0;
-    if (isVolume && !HeaderValue(ps, t, expr, 0, 255, &volume)) return 0;
+    if (isFrames && !HeaderNumber(ps, t, 1, RecipeMaxFrames, &frames)) return 0;
+    if (isVolume && !HeaderNumber(ps, t, 0, 255, &volume)) return 0;
+    if (isSeed) {
+      if (!HeaderNumber(ps, t, 0, RecipeMaxSeed, &ps->out->seed)) return 0;
+      if (IsWord(Peek(ps), "skip")) {
+        Token skip = Take(ps);
+        if (!HeaderNumber(ps, skip, 0, RecipeMaxWork, &ps->out->skip)) return 0;
+      }
+    }
     const Token& after = Peek(ps);
     if (after.kind != TkNewline && after.kind != TkEnd && !IsSymbol(after, ";"))
       return Expected(ps, "the end of the statement");
@@ -995,10 +1096,51 @@ int ParseHeader(Parser* ps) {
   ps->out->volume = static_cast<int32_t>(volume);
   return -1;
 }
+// Text saved as UTF-16 with its byte-order mark (Windows' "Unicode"), as
+// UTF-8. 0 at a lone surrogate or a character cut short.
+int Utf16ToUtf8(const unsigned char* p, size_t size, std::string* out, RecipeError* error) {
+  bool big = p[0] == 0xFE;
+  auto unit = [&](size_t i) -> uint32_t { return big ? (p[i] << 8) | p[i + 1] : p[i] | (p[i + 1] << 8); };
+  int line = 1, column = 1;
+  for (size_t i = 2; i < size; i += 2) {
+    uint32_t c = i + 1 < size ? unit(i) : 0xDC00;  // an odd last byte counts as broken
+    if (c >= 0xD800 && c < 0xDC00 && i + 3 < size && unit(i + 2) >= 0xDC00 && unit(i + 2) < 0xE000) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+      i += 2;
+    } else if (c >= 0xD800 && c < 0xE000) {
+      error->line = line;
+      error->column = column;
+      error->message = "the file is UTF-16 with a broken character here; save it as UTF-8";
+      return 0;
+    }
+    if (c < 0x80) {
+      out->push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+      out->push_back(static_cast<char>(0xC0 | (c >> 6)));
+      out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+      out->push_back(static_cast<char>(0xE0 | (c >> 12)));
+      out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+      out->push_back(static_cast<char>(0xF0 | (c >> 18)));
+      out->push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+      out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+    column++;
+    if (c == '\n') {
+      line++;
+      column = 1;
+    }
+  }
+  return -1;
+}
 }  // namespace
 
 int CompileRecipe(const char* text, size_t size, CompiledRecipe* recipe, RecipeError* error) {
   *recipe = CompiledRecipe();
+  recipe->seed = -1;
   error->line = 1;
   error->column = 1;
   error->message.clear();
@@ -1006,7 +1148,19 @@ int CompileRecipe(const char* text, size_t size, CompiledRecipe* recipe, RecipeE
     error->message = "the recipe is longer than " + std::to_string(RecipeMaxText) + " bytes";
     return 0;
   }
-  Parser ps{{}, 0, recipe, error, 0, {}, 0};
+  // Windows editors mark their UTF-8 and UTF-16 saves with a byte-order mark.
+  const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text);
+  std::string converted;
+  if (size >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
+    if (!Utf16ToUtf8(bytes, size, &converted, error)) return 0;
+    text = converted.data();
+    size = converted.size();
+  }
+  if (size >= 3 && memcmp(text, "\xEF\xBB\xBF", 3) == 0) {
+    text += 3;
+    size -= 3;
+  }
+  Parser ps{{}, 0, recipe, error, 0, {}, {}, 0};
   Lexer lx{text, text + size, 1, 1, 0};
   for (;;) {
     Token t = NextToken(&lx);
@@ -1027,9 +1181,16 @@ int CompileRecipe(const char* text, size_t size, CompiledRecipe* recipe, RecipeE
   return -1;
 }
 
-int RunRecipe(const CompiledRecipe& recipe, int16_t* buffer, RecipeError* error) {
+int RunRecipe(const CompiledRecipe& recipe, int16_t* buffer, RecipeError* error, RecipeUse* use) {
   Machine m{&recipe, buffer, std::vector<double>(static_cast<size_t>(recipe.variables) + 1, 0.0), 0, 0, error};
-  return Execute(&m, recipe.top, recipe.topEnd, 0, 0.0, 0);
+  if (recipe.seed >= 0) {
+    SeedRandom(static_cast<double>(recipe.seed));
+    for (int64_t k = 0; k < recipe.skip; k++) RandomUnit();
+    m.work = recipe.skip;
+  }
+  int ok = Execute(&m, recipe.top, recipe.topEnd, 0, 0.0, 0);
+  if (use != nullptr) *use = {m.work, m.noise};
+  return ok;
 }
 
 int RenderRecipe(const char* text, size_t size, std::vector<int16_t>* frames, int* volume, RecipeError* error) {

@@ -19,10 +19,15 @@ struct RecipeError {
 // out of memory. Each one exceeded is an error naming it.
 const int RecipeMaxFrames = 30 * 22050;            // 30 s at the bank's rate
 const int64_t RecipeMaxLoop = 100000;               // passes of one loop, Rep or Passes
-const int64_t RecipeMaxStatements = 1000000;        // statements run per recipe
-const int64_t RecipeMaxWork = 40000000;             // frames processed per recipe, all calls together
+// One budget of work for a whole run: each frame a call processes (an echo's
+// frames once per tap), each statement, loop pass, arpeggio note, operation
+// of an expression and number of noise skipped counts one (a frame whose sine
+// lies far out, ten). Any recipe ends or is refused well within a second,
+// with the sanitizers' checks too.
+const int64_t RecipeMaxWork = 10000000;
 const int RecipeMaxEchoTaps = 1000;
 const size_t RecipeMaxText = 256 * 1024;
+const int64_t RecipeMaxSeed = 4294967295;
 
 // One compiled expression or statement lives in these arrays; see recipe.cpp.
 struct RecipeExprOp {
@@ -36,7 +41,6 @@ struct RecipeStatement {
   int32_t line, column;
   int32_t expr[10];            // first op of each operand expression, -1 when absent
   int32_t body, bodyEnd;       // statements of a block: [body, bodyEnd)
-  int32_t elseBody, elseEnd;   // for if
   int32_t var;                 // loop or assigned variable
   int32_t items, itemCount;    // arpeggio items
 };
@@ -54,15 +58,28 @@ struct CompiledRecipe {
   std::vector<RecipeArpItem> items;
   int32_t top, topEnd;  // the recipe's own statements
   std::vector<std::string> notes;
+  // The header's "seed S skip K": the noise generator seeded with S, then K
+  // numbers drawn, before the run. seed is -1 without that line.
+  int64_t seed;
+  int64_t skip;
 };
 
-// Parses and compiles `size` bytes of recipe text. -1 on success; 0 with the
-// first error in *error.
+// What a run used: its work against RecipeMaxWork, and the numbers its noise
+// drew from the generator (the skip of a seed line not included).
+struct RecipeUse {
+  int64_t work;
+  int64_t noise;
+};
+
+// Parses and compiles `size` bytes of recipe text: UTF-8, with or without a
+// byte-order mark, or UTF-16 with its mark (as Windows editors save it).
+// -1 on success; 0 with the first error in *error.
 int CompileRecipe(const char* text, size_t size, CompiledRecipe* recipe, RecipeError* error);
 // Runs a compiled recipe over `buffer` (recipe.frames values, cleared, the
-// oscillator reset by the caller). -1 on success; 0 with the error when a run
-// leaves the buffer or a limit is met; the buffer then holds a partial sound.
-int RunRecipe(const CompiledRecipe& recipe, int16_t* buffer, RecipeError* error);
+// oscillator reset by the caller), seeding the noise first when the recipe has
+// a seed line. -1 on success; 0 with the error when a run leaves the buffer or
+// a limit is met; the buffer then holds a partial sound. `use` may be null.
+int RunRecipe(const CompiledRecipe& recipe, int16_t* buffer, RecipeError* error, RecipeUse* use = nullptr);
 // Compile, clear a buffer of its frames (resetting the oscillator) and run,
 // outside the sound library: what the tools and the checks use. -1 or 0.
 int RenderRecipe(const char* text, size_t size, std::vector<int16_t>* frames, int* volume, RecipeError* error);

@@ -1,6 +1,9 @@
 // The bank's 89 effects: the built-in recipe texts, compiled once and run in
 // slot order into fresh samples.
 #include <cstring>
+#include <vector>
+
+#include "app/timing.h"
 
 #include "sfx/builtin_recipes.h"
 #include "sfx/recipe.h"
@@ -36,4 +39,45 @@ void FillSoundBank() {
     }
     SoundBank[slot] = FinishSample();
   }
+}
+
+int64_t BankNoiseBefore(int slot) {
+  if (!CompiledReady) CompileBuiltins();
+  static int64_t before[SoundBankEffects + 1];
+  static int32_t counted = 0;
+  if (!counted) {
+    // How much noise a recipe draws does not depend on the numbers drawn, so
+    // the recipes are run on a scratch buffer and the generator put back.
+    RandomGenerator random = RandomState;
+    OscillatorState oscillator = Oscillator;
+    std::vector<int16_t> scratch;
+    for (int s = 0; s < SoundBankEffects; s++) {
+      const CompiledRecipe& recipe = Compiled[s];
+      scratch.assign(static_cast<size_t>(recipe.frames), 0);
+      ClearSamples(scratch.data(), recipe.frames);
+      RecipeError error;
+      RecipeUse use{0, 0};
+      RunRecipe(recipe, scratch.data(), &error, &use);
+      before[s + 1] = before[s] + use.noise;
+    }
+    RandomState = random;
+    Oscillator = oscillator;
+    counted = -1;
+  }
+  return before[slot < 0 ? 0 : slot > SoundBankEffects ? SoundBankEffects : slot];
+}
+
+std::string BuiltinRecipeWithSeed(int slot) {
+  std::string text = BuiltinRecipeText[slot];
+  // After the second of the header's frames and volume lines.
+  size_t at = 0;
+  for (int found = 0; found < 2 && at < text.size();) {
+    size_t end = text.find('\n', at);
+    end = end == std::string::npos ? text.size() : end + 1;
+    if (text.compare(at, 7, "frames ") == 0 || text.compare(at, 7, "volume ") == 0) found++;
+    at = end;
+  }
+  int64_t skip = BankNoiseBefore(slot);
+  std::string line = skip == 0 ? "seed 0\n" : "seed 0 skip " + std::to_string(skip) + "\n";
+  return text.insert(at, line);
 }

@@ -19,6 +19,17 @@ cmp out/s.wav ex/slot-10.wav || fail "render of recipe 10 differs from export --
 # Slot 1 is the first to draw noise: seeded as at a normal start, it matches too.
 "$TOOL" recipe 1 > one.txt && "$TOOL" render one.txt out/ > /dev/null && "$TOOL" export --slots 1 ex/ > /dev/null
 cmp out/one.wav ex/slot-01.wav || fail "slot 1's noise differs from export"
+# Every slot, noise and all: recipe N's seed line starts the noise where the
+# bank's stood at slot N.
+"$TOOL" export all/ > /dev/null || fail "export of the bank"
+for n in $(seq -w 0 88); do "$TOOL" recipe $((10#$n)) > "r$n.txt" || fail "recipe $n"; done
+"$TOOL" render r??.txt every/ > /dev/null || fail "render of the 89 recipes"
+for n in $(seq -w 0 88); do cmp -s "every/r$n.wav" "all/slot-$n.wav" || fail "recipe $n renders other samples than slot $n"; done
+# A file saved by Windows' Notepad: UTF-8 with a byte-order mark, or UTF-16.
+printf '\xef\xbb\xbf' | cat - s.txt > bom.txt
+iconv -f UTF-8 -t UTF-16 s.txt > wide.txt
+"$TOOL" render bom.txt wide.txt marked/ > /dev/null || fail "render of files with byte-order marks"
+cmp marked/bom.wav out/s.wav && cmp marked/wide.wav out/s.wav || fail "a byte-order mark changed the sound"
 # Another seed, other noise; the same seed, the same bytes.
 "$TOOL" render --seed 5 one.txt seeded/ > /dev/null || fail "render --seed"
 cmp -s seeded/one.wav out/one.wav && fail "--seed 5 gave the default noise"

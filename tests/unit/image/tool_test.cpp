@@ -228,7 +228,7 @@ TEST_F(Tool, MapTilesTakesPngSheets) {
   // 16-bit GFX images are neither 24 bits nor a palette.
   WriteBytes("w16.gfx", GfxFile(16, Bytes(32 * 32 * 2, 0), 32, 32, false));
   EXPECT_NE(Tool2("map tiles w16.gfx tiles.gfx", &err), 0);
-  EXPECT_EQ(err, "zorta-tool map: 'w16.gfx': a tile set needs a 24-bit or palette image whose sides are multiples of 32\n");
+  EXPECT_EQ(err, "zorta-tool map tiles: 'w16.gfx': a tile set needs a 24-bit or palette image whose sides are multiples of 32\n");
 }
 
 }  // namespace

@@ -11,6 +11,8 @@
 #include "app/timing.h"
 #include "platform/sound.h"
 #include "platform/testing.h"
+#include "sfx/builtin_recipes.h"
+#include "sfx/recipe.h"
 #include "sfx/sound_bank.h"
 #include "reset.h"
 
@@ -239,4 +241,20 @@ TEST_F(BankTest, Slot33EnvelopesOnlyItsRuns) {
   for (int i = 1024; i < 7936; i++) ASSERT_TRUE(got[i] == 32767 || got[i] == -32767) << i;
   EXPECT_TRUE(got[7936] == 32767 || got[7936] == -32767);
   EXPECT_TRUE(got[8191] == 127 || got[8191] == -127);
+}
+
+// A built-in recipe as the tool prints it, seed line and all, renders to its
+// slot's very samples, whatever the generator held before.
+TEST_F(BankTest, EachBuiltinRecipeWithItsSeedLineRendersToItsSlot) {
+  FillSoundBank();
+  for (int slot = 0; slot < SoundBankEffects; slot++) {
+    std::string text = BuiltinRecipeWithSeed(slot);
+    SeedRandom(12345);
+    Samples frames;
+    RecipeError error;
+    ASSERT_TRUE(RenderRecipe(text.data(), text.size(), &frames, nullptr, &error)) << slot << ": " << error.message;
+    EXPECT_EQ(frames, SlotSamples(slot)) << "slot " << slot;
+  }
+  EXPECT_EQ(BankNoiseBefore(0), 0);
+  EXPECT_NE(BuiltinRecipeWithSeed(30).find("\nvolume 192\nseed 0 skip "), std::string::npos);
 }

@@ -2,6 +2,7 @@
 // for, errors with their positions, the limits, and the built-in recipes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -237,10 +238,10 @@ TEST(RecipeErrors, LimitsKeepHostileRecipesBounded) {
   EXPECT_ERROR(Head + "rep 200000 every 0 { }\n", 3, 1, "a loop of 200000 passes");
   EXPECT_ERROR(Head + "passes 1e9 { }\n", 3, 1, "a loop of 1000000000 passes");
   EXPECT_ERROR(Head + "arp(saw, 0; C-4; x 1e6)\n", 3, 1, "a loop of 1000000 passes");
-  EXPECT_ERROR(Head + "for i = 1 to 1000 {\n  for j = 1 to 1000 {\n    x = i\n  }\n}\n", 4, 3,
-               "more than 1000000 statements");
-  EXPECT_ERROR("frames 661500\nvolume 1\nrep 100 every 0 {\n  saw 0.01\n}\n", 4, 3, "more than 40000000 frames");
-  EXPECT_ERROR("frames 661500\nvolume 1\nrep 70 every 0 {\n  echo 1000\n}\n", 4, 3, "more than 40000000 frames");
+  EXPECT_ERROR(Head + "for i = 1 to 1000 {\n  for j = 1 to 100000 {\n    x = i\n  }\n}\n", 5, 5,
+               "more than 10000000 steps of work");
+  EXPECT_ERROR("frames 661500\nvolume 1\nrep 100 every 0 {\n  saw 0.01\n}\n", 4, 3, "more than 10000000 steps");
+  EXPECT_ERROR("frames 661500\nvolume 1\nrep 70 every 0 {\n  echo 1000\n}\n", 4, 3, "more than 10000000 steps");
   // Deep nesting is refused, not followed down the stack.
   std::string deep = Head + "sine " + std::string(5000, '(') + "1" + std::string(5000, ')') + "\n";
   EXPECT_ERROR(deep, 3, 55, "nested too deeply");
@@ -258,9 +259,103 @@ TEST(RecipeErrors, LimitsKeepHostileRecipesBounded) {
 
 TEST(RecipeErrors, OddValuesMakeNoiseNotFaults) {
   // Steps, amplitudes and factors beyond any sense still give a sound.
-  Samples got = Render(Head + "sine 1e300 a(1e300) mod(1e300, 1e300)\nsaw 0/0 a(1/0)\npulse w(1/0 -> 0/0) -1e308\n"
-                              "tremolo (1e300, 0/0)\nscale -1e300\nenvelope (0/0)\nenvelope (-5)\nnormalize\n");
+  Samples got = Render(Head + "sine 1e300 a(1e300) mod(1e300, 1e300)\nsaw -1e300 a(1e308)\n"
+                              "pulse w(1e300 -> -1e300) -1e308\n"
+                              "tremolo (1e300, -1e300)\nscale -1e300\nenvelope (1e300)\nenvelope (-5)\nnormalize\n");
   EXPECT_EQ(got.size(), 1000u);
+}
+
+TEST(RecipeErrors, InfinityAndNaNAreRefusedWhereWritten) {
+  EXPECT_ERROR(Head + "scale 0/0\n", 3, 7, "not a number");
+  EXPECT_ERROR(Head + "sine 1/0\n", 3, 6, "infinite");
+  EXPECT_ERROR(Head + "sine 0.1 a(1/0)\n", 3, 12, "infinite");
+  EXPECT_ERROR(Head + "saw 0.1 -> 1e308*10\n", 3, 12, "infinite");
+  EXPECT_ERROR(Head + "pulse w(0 -> 0/0) 0.1\n", 3, 14, "not a number");
+  EXPECT_ERROR(Head + "tremolo (1, -1/0)\nenvelope (0/0)\n", 3, 13, "infinite");
+  EXPECT_ERROR(Head + "x = 1\nfor i = 0 to 3 {\n  x = x * 1e200\n}\n", 5, 7, "infinite");
+  EXPECT_ERROR(Head + "arp(sine, 10; C-4, 1/0; x1)\n", 3, 20, "infinite");
+  EXPECT_ERROR(Head + "rep 1e20 every 0 { }\n", 3, 1, "Rep's count is too large: 1e+20");
+  EXPECT_ERROR(Head + "for i = -1e13 to 0 { }\n", 3, 1, "a loop's first value is too far below zero: -10000000000000");
+  // A comparison of infinities is an ordinary truth value.
+  EXPECT_EQ(Render(Head + "if 1/0 > 1 { sine 0.1 }\n"), Render(Head + "sine 0.1\n"));
+}
+
+// Every pass, note and operation counts, so hostile recipes that do nothing
+// audible still end, refused, at once.
+TEST(RecipeErrors, OneBudgetCountsEveryStepOfWork) {
+  const std::string tiny = "frames 1\nvolume 1\n";
+  const char* budget = "more than 10000000 steps of work";
+  EXPECT_ERROR(tiny + "for i = 0 to 99999 { for j = 0 to 99999 { for k = 0 to 99999 { } } }\n", 3, 43, budget);
+  EXPECT_ERROR(tiny + "for i = 0 to 99999 { for j = 0 to 99999 { } }\n", 3, 22, budget);
+  std::string arp = tiny + "arp(sine, 0; ";
+  for (int i = 0; i < 60000; i++) arp += "C-4 ";
+  EXPECT_ERROR(arp + "; x100000)\n", 3, 1, budget);
+  std::string sum = tiny + "for i = 0 to 99999 {\n  x = 1";
+  for (int i = 1; i < 60000; i++) sum += "+1";
+  EXPECT_ERROR(sum + "\n}\n", 4, 3, budget);
+  EXPECT_ERROR(tiny + "seed 0 skip 10000000\nx = 1\n", 4, 1, budget);
+  // Sines far from zero are slow to work out, and count so.
+  const std::string longest = "frames 661500\nvolume 1\n";
+  EXPECT_ERROR(longest + "sine 1e300\nsine 0.1\n", 4, 1, budget);
+  EXPECT_ERROR(longest + "saw 0.1 mod(1e9, 1)\nsaw 0.1\n", 4, 1, budget);
+  EXPECT_ERROR(longest + "pulse w(0 -> 1e7) 0.1\npulse w(1e7 -> 0) 0.1\n", 4, 1, budget);
+  EXPECT_ERROR(longest + "tremolo (1e300, 0.5)\ntremolo (1, 0.5)\n", 4, 1, budget);
+  std::string near = "tremolo (0.01, 0.5)\nsine 0.1\npulse w(0 -> 1) 0.1\nsaw 0.1 mod(0.01, 1)\n";
+  EXPECT_EQ(Render(longest + near + near).size(), 661500u);
+}
+
+TEST(RecipeLanguage, AnElseIfChainIsNotNesting) {
+  for (int arms : {60, 5000}) {
+    std::string text = Head + "x = 37\nif x == 0 {\n  y = 0\n}";
+    for (int k = 1; k < arms; k++)
+      text += " else if x == " + std::to_string(k) + " {\n  y = " + std::to_string(k) + "\n}";
+    text += "\nelse {\n  y = -1\n}\nsine y * 0.001\n";
+    Samples want = Direct(1000, [](int16_t* b) { AddSine(b, 1000, 37 * 0.001, 37 * 0.001, 0, 0, Third); });
+    EXPECT_EQ(Render(text), want) << arms;
+  }
+  EXPECT_EQ(Render(Head + "if 0 { sine 0.2 } else if 0 { sine 0.3 }\nelse { sine 0.1 }\n"),
+            Render(Head + "sine 0.1\n"));
+  EXPECT_ERROR(Head + "else { }\n", 3, 1, "'else' without an if");
+}
+
+// Windows editors save with a byte-order mark, and Notepad's "Unicode" is UTF-16.
+std::string Utf16(const std::u16string& text, bool big) {
+  std::string out = big ? "\xFE\xFF" : "\xFF\xFE";
+  for (char16_t u : text) {
+    char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
+    out += big ? std::string{hi, lo} : std::string{lo, hi};
+  }
+  return out;
+}
+
+TEST(RecipeLanguage, ByteOrderMarksAndUtf16AreRead) {
+  std::string text = Head + "saw 0.1 \xE2\x86\x92 0.2  # \xC3\xA9t\xC3\xA9 \xF0\x9F\x94\x8A\n";
+  std::u16string wide = u"frames 1000\nvolume 200\nsaw 0.1 \u2192 0.2  # \u00e9t\u00e9 \U0001F50A\n";
+  Samples want = Render(text);
+  EXPECT_EQ(Render("\xEF\xBB\xBF" + text), want);
+  EXPECT_EQ(Render(Utf16(wide, false)), want);
+  EXPECT_EQ(Render(Utf16(wide, true)), want);
+  // Positions count in the text as read.
+  EXPECT_ERROR("\xEF\xBB\xBF" + Head + "sine q\n", 3, 6, "unknown name 'q'");
+  EXPECT_ERROR(Utf16(wide + u"sine q\n", false), 4, 6, "unknown name 'q'");
+  EXPECT_ERROR(Utf16(u"fr\xD800" u"ames", false), 1, 3, "UTF-16 with a broken character here; save it as UTF-8");
+  EXPECT_ERROR(Utf16(wide, true) + "x", 4, 1, "UTF-16 with a broken character");
+}
+
+TEST(RecipeLanguage, ASeedLineStartsTheNoiseWhereItSays) {
+  Samples got = Render(Head + "seed 5 skip 3\nnoise [0+100]\nseed = 2\nnoise [100+seed]\n");
+  Samples want = Direct(1000, [](int16_t* b) {
+    SeedRandom(5);
+    for (int k = 0; k < 3; k++) RandomUnit();
+    AddNoise(b, 100, Third);
+    AddNoise(b + 100, 2, Third);
+  });
+  EXPECT_EQ(got, want);
+  EXPECT_EQ(Render("seed 9\n" + Head + "noise\n"), Render("seed 9 skip 0\n" + Head + "noise\n"));
+  EXPECT_ERROR(Head + "seed -1\n", 3, 1, "seed must be a whole number from 0 to 4294967295, not -1");
+  EXPECT_ERROR(Head + "seed 1 skip 10000001\n", 3, 8, "skip must be a whole number from 0 to 10000000");
+  EXPECT_ERROR(Head + "seed 1\nseed 2\n", 4, 1, "seed is given twice");
+  EXPECT_ERROR(Head + "noise\nseed 2\n", 4, 1, "'seed' belongs in the header");
 }
 
 TEST(BuiltinRecipes, EveryOneCompilesWithItsHeader) {
@@ -273,6 +368,25 @@ TEST(BuiltinRecipes, EveryOneCompilesWithItsHeader) {
     EXPECT_GE(r.frames, 256) << slot;
     EXPECT_LE(r.frames, 32768) << slot;
   }
+}
+
+// The budget leaves the bank's own sounds far inside it.
+TEST(BuiltinRecipes, EachUsesATenthOfTheWorkBudgetAtMost) {
+  int64_t most = 0;
+  for (int slot = 0; slot < BuiltinRecipeCount; slot++) {
+    CompiledRecipe r;
+    RecipeError e;
+    const char* text = BuiltinRecipeText[slot];
+    ASSERT_TRUE(CompileRecipe(text, strlen(text), &r, &e));
+    Samples frames(static_cast<size_t>(r.frames));
+    ClearSamples(frames.data(), r.frames);
+    RecipeUse use{0, 0};
+    ASSERT_TRUE(RunRecipe(r, frames.data(), &e, &use)) << slot << ": " << e.message;
+    EXPECT_LE(use.work, RecipeMaxWork / 10) << slot;
+    most = std::max(most, use.work);
+  }
+  printf("the most work of a built-in recipe: %lld, %.4f of the budget\n", static_cast<long long>(most),
+         static_cast<double>(most) / RecipeMaxWork);
 }
 
 TEST(BuiltinRecipes, TheExamplesOfTheLanguageGuideRun) {

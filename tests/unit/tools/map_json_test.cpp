@@ -207,6 +207,45 @@ TEST_F(MapJson, BuildRefusesWhatIsNotAWellFormedDescription) {
   }
 }
 
+// What the parser finds is said in the tool's words, with line and column in
+// the file as written; a key given twice and a map too large for memory are
+// refused like any other fault, before anything is made or written.
+TEST_F(MapJson, BuildNamesEveryFaultBeforeWritingAnything) {
+  struct Case {
+    const char* json;
+    const char* message;
+  } cases[] = {
+      {"{\"layers\": [\n  {\"name\": \"a\",}\n]}", "in.json: not valid JSON at line 2, column 16: "},
+      {R"({"layers": [{"name": "\udce9", x)", "in.json: not valid JSON at line 1, column 32: "},
+      {R"({"layers": [{"name": "a", "name": "b"}]})", "in.json: /layers/0/name: is given more than once"},
+      {R"({"version": 1, "objects": [], "version": 2})", "in.json: /version: is given more than once"},
+      {R"({"objects": [{}, {"points": [[1, 2]], "x": 1, "x": 2}]})", "in.json: /objects/1/x: is given more than once"},
+      {R"({"layers": [{"width": 8192, "height": 8192, "fill": 1}, {"width": 8192, "height": 1, "fill": 1}]})",
+       "in.json: /layers/1: the map is too large (more than 67108864 cells in all its layers)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.json);
+    std::string err;
+    EXPECT_EQ(Build(c.json, "out.map", &err), 1);
+    EXPECT_EQ(err.rfind(std::string("zorta-tool map build: ") + c.message, 0), 0u) << err;
+    EXPECT_EQ(err.find("json.exception"), std::string::npos) << err;
+    EXPECT_NE(access("out.map", F_OK), 0);
+  }
+  // Written over itself, under its own name or another: refused, untouched.
+  const char* json = R"({"layers": [{"name": "Main", "width": 1, "height": 1, "tiles": [5]}]})";
+  ASSERT_EQ(symlink("in.json", "same.json"), 0);
+  for (const char* out : {"in.json", "./in.json", "same.json"}) {
+    SCOPED_TRACE(out);
+    std::string err;
+    EXPECT_EQ(Build(json, out, &err), 1);
+    EXPECT_EQ(err, "zorta-tool map build: will not write over the input 'in.json' (give another output)\n");
+    EXPECT_EQ(ReadWholeFile("in.json"), json);
+  }
+  std::string out, err;
+  EXPECT_EQ(Info("missing.map", &out, &err), 1);
+  EXPECT_EQ(err.rfind("zorta-tool map info: cannot open 'missing.map'", 0), 0u) << err;
+}
+
 TEST_F(MapJson, BytesRoundTripThroughInfoAndBuild) {
   std::string err;
   ASSERT_EQ(Build(R"({"version": 2, "selectedLayer": 1,
