@@ -40,6 +40,10 @@ if [[ " ${TARGETS[*]} " == *" zorta "* ]]; then
   cp "$PREFIX/licenses/"* "$DIST/licenses/"
   cp /usr/share/doc/fonts-dejavu-core/copyright "$DIST/licenses/DejaVu-fonts.txt"
   sed 's/$/\r/' "$TOP/scripts/windows/README.txt" >"$DIST/README.txt"
+  # The recipe guide as a text file Notepad opens, UTF-8 marked as such; the
+  # example recipes, with Windows line ends as Notepad saves them.
+  { printf '\xef\xbb\xbf'; sed 's/$/\r/' "$TOP/docs/RECIPES.md"; } >"$DIST/RECIPES.txt"
+  for f in "$TOP"/packaging/windows/Sounds/*.txt; do sed 's/$/\r/' "$f" >"$DIST/Sounds/$(basename "$f")"; done
   (cd "$BUILD/dist" && zip -qr zorta-win64.zip zorta-win64)
   echo "$(file -b "$DIST/zorta.exe" | cut -d, -f1): $DIST/zorta.exe"
   echo "package: $DIST.zip ($(du -k "$DIST.zip" | cut -f1) KiB)"

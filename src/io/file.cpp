@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <string>
 #include <sys/stat.h>
 
 #include "platform/path.h"
@@ -19,8 +18,7 @@ struct FileStream {
 FileHandle FileOpen(const char* path, const char* mode, int byteOrder) {
   if (path == nullptr || mode == nullptr) return nullptr;
   // Maps and object types name their images as on Windows.
-  std::string hostPath = HostPath(path);
-  FILE* fp = fopen(hostPath.c_str(), mode);
+  FILE* fp = HostOpenFile(path, mode);
   if (fp == nullptr) return nullptr;
   FileStream* fs = static_cast<FileStream*>(calloc(1, sizeof(FileStream)));
   if (fs == nullptr) {

@@ -15,7 +15,7 @@
 #include "platform/win32_api.h"
 
 // Windows answers the pattern itself: wildcards, "*.*", letter case, either
-// separator, "." and "..".
+// separator, "." and "..". Names come and go in UTF-8.
 struct FolderSearch {
   Win32Find* find;
 };
@@ -146,10 +146,12 @@ ReadFileResult ReadRegularFile(const char* path, size_t limit, std::string* byte
   if (SeamShouldFail(("ReadRegularFile(" + std::string(path) + ")").c_str())) return ReadFileFailed;
   std::string host = HostPath(path);
   struct stat st;
-  if (stat(host.c_str(), &st) != 0) return ReadFileFailed;
-  if (!S_ISREG(st.st_mode)) return ReadFileNotRegular;
 #ifdef _WIN32
-  FILE* f = fopen(host.c_str(), "rb");
+  // The UTF-8 name through the wide-character calls.
+  int plain = 0;
+  if (!Win32FileKind(host.c_str(), &plain)) return ReadFileFailed;
+  if (!plain) return ReadFileNotRegular;
+  FILE* f = HostOpenFile(host.c_str(), "rb");
   if (f == nullptr) return ReadFileFailed;
   bool regular = fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode);
   char block[4096];
@@ -159,6 +161,8 @@ ReadFileResult ReadRegularFile(const char* path, size_t limit, std::string* byte
   bool failed = ferror(f) != 0;
   fclose(f);
 #else
+  if (stat(host.c_str(), &st) != 0) return ReadFileFailed;
+  if (!S_ISREG(st.st_mode)) return ReadFileNotRegular;
   int fd = open(host.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return ReadFileFailed;
   bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);

@@ -1,7 +1,7 @@
 // Folder-search stand-in: FindFirstFileA / FindNextFileA over a
 // "folder/*.*"-style pattern, reporting the directory attribute.
 // Backed by POSIX opendir/readdir and fnmatch, on Windows by the system's own
-// FindFirstFileA.
+// FindFirstFileW. Names are UTF-8 on every system.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -11,7 +11,8 @@ enum : uint32_t { FILE_ATTRIBUTE_DIRECTORY = 0x10, FILE_ATTRIBUTE_NORMAL = 0x80 
 
 struct WIN32_FIND_DATAA {
   uint32_t dwFileAttributes;
-  char cFileName[260];
+  // Any Windows name (255 UTF-16 units) in UTF-8, with its NUL.
+  char cFileName[768];
 };
 
 struct FolderSearch;  // an open enumeration

@@ -7,7 +7,11 @@
 
 #ifdef _WIN32
 
+#include "platform/win32_api.h"
+
 std::string HostPath(const char* path) { return path != nullptr ? path : ""; }
+
+FILE* HostOpenFile(const char* path, const char* mode) { return Win32OpenFile(path, mode); }
 
 #else
 
@@ -77,5 +81,7 @@ std::string HostPath(const char* path) {
   }
   return done;
 }
+
+FILE* HostOpenFile(const char* path, const char* mode) { return fopen(HostPath(path).c_str(), mode); }
 
 #endif

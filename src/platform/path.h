@@ -1,6 +1,7 @@
 // File names as the framework's data writes them, Windows style, made into
 // names this system's files go by.
 #pragma once
+#include <cstdio>
 #include <string>
 
 // The name as this system should be asked for it. "\\" separates folders
@@ -12,3 +13,7 @@
 // as written, so a file about to be created keeps its new name. On Windows
 // the name is returned as it is.
 std::string HostPath(const char* path);
+
+// fopen of the file HostPath finds; on Windows the UTF-8 name goes to the
+// system's wide-character call, so names outside the ANSI code page open.
+FILE* HostOpenFile(const char* path, const char* mode);

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # zorta.exe from the Windows package, under Wine on a private X server: the
 # window and its client size, the picture by pixel, a click heard in SDL's
-# disk-audio capture and one on an empty slot that stays silent, Escape and
-# Alt+F4 ignored, exit code 0 after the close request, and log.txt.
+# disk-audio capture and one on an empty slot that stays silent, the shipped
+# example recipe and recipes named beyond the ANSI code page heard from their
+# buttons, Escape and Alt+F4 ignored, exit code 0 after the close request,
+# and log.txt.
 # Usage: tests/windows/e2e.sh PACKAGE_DIR [WINEPREFIX]   (default: a fresh one)
 HERE=$(cd "$(dirname "$0")" && pwd)
 source "$HERE/../e2e/lib/x11.bash"
@@ -14,6 +16,11 @@ use_wine_prefix "${2:-}"
 start_x 24
 mkdir -p "$E2E_DIR/run"
 echo "stale line from an earlier run" >"$E2E_DIR/run/log.txt"
+# Names in Cyrillic, Japanese and Polish, beside the package's examples.
+mkdir -p "$E2E_DIR/run/Sounds"
+for name in 125-Жук 126-日本 143-Łódź; do
+  printf 'frames 4000\r\nvolume 200\r\nsaw 0.1 -> 0.05 a(0.8)\r\n' >"$E2E_DIR/run/Sounds/$name.txt"
+done
 start_wine_zorta "$1"
 find_client
 wait_first_frame
@@ -55,6 +62,16 @@ click_at $((bx + 10)) $((by + 8))
 sleep 0.8
 [ "$(sound_span_after "$before")" = none ] || fail "empty button 200 made a sound"
 echo "click on empty slot 200: silence"
+
+for slot in 120 125 126 143; do
+  sleep 0.3
+  before=$(audio_frames)
+  read -r bx by < <(button_xy "$slot")
+  click_at $((bx + 10)) $((by + 8))
+  sleep 0.8
+  [ "$(sound_span_after "$before")" != none ] || fail "no sound after clicking button $slot"
+done
+echo "clicks on 120 (Sounds\\120-laser.txt), 125, 126 and 143 (names in Cyrillic, Japanese, Polish): heard"
 
 xdotool windowactivate --sync "$ZORTA_WIN" >/dev/null 2>&1 || true
 xdotool key --clearmodifiers Escape

@@ -4,13 +4,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "io/file.h"
 #include "io/named_list.h"
+#include "platform/folder.h"
 #include "platform/path.h"
 
 namespace {
@@ -113,6 +117,38 @@ TEST(WindowsNames, ListingsFindTheirFolderInAnyCase) {
   ListFolder(&list, "tilesets2/*.*", 0, 0);
   EXPECT_EQ(list.count, 0);
   ClearList(&list);
+}
+
+// Names beyond any one ANSI code page, UTF-8 on every system: listed, opened,
+// stamped and created by that name. The files are made and checked through
+// the C++ library's own wide-character paths.
+TEST(WindowsNames, UnicodeNamesAreListedOpenedAndMadeInUtf8) {
+  const std::vector<std::string> names = {"125-Жук.txt", "126-日本.txt", "143-Łódź.txt"};
+  std::filesystem::create_directory("Unicode");
+  for (size_t i = 0; i < names.size(); i++) {
+    std::ofstream(std::filesystem::u8path("Unicode/" + names[i]), std::ios::binary) << static_cast<char>('a' + i);
+  }
+  WIN32_FIND_DATAA found;
+  std::vector<std::string> listed;
+  FindHandle search = FindFirstFileA("Unicode/*.txt", &found);
+  ASSERT_NE(search, INVALID_FIND_HANDLE);
+  do listed.push_back(found.cFileName);
+  while (FindNextFileA(search, &found));
+  FindClose(search);
+  std::sort(listed.begin(), listed.end());
+  EXPECT_EQ(listed, names);
+  for (size_t i = 0; i < names.size(); i++) {
+    EXPECT_EQ(FirstByte(("Unicode\\" + names[i]).c_str()), 'a' + static_cast<int>(i)) << names[i];
+    FileStamp stamp = {0, 0};
+    EXPECT_TRUE(GetFileStamp(("Unicode/" + names[i]).c_str(), &stamp)) << names[i];
+    EXPECT_EQ(stamp.size, 1);
+  }
+  const std::string made = "Unicode/Ελλάδα.txt";
+  FileHandle f = FileOpen(made.c_str(), "wb", 0);
+  ASSERT_NE(f, nullptr);
+  FileWriteText(f, "z");
+  FileClose(f);
+  EXPECT_TRUE(std::filesystem::exists(std::filesystem::u8path(made)));
 }
 
 }  // namespace

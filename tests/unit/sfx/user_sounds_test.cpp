@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <thread>
 #include <string>
@@ -38,11 +39,11 @@ void Record(const char* file, int line, int column, const char* message) {
   Reports.push_back({file, line, column, message});
 }
 
+// Saved under its UTF-8 name on every system, as an editor there saves it.
 void Write(const std::string& name, const std::string& text) {
-  FILE* f = fopen(("Sounds/" + name).c_str(), "wb");
-  ASSERT_NE(f, nullptr);
-  fwrite(text.data(), 1, text.size(), f);
-  fclose(f);
+  std::ofstream f(std::filesystem::u8path("Sounds/" + name), std::ios::binary);
+  ASSERT_TRUE(f.is_open());
+  f << text;
 }
 
 Samples Frames(int slot) {
@@ -154,6 +155,18 @@ TEST_F(UserSounds, FilesTakeTheirNumberedSlotOrTheFirstEmptyOnes) {
     if (slot == 120) continue;
     ASSERT_EQ(SoundBank[slot], nullptr) << slot;
   }
+}
+
+TEST_F(UserSounds, NamesInAnyScriptTakeTheirSlots) {
+  Write("125-Жук.txt", Low);
+  Write("126-日本.txt", High);
+  Write("143-Łódź.txt", Low);
+  LoadUserSounds();
+  for (const Reported& r : Reports) ADD_FAILURE() << r.file << ":" << r.line << ":" << r.column << ": " << r.message;
+  EXPECT_EQ(Frames(125), Rendered(Low));
+  EXPECT_EQ(Frames(126), Rendered(High));
+  EXPECT_EQ(Frames(143), Rendered(Low));
+  EXPECT_EQ(UserSoundSlot("126-日本.txt"), 126);
 }
 
 TEST_F(UserSounds, FailuresAreReportedWithTheirPlace) {
@@ -369,10 +382,7 @@ TEST_F(UserSounds, UnnumberedFilesGiveWayAtOnceAndKeepTheirSlotsAcrossRestarts) 
     if (damage.empty()) {
       std::filesystem::remove(index);
     } else {
-      FILE* f = fopen(index.c_str(), "wb");
-      ASSERT_NE(f, nullptr);
-      fwrite(damage.data(), 1, damage.size(), f);
-      fclose(f);
+      std::ofstream(index, std::ios::binary) << damage;
     }
     restart();
     for (const Reported& r : Reports) ADD_FAILURE() << r.file << ": " << r.message;
