@@ -95,6 +95,8 @@ void BeginImageBatch();
 void EndImageBatch(int createSurfaces, int buildMasks);
 void DoubleImage(Image* image);
 void BuildMask(Image* image);
+// Frees what a record holds, not the record or its table slot; a program
+// gives an image of the table back with ReleaseImage instead.
 void FreeImage(Image* image);
 void FreeSkeleton(Skeleton* skeleton);
 void FreeAllImages();
