@@ -122,6 +122,10 @@ int DecodePNG(PngJob* job) {
     return 0;
   }
   png_set_read_fn(png, job, ReadData);
+  // No ancillary chunk but tRNS changes the picture the loader makes, so the
+  // others are skipped unread: libpng would allocate whatever length one
+  // declares before reading it, even far past the end of the file.
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
   png_read_info(png, info);
   png_uint_32 width = 0, height = 0;
   int depth = 0, colourType = 0, interlace = 0;
