@@ -68,11 +68,14 @@ int ReadImageFile(const char* path, Image* image) {
   return -1;
 }
 
-Image* LoadImage(const char* name, int dither) {
+// `stale` also tells ReleaseImage whether anything but the program asked for
+// the image since the batch began: the framework's requests clear it, the
+// program's first request of a new image outside a batch sets it.
+Image* RequestImage(const char* name, int dither) {
   if (name == nullptr || name[0] == 0) return nullptr;
   Image* image = FindImage(name);
   if (image != nullptr) {
-    if (ImageBatch) image->stale = 0;
+    image->stale = 0;
     image->dither = dither;
     return image;
   }
@@ -91,6 +94,30 @@ Image* LoadImage(const char* name, int dither) {
   return image;
 }
 
+Image* LoadImage(const char* name, int dither) {
+  if (ImageBatch) return RequestImage(name, dither);
+  Image* known = FindImage(name);
+  int32_t stale = known != nullptr ? known->stale : -1;
+  Image* image = RequestImage(name, dither);
+  if (image == nullptr) return nullptr;
+  image->stale = stale;
+  image->kept = -1;
+  return image;
+}
+
+void ReleaseImage(Image* image) {
+  if (image == nullptr) return;
+  for (int i = 0; i < ImageTableSize; i++) {
+    if (ImageTable[i] != image) continue;
+    image->kept = 0;
+    if (!image->stale || ImageBatch) return;  // goes with the map
+    FreeImage(image);
+    MemFree(image);
+    ImageTable[i] = nullptr;
+    return;
+  }
+}
+
 void BeginImageBatch() {
   ImageBatch = -1;
   for (int i = 0; i < ImageTableSize; i++)
@@ -102,7 +129,7 @@ void EndImageBatch(int createSurfaces, int buildMasks) {
   int hadSurface = 0;
   for (int i = 0; i < ImageTableSize; i++) {
     Image* image = ImageTable[i];
-    if (image == nullptr || !image->stale) continue;
+    if (image == nullptr || !image->stale || image->kept) continue;
     if (image->surface != nullptr) hadSurface = -1;
     FreeImage(image);
     MemFree(image);

@@ -68,19 +68,35 @@ struct Image {
   ImageCell* cells;
   Skeleton* skeleton;
   uint16_t* tileRemap;   // owned by tile drawing, freed here
+  int32_t kept;          // -1: the program holds it (LoadImage outside a batch)
 };
 
 const int ImageTableSize = 256;
 extern Image* ImageTable[ImageTableSize];
 extern int32_t ImageBatch;
 
+// The image of that name, read from the file the first time it is asked for.
+// How long it lives depends on who asks. Asked for outside a batch (by the
+// program), it lives until the program gives it back with ReleaseImage, or
+// until shutdown: map loads leave it, whether or not the map uses it. Asked
+// for only during a batch (by a map load), it lives until a later batch that
+// does not ask for it again ends; a handle to it must not outlive that.
 Image* LoadImage(const char* name, int dither);
+// For the framework's own holders, which drop their handles at every map
+// load (object types): outside a batch too, the image stays the batches'.
+Image* RequestImage(const char* name, int dither);
+// The program is done with an image it loaded: it is freed at once, or, when
+// the current map or its objects asked for it too, by the first batch that
+// does not ask for it again.
+void ReleaseImage(Image* image);
 Image* FindImage(const char* name);
 int ReadImageFile(const char* path, Image* image);
 void BeginImageBatch();
 void EndImageBatch(int createSurfaces, int buildMasks);
 void DoubleImage(Image* image);
 void BuildMask(Image* image);
+// Frees what a record holds, not the record or its table slot; a program
+// gives an image of the table back with ReleaseImage instead.
 void FreeImage(Image* image);
 void FreeSkeleton(Skeleton* skeleton);
 void FreeAllImages();

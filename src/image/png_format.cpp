@@ -1,10 +1,11 @@
 // PNG through libpng. Palette files stay palette images; every other colour
 // type becomes 24-bit red, green, blue, 16-bit channels rounded to 8 bits.
 // Alpha (or a tRNS entry) below one half makes a pixel the transparent
-// colour, magenta; above that it is dropped. libpng reports errors by
-// longjmp, so the decoding runs in one plain function with no object that
-// needs its destructor, and everything it allocates is kept in the job
-// record for the caller to free whichever way it ends.
+// colour, magenta; above that it is dropped, row by row as libpng's last
+// step, so no copy of the picture with its alpha is held. libpng reports
+// errors by longjmp, so the decoding runs in one plain function with no
+// object that needs its destructor, and everything it allocates is kept in
+// the job record for the caller to free whichever way it ends.
 #include <png.h>
 
 #include <csetjmp>
@@ -26,7 +27,6 @@ struct PngJob {
   const char* refusal;     // our own reason, when it is not libpng's
   uint8_t* pixels;         // the image being built
   uint8_t* palette;
-  uint8_t* work;           // rows with alpha, before keying
   int32_t width, height, bits, bytesPerPixel;
 };
 
@@ -79,9 +79,15 @@ int KeyPalette(const png_color* colours, int count, const png_byte* alpha, int a
   return -1;
 }
 
-// Red, green, blue and alpha to red, green, blue with the colour key.
-void KeyRow(const uint8_t* s, size_t width, uint8_t* d) {
-  for (size_t x = 0; x < width; x++, s += 4, d += 3) {
+// Red, green, blue and alpha to red, green, blue with the colour key, in
+// place: each pixel is read before anything is written over it. libpng calls
+// it on every row, and on the rows of each interlace pass, after its own
+// steps; rows without alpha pass as they are.
+void KeyAlpha(png_structp, png_row_infop row, png_bytep data) {
+  if (row->channels != 4) return;
+  uint8_t* d = data;
+  const uint8_t* s = data;
+  for (png_uint_32 x = 0; x < row->width; x++, s += 4, d += 3) {
     if (s[3] < 128) {
       d[0] = 255;
       d[1] = 0;
@@ -93,6 +99,10 @@ void KeyRow(const uint8_t* s, size_t width, uint8_t* d) {
     }
   }
 }
+
+// Deflate writes at most 258 bytes for two bits of its stream, 1032 bytes
+// for each byte.
+const int64_t DeflateMostGrowth = 1032;
 
 // Reads the whole picture into the job. -1, or 0 with the reason in the job.
 int DecodePNG(PngJob* job) {
@@ -112,6 +122,10 @@ int DecodePNG(PngJob* job) {
     return 0;
   }
   png_set_read_fn(png, job, ReadData);
+  // No ancillary chunk but tRNS changes the picture the loader makes, so the
+  // others are skipped unread: libpng would allocate whatever length one
+  // declares before reading it, even far past the end of the file.
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
   png_read_info(png, info);
   png_uint_32 width = 0, height = 0;
   int depth = 0, colourType = 0, interlace = 0;
@@ -119,6 +133,14 @@ int DecodePNG(PngJob* job) {
   int paletted = colourType == PNG_COLOR_TYPE_PALETTE;
   if (!ImageSizeInRange(width, height, paletted ? 1 : 3)) {
     job->refusal = "LoadPNG() - Image size is out of range";
+    png_destroy_read_struct(&png, &info, nullptr);
+    return 0;
+  }
+  // Every pixel's bits are in the compressed data that follows, so a file
+  // too short to hold them is refused before the picture is allocated.
+  int64_t pixelBits = static_cast<int64_t>(png_get_channels(png, info)) * depth;
+  if (static_cast<int64_t>(width) * height * pixelBits / 8 > DeflateMostGrowth * FileBytesLeft(job->file)) {
+    job->truncated = -1;
     png_destroy_read_struct(&png, &info, nullptr);
     return 0;
   }
@@ -149,12 +171,14 @@ int DecodePNG(PngJob* job) {
     if (colourType == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(png);
     if (png_get_valid(png, info, PNG_INFO_tRNS)) png_set_tRNS_to_alpha(png);
     if (!(colourType & PNG_COLOR_MASK_COLOR)) png_set_gray_to_rgb(png);
+    png_set_read_user_transform_fn(png, KeyAlpha);
+    png_set_user_transform_info(png, nullptr, 8, 3);
   }
   int passes = png_set_interlace_handling(png);
   png_read_update_info(png, info);
   int channels = png_get_channels(png, info);
   size_t rowBytes = png_get_rowbytes(png, info);
-  int layoutKnown = keepIndices ? channels == 1 : channels == 3 || channels == 4;
+  int layoutKnown = channels == (keepIndices ? 1 : 3);
   if (!layoutKnown || rowBytes != width * static_cast<size_t>(channels)) {
     job->refusal = "LoadPNG() - Unsupported pixel layout";
     png_destroy_read_struct(&png, &info, nullptr);
@@ -162,28 +186,11 @@ int DecodePNG(PngJob* job) {
   }
   int outBytes = keepIndices ? 1 : 3;
   job->pixels = static_cast<uint8_t*>(MemAlloc(static_cast<size_t>(width) * height * outBytes));
-  if (channels == 4) {
-    // Interlaced passes fill the rows in turns, so they need the whole
-    // picture; otherwise one row at a time is keyed as it comes.
-    if (passes > 1) {
-      job->work = static_cast<uint8_t*>(MemAlloc(rowBytes * height));
-      for (int pass = 0; pass < passes; pass++)
-        for (png_uint_32 y = 0; y < height; y++) png_read_row(png, job->work + y * rowBytes, nullptr);
-      for (png_uint_32 y = 0; y < height; y++) KeyRow(job->work + y * rowBytes, width, job->pixels + y * width * 3);
-    } else {
-      job->work = static_cast<uint8_t*>(MemAlloc(rowBytes));
-      for (png_uint_32 y = 0; y < height; y++) {
-        png_read_row(png, job->work, nullptr);
-        KeyRow(job->work, width, job->pixels + static_cast<size_t>(y) * width * 3);
-      }
-    }
-  } else {
-    for (int pass = 0; pass < passes; pass++)
-      for (png_uint_32 y = 0; y < height; y++) png_read_row(png, job->pixels + y * rowBytes, nullptr);
-    if (keepIndices) {
-      size_t count = static_cast<size_t>(width) * height;
-      for (size_t i = 0; i < count; i++) job->pixels[i] = remap[job->pixels[i]];
-    }
+  for (int pass = 0; pass < passes; pass++)
+    for (png_uint_32 y = 0; y < height; y++) png_read_row(png, job->pixels + y * rowBytes, nullptr);
+  if (keepIndices) {
+    size_t count = static_cast<size_t>(width) * height;
+    for (size_t i = 0; i < count; i++) job->pixels[i] = remap[job->pixels[i]];
   }
   job->bits = keepIndices ? depth : 24;
   job->bytesPerPixel = outBytes;
@@ -207,14 +214,12 @@ int LoadPNG(FileHandle f, Image* image, char* message) {
   if (!DecodePNG(&job)) {
     MemFree(job.pixels);
     MemFree(job.palette);
-    MemFree(job.work);
     if (job.truncated) return LoadFail(message, "LoadPNG() - File is truncated");
     if (job.refusal != nullptr) return LoadFail(message, job.refusal);
     char text[LoadMessageSize];
     snprintf(text, sizeof text, "LoadPNG() - File is damaged (%s)", job.libpngText);
     return LoadFail(message, text);
   }
-  MemFree(job.work);
   image->width = job.width;
   image->height = job.height;
   image->bits = job.bits;

@@ -248,7 +248,8 @@ SDL_Rect FitRect(int srcW, int srcH, int winW, int winH) {
 
 // Whether `src` is, pixel for pixel, the picture last shown at `to` in a window
 // of the same size with nothing drawn over it since: then showing it again
-// changes nothing on the screen. Otherwise it becomes the picture last shown.
+// changes nothing on the screen. Otherwise it becomes the picture last shown,
+// which Show forgets again when the picture does not reach the screen.
 // Most frames of a resting program repeat the one before, and a comparison
 // costs a fraction of an upload and presentation.
 bool AlreadyShown(DirectDraw* dd, const DirectDrawSurface* src, const SDL_Rect& to, int winW, int winH) {
@@ -284,6 +285,30 @@ bool AlreadyShown(DirectDraw* dd, const DirectDrawSurface* src, const SDL_Rect& 
   return false;
 }
 
+// Puts the surface on the screen through the SDL renderer, black around it
+// when `clear`; false when SDL could not. SDL_RenderPresent tells nothing.
+bool RenderPicture(DirectDraw* dd, DirectDrawSurface* src, const SDL_Rect& to, bool clear) {
+  uint32_t format = src->sdl->format->format;
+  if (dd->texture == nullptr || dd->textureFormat != format || dd->textureWidth != src->width ||
+      dd->textureHeight != src->height) {
+    if (dd->texture != nullptr) SDL_DestroyTexture(dd->texture);
+    dd->texture = nullptr;
+    if (!SeamShouldFail("CreateTexture"))
+      dd->texture = SDL_CreateTexture(dd->renderer, format, SDL_TEXTUREACCESS_STREAMING, src->width, src->height);
+    if (dd->texture == nullptr) return false;
+    dd->textureFormat = format;
+    dd->textureWidth = src->width;
+    dd->textureHeight = src->height;
+  }
+  if (SeamShouldFail("UpdateTexture") || SDL_UpdateTexture(dd->texture, nullptr, src->pixels, src->sdl->pitch) != 0)
+    return false;
+  if (clear && (SDL_SetRenderDrawColor(dd->renderer, 0, 0, 0, 255) != 0 || SDL_RenderClear(dd->renderer) != 0))
+    return false;
+  if (SDL_RenderCopy(dd->renderer, dd->texture, nullptr, &to) != 0) return false;
+  SDL_RenderPresent(dd->renderer);
+  return true;
+}
+
 // Shows a surface in the window, into `dst` (window coordinates); null: a
 // full-screen picture, fitted to the window with the pointer mapped back.
 void Show(DirectDraw* dd, DirectDrawSurface* src, const SDL_Rect* dst) {
@@ -310,30 +335,17 @@ void Show(DirectDraw* dd, DirectDrawSurface* src, const SDL_Rect* dst) {
     WinSetPictureMapping(to.x, to.y, to.w, to.h, src->width, src->height);
   }
   if (AlreadyShown(dd, src, to, winW, winH)) return;
+  bool shown = dd->x11 != nullptr ? X11PresenterShow(dd->x11, src->sdl, to, winW, winH) != 0
+                                  : RenderPicture(dd, src, to, dst == nullptr && (to.w != winW || to.h != winH));
+  if (!shown) {
+    // Not on the screen, so not the picture shown: the next frame goes up
+    // even when it is the same, and even though the window's damage was taken.
+    dd->shownValid = 0;
+    return;
+  }
 #ifdef ZORTA_TESTING
   pictureUploads++;
 #endif
-  if (dd->x11 != nullptr) {
-    X11PresenterShow(dd->x11, src->sdl, to, winW, winH);
-    return;
-  }
-  uint32_t format = src->sdl->format->format;
-  if (dd->texture == nullptr || dd->textureFormat != format || dd->textureWidth != src->width ||
-      dd->textureHeight != src->height) {
-    if (dd->texture != nullptr) SDL_DestroyTexture(dd->texture);
-    dd->texture = SDL_CreateTexture(dd->renderer, format, SDL_TEXTUREACCESS_STREAMING, src->width, src->height);
-    if (dd->texture == nullptr) return;
-    dd->textureFormat = format;
-    dd->textureWidth = src->width;
-    dd->textureHeight = src->height;
-  }
-  SDL_UpdateTexture(dd->texture, nullptr, src->pixels, src->sdl->pitch);
-  if (dst == nullptr && (to.w != winW || to.h != winH)) {
-    SDL_SetRenderDrawColor(dd->renderer, 0, 0, 0, 255);
-    SDL_RenderClear(dd->renderer);
-  }
-  SDL_RenderCopy(dd->renderer, dd->texture, nullptr, &to);
-  SDL_RenderPresent(dd->renderer);
 }
 
 // SDL_FillRect uses non-temporal stores: on 32-bit surfaces a 30 x 16 fill

@@ -71,7 +71,8 @@ uint32_t ClockSeamLastSleepMs();
 // Display. Calls fail by name through SeamFailCall: "DirectDrawCreate",
 // "SetCooperativeLevel", "SetDisplayMode", "CreateSurface", "GetAttachedSurface",
 // "GetPixelFormat", "CreateClipper", "SetHWnd", "SetClipper", "Blt", "BltFast",
-// "Lock", "GetSurfaceDesc", "CreateRenderer", and "GetDC" of the text stand-in;
+// "Lock", "GetSurfaceDesc", "CreateRenderer", "CreateTexture" and "UpdateTexture"
+// (the picture does not reach the window), and "GetDC" of the text stand-in;
 // "Flip", "Lock", "Blt" and "BltFast" report DDERR_WASSTILLDRAWING through
 // SeamStillDrawing.
 void DisplaySeamSetDesktopDepth(int bits);  // 0: read it from SDL again

@@ -58,7 +58,7 @@ bool BuildLayer(const MapLayerDescription& d, int32_t selectedLayer) {
   item->data = layer;
   layer->enabled = d.enabled;
   layer->tag = d.tag;
-  Image* image = LoadImage(ProgramName(d.image).c_str(), 0);
+  Image* image = RequestImage(ProgramName(d.image).c_str(), 0);
   if (ShutdownDone) return false;
   layer->image = image;
   layer->width = d.width;
@@ -89,7 +89,7 @@ bool BuildObject(const MapObjectDescription& d, MapObject* o) {
   if (typeItem == nullptr) typeItem = ItemAt(&ObjectTypeList, 0);
   o->type = typeItem != nullptr ? static_cast<ObjectType*>(typeItem->data) : nullptr;
   if (o->type != nullptr) {
-    o->type->image = LoadImage(o->type->imageName, 0);
+    o->type->image = RequestImage(o->type->imageName, 0);
     if (ShutdownDone) return false;
   }
   if (!d.points.empty()) {

@@ -35,7 +35,7 @@ int GroupIndex(int32_t group) {
 
 // Requests the type's image when it has none and gives it its surfaces.
 void PrepareTypeImage(ObjectType* type) {
-  if (type->image == nullptr) type->image = LoadImage(type->imageName, 0);
+  if (type->image == nullptr) type->image = RequestImage(type->imageName, 0);
   if (type->image != nullptr && type->image->surface == nullptr) CreateImageSurfaces(type->image);
 }
 

@@ -324,6 +324,35 @@ TEST_F(DisplayTest, APictureAlreadyShownIsNotShownAgain) {
   WinDestroyWindow();
 }
 
+// A picture that did not reach the screen is not taken for shown: the same
+// picture goes up at the next frame, whether the texture could not be made or
+// filled, and also when the window's call to draw it again was already taken.
+TEST_F(DisplayTest, APictureThatFailedToShowIsShownAtTheNextFrame) {
+  ASSERT_EQ(WinCreateWindow("Zorta", 100, 100, 640, 480, nullptr), -1);
+  StartWindowed(32);
+  WinSeamReset();  // the window's own first events
+  SeamFailCall("CreateTexture", 1);
+  Present();
+  EXPECT_EQ(DisplaySeamPictureUploads(), 0);
+  Present();
+  EXPECT_EQ(DisplaySeamPictureUploads(), 1);
+  FillRect(0, 0, 1, 1, 0x010203);
+  SeamFailCall("UpdateTexture", 1);
+  Present();
+  EXPECT_EQ(DisplaySeamPictureUploads(), 1);
+  Present();
+  EXPECT_EQ(DisplaySeamPictureUploads(), 2);
+  WinSeamExposeWindow();
+  SeamFailCall("UpdateTexture", 1);
+  Present();
+  Present();
+  EXPECT_EQ(DisplaySeamPictureUploads(), 3);
+  Present();  // on the screen now: nothing more to show
+  EXPECT_EQ(DisplaySeamPictureUploads(), 3);
+  ReleaseWindowed();
+  WinDestroyWindow();
+}
+
 TEST_F(DisplayTest, ChangeDisplayModeSwitchesBackToAWindow) {
   ASSERT_EQ(WinCreateWindow("Zorta", 100, 100, 640, 480, nullptr), -1);
   DisplaySeamSetDesktopDepth(32);

@@ -125,8 +125,9 @@ TEST_F(Table, BatchesFreeStaleImagesAndReadNewOnes) {
   WriteBmp("a.bmp", 1, 1, 10, 0, 0);
   WriteBmp("b.bmp", 1, 1, 20, 0, 0);
   WriteBmp("c.bmp", 2, 1, 255, 0, 255);
-  Image* a = LoadImage("a.bmp", 0);
-  ASSERT_NE(LoadImage("b.bmp", 0), nullptr);
+  // Asked for by the framework: the batches' to free.
+  Image* a = RequestImage("a.bmp", 0);
+  ASSERT_NE(RequestImage("b.bmp", 0), nullptr);
   BeginImageBatch();
   EXPECT_EQ(ImageTable[0]->stale, -1);
   EXPECT_EQ(LoadImage("A.BMP", 0), a);
@@ -159,6 +160,75 @@ TEST_F(Table, BatchesFreeStaleImagesAndReadNewOnes) {
   EXPECT_NE(err.find("Error: TestTGA() - Couldn't open file 'gone.bmp'\nError: Can't load image 'gone.bmp'\n"),
             std::string::npos);
   EXPECT_EQ(Used(), 0);
+}
+
+// An image the program loads outside a batch is its own: a map load that
+// does not use it leaves it (it was freed there, and the reads below were a
+// use after free), while what the map loaded in its batch is still swept.
+TEST_F(Table, ImagesTheProgramLoadsOutlastMapLoads) {
+  WriteBmp("hud.bmp", 1, 1, 10, 20, 30);
+  WriteBmp("tiles.bmp", 1, 1, 40, 50, 60);
+  Image* hud = LoadImage("hud.bmp", 0);
+  ASSERT_NE(hud, nullptr);
+  BeginImageBatch();  // a map that draws from tiles.bmp
+  Image* tiles = LoadImage("tiles.bmp", 0);
+  EndImageBatch(-1, -1);
+  ASSERT_NE(tiles->pixels, nullptr);
+  // The program asks for the map's image too: now it keeps that one as well.
+  EXPECT_EQ(LoadImage("TILES.BMP", 0), tiles);
+  WriteBmp("other.bmp", 1, 1, 70, 80, 90);
+  BeginImageBatch();  // the next map uses neither
+  Image* other = LoadImage("other.bmp", 0);
+  EndImageBatch(-1, -1);
+  EXPECT_EQ(FindImage("hud.bmp"), hud);
+  EXPECT_EQ(Bytes(hud->pixels, hud->pixels + 3), (Bytes{10, 20, 30}));
+  ASSERT_NE(hud->mask, nullptr);
+  EXPECT_EQ(hud->mask[0], 255);
+  EXPECT_EQ(FindImage("tiles.bmp"), tiles);
+  EXPECT_EQ(Bytes(tiles->pixels, tiles->pixels + 3), (Bytes{40, 50, 60}));
+  BeginImageBatch();  // and a map without images sweeps what the last one loaded
+  EndImageBatch(-1, -1);
+  EXPECT_EQ(FindImage("other.bmp"), nullptr);
+  EXPECT_NE(FindImage("hud.bmp"), nullptr);
+  EXPECT_EQ(Used(), 2);
+  (void)other;
+}
+
+// Given back, an image goes at once when only the program asked for it, and
+// with the map when the map (or its objects) asked for it too.
+TEST_F(Table, ReleasedImagesGoAtOnceOrWithTheMap) {
+  WriteBmp("hud.bmp", 1, 1, 10, 20, 30);
+  WriteBmp("tiles.bmp", 1, 1, 40, 50, 60);
+  WriteBmp("sprite.bmp", 1, 1, 70, 80, 90);
+  Image* hud = LoadImage("hud.bmp", 0);
+  BeginImageBatch();
+  LoadImage("hud.bmp", 0);  // the program's image, used by the map as well
+  LoadImage("tiles.bmp", 0);
+  EndImageBatch(-1, -1);
+  Image* tiles = LoadImage("tiles.bmp", 0);
+  Image* sprite = LoadImage("sprite.bmp", 0);
+  EXPECT_EQ(RequestImage("sprite.bmp", 0), sprite);  // an object type draws from it too
+  ReleaseImage(nullptr);
+  ReleaseImage(hud);
+  ReleaseImage(tiles);
+  ReleaseImage(sprite);
+  EXPECT_EQ(Used(), 3);
+  EXPECT_EQ(Bytes(tiles->pixels, tiles->pixels + 3), (Bytes{40, 50, 60}));
+  BeginImageBatch();
+  LoadImage("tiles.bmp", 0);
+  EndImageBatch(-1, -1);
+  EXPECT_EQ(FindImage("hud.bmp"), nullptr);
+  EXPECT_EQ(FindImage("sprite.bmp"), nullptr);
+  EXPECT_EQ(FindImage("tiles.bmp"), tiles);
+  // Loaded after the batch and asked for by nothing else: freed at once.
+  Image* again = LoadImage("hud.bmp", 0);
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(Used(), 2);
+  ReleaseImage(again);
+  EXPECT_EQ(FindImage("hud.bmp"), nullptr);
+  EXPECT_EQ(Used(), 1);
+  ReleaseImage(tiles);  // given back already: the batches decide
+  EXPECT_EQ(FindImage("tiles.bmp"), tiles);
 }
 
 TEST_F(Table, DoubledGfxImage) {

@@ -5,6 +5,10 @@
 #include "image_test_support.h"
 
 #include <png.h>
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include "image/image_formats.h"
 
@@ -505,6 +509,128 @@ TEST_F(Variants, BrokenPngsEndInAMessage) {
   EXPECT_EQ(RunProbe(ImageFormats[FormatPNG], "good.png", message), -1);
   WriteBytes("sig.png", Bytes(good.begin(), good.begin() + 7));
   EXPECT_EQ(RunProbe(ImageFormats[FormatPNG], "sig.png", message), 0);
+}
+
+// A zlib stream of zeros that stops partway through its block: a literal,
+// then `matches` copies of 258 bytes, each 13 bits in deflate's fixed codes.
+Bytes DeflatedZeros(int matches) {
+  Bytes out = {0x78, 0x01};
+  uint32_t acc = 0;
+  int held = 0;
+  auto put = [&](uint32_t value, int bits) {
+    acc |= value << held;
+    for (held += bits; held >= 8; held -= 8, acc >>= 8) out.push_back(static_cast<uint8_t>(acc));
+  };
+  auto code = [&](uint32_t value, int bits) {  // Huffman codes go in from their top bit
+    while (bits-- > 0) put((value >> bits) & 1, 1);
+  };
+  put(0, 1);  // not the last block
+  put(1, 2);  // fixed codes
+  code(0x30, 8);  // literal 0
+  for (int i = 0; i < matches; i++) {
+    code(0xC5, 8);  // length 258
+    code(0, 5);     // distance 1
+  }
+  if (held > 0) out.push_back(static_cast<uint8_t>(acc));
+  return out;
+}
+
+// A PNG of the declared size whose only image data is `idat`, then IEND.
+Bytes ClaimPng(const char* name, uint32_t w, uint32_t h, int colourType, int depth, int interlace, const Bytes& idat) {
+  Builder file;
+  file.U8(0x89).Text("PNG\r\n").U8(0x1A).U8('\n').BE32(13).Text("IHDR").BE32(w).BE32(h).U8(depth).U8(colourType);
+  file.U8(0).U8(0).U8(interlace);
+  file.BE32(ChunkCrc(file.b.data() + 12, 17));
+  size_t at = file.b.size();
+  file.BE32(static_cast<uint32_t>(idat.size())).Text("IDAT").Raw(idat);
+  file.BE32(ChunkCrc(file.b.data() + at + 4, idat.size() + 4));
+  file.BE32(0).Text("IEND").BE32(0xAE426082);
+  WriteBytes(name, file.b);
+  return file.b;
+}
+
+#ifndef _WIN32
+// How far the address space grows, in MB, while the PNG loader reads the
+// file: measured in a child, whose peak starts at its size when forked.
+int64_t PngLoadPeakGrowthMb(const char* path) {
+  int fds[2];
+  if (pipe(fds) != 0) return -1;
+  pid_t child = fork();
+  if (child == 0) {
+    auto statusKb = [](const char* key) {
+      int64_t kb = -1;
+      FILE* f = fopen("/proc/self/status", "r");
+      char line[256];
+      while (f != nullptr && fgets(line, sizeof line, f) != nullptr)
+        if (strncmp(line, key, strlen(key)) == 0) kb = atoll(line + strlen(key));
+      if (f != nullptr) fclose(f);
+      return kb;
+    };
+    int64_t start = statusKb("VmSize:");
+    Image img = {};
+    char message[LoadMessageSize];
+    RunLoader(ImageFormats[FormatPNG], path, &img, message);
+    FreeImage(&img);
+    int64_t growth = (statusKb("VmPeak:") - start) / 1024;
+    ssize_t written = write(fds[1], &growth, sizeof growth);
+    _exit(written == sizeof growth ? 0 : 1);
+  }
+  close(fds[1]);
+  int64_t growth = -1;
+  if (read(fds[0], &growth, sizeof growth) != sizeof growth) growth = -1;
+  close(fds[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  return growth;
+}
+#endif
+
+// Reading the file takes no more than a few MB (where that can be measured).
+void ExpectLittleAllocated(const char* path) {
+#ifndef _WIN32
+  int64_t growth = PngLoadPeakGrowthMb(path);
+  EXPECT_GE(growth, 0);
+  EXPECT_LT(growth, 32);
+#else
+  (void)path;
+#endif
+}
+
+// Deflate makes at most 1032 bytes of each byte, so a file's size bounds the
+// picture it can hold. One that declares more is refused before anything is
+// allocated for it (it had the picture and a copy with alpha allocated, some
+// 600 MB for a 9400 x 9400 16-bit file with alpha, before its first row);
+// one compressed as far as deflate goes still loads. Nor is a chunk longer
+// than the file read into memory.
+TEST_F(Variants, PngsThatDeclareMoreThanTheyHoldAreRefusedBeforeAllocating) {
+  struct Claim {
+    int colourType, depth, interlace;
+  } claims[] = {{PNG_COLOR_TYPE_RGB_ALPHA, 16, PNG_INTERLACE_ADAM7},
+                {PNG_COLOR_TYPE_RGB_ALPHA, 8, PNG_INTERLACE_NONE},
+                {PNG_COLOR_TYPE_GRAY, 8, PNG_INTERLACE_ADAM7}};
+  for (const Claim& c : claims) {
+    SCOPED_TRACE(testing::Message() << "colour type " << c.colourType << ", depth " << c.depth);
+    Bytes file = ClaimPng("claim.png", 9400, 9400, c.colourType, c.depth, c.interlace, DeflatedZeros(12000));
+    EXPECT_LT(file.size(), 20000u);
+    ExpectFailure(FormatPNG, "claim.png", "LoadPNG() - File is truncated");
+    ExpectLittleAllocated("claim.png");
+  }
+
+  // An ancillary chunk that declares nearly 2 GB, in a file of 60 bytes.
+  Bytes head = ClaimPng("chunk.png", 2, 1, PNG_COLOR_TYPE_RGB, 8, PNG_INTERLACE_NONE, {});
+  Builder chunk;
+  chunk.Raw(Bytes(head.begin(), head.begin() + 33)).BE32(0x71000000).Text("sPLT").Text("palette");
+  WriteBytes("chunk.png", chunk.b);
+  ExpectFailure(FormatPNG, "chunk.png", "LoadPNG() - File is truncated");
+  ExpectLittleAllocated("chunk.png");
+
+  const int w = 2000, h = 2000;
+  for (int interlace : {PNG_INTERLACE_NONE, PNG_INTERLACE_ADAM7}) {
+    Bytes black = WritePng("black.png", w, h, PNG_COLOR_TYPE_GRAY, 1, interlace, Bytes(w / 8 * h, 0));
+    EXPECT_LT(black.size() * 800, static_cast<size_t>(w) * h / 8);  // close to deflate's limit
+    ASSERT_EQ(Load(FormatPNG, "black.png"), -1) << message;
+    EXPECT_EQ(Colours(img), Bytes(static_cast<size_t>(w) * h * 3, 0));
+  }
 }
 
 // Up to `most` files under /usr/share with the extension, every `stride`-th
