@@ -105,11 +105,18 @@ void ShowUserSoundError(const char* file, int line, int column, const char* mess
                         20, 40, ScreenWidth - 40);
 }
 
+// The start-up files are made on the building thread like any other, so
+// the first frames come at once; their errors gather in one window until
+// every one of them is in its slot.
 void LoadUserSoundsAtStart() {
   shownSoundErrors.clear();
   gatherSoundErrors = -1;
-  LoadUserSounds();
-  gatherSoundErrors = 0;
+  StartUserSounds();
+}
+
+void PollUserSoundsInFrame() {
+  PollUserSounds(GetTicks());
+  if (gatherSoundErrors && !UserSoundsBuilding()) gatherSoundErrors = 0;
 }
 
 void ConnectShell() {
@@ -176,7 +183,7 @@ void RunFrame() {
   if (ShutdownDone) return;
   LoadPendingMap();
   if (ShutdownDone) return;
-  PollUserSounds(GetTicks());
+  PollUserSoundsInFrame();
   DrawWindows();
 }
 

@@ -44,9 +44,12 @@ void ShowFatalError();
 // Reports a failed recipe of the user's Sounds/ folder: a log line and the
 // message window with file, line, column and message.
 void ShowUserSoundError(const char* file, int line, int column, const char* message);
-// Loads the user's sounds at start-up: the errors of every broken file show
-// together in one window.
+// Starts making the user's sounds at start-up without waiting for them: the
+// errors of every broken start-up file show together in one window.
 void LoadUserSoundsAtStart();
+// Each frame: puts the user's sounds made since in their slots and looks at
+// the folder; the start-up window of errors is complete once all are made.
+void PollUserSoundsInFrame();
 
 void SaveAccessibilityKeys();
 void DisableAccessibilityKeys();

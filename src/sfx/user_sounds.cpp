@@ -434,11 +434,20 @@ void Look(bool atStart) {
 
 void SetUserSoundReport(UserSoundReport report) { Report = report; }
 
-void LoadUserSounds() {
+void StartUserSounds() {
   ReadRecord();
   Look(true);
-  WaitForUserSounds();
   Polled = 0;
+}
+
+void LoadUserSounds() {
+  StartUserSounds();
+  WaitForUserSounds();
+}
+
+int UserSoundsBuilding() {
+  std::lock_guard<std::mutex> hold(Work.lock);
+  return (!Work.jobs.empty() || Work.running || !Work.done.empty()) ? -1 : 0;
 }
 
 void PollUserSounds(uint32_t nowMs) {

@@ -25,9 +25,14 @@ void SetUserSoundReport(UserSoundReport report);
 // Where the slots of the files without a number are recorded.
 const char UserSoundIndex[] = "Sounds/.slots";
 
-// Reads every recipe file of the folder into its slot, reporting failures;
-// returns once all are made.
+// Hands every recipe file of the folder to the building thread and returns
+// at once: PollUserSounds puts each in its slot as it is made, so no file
+// holds up the first frames.
+void StartUserSounds();
+// StartUserSounds, then waits until every file is made and in its slot.
 void LoadUserSounds();
+// -1 while a file handed to the building thread is not yet in its slot.
+int UserSoundsBuilding();
 // Called every frame with the millisecond clock: puts the sounds made since
 // in their slots, and looks at the folder every UserSoundPollMs. A changed
 // file is made again and its slot takes the new sample (the old one is

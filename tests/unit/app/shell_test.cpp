@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
 #include <string>
 
 #include "app/app.h"
@@ -371,6 +374,8 @@ TEST_F(ShellTest, SeveralBrokenUserSoundsAtStartUpShowInOneWindow) {
   WriteWholeFile("Sounds/120-b.txt", "frames 300\nvolume 100\n\nsine [0+400] 0.1\n");
   ConnectShell();
   LoadUserSoundsAtStart();
+  WaitForUserSounds();
+  PollUserSoundsInFrame();
   ForgetUserSounds();
   std::filesystem::remove_all("Sounds");
   ASSERT_TRUE(MessageWindow.open);
@@ -386,4 +391,51 @@ TEST_F(ShellTest, SeveralBrokenUserSoundsAtStartUpShowInOneWindow) {
   ShowUserSoundError("Sounds/c.txt", 0, 0, "every slot is taken");
   EXPECT_STREQ(MessageWindow.text,
                "Sounds/c.txt:#every slot is taken#The slot keeps its last good sound. Any key or click closes this.");
+}
+
+// A start-up file whose build takes long holds back neither the first frames
+// nor the bank's slots: start-up hands it over and returns.
+namespace {
+struct SlowBuild {
+  std::mutex m;
+  std::condition_variable cv;
+  bool started = false, open = false, gaveUp = false;
+} Slow;
+void HoldStartUpBuild(const char*) {
+  std::unique_lock<std::mutex> lock(Slow.m);
+  Slow.started = true;
+  Slow.cv.notify_all();
+  // Start-up that waited for the build would wait here: give up after a while.
+  if (!Slow.cv.wait_for(lock, std::chrono::seconds(3), [] { return Slow.open; })) Slow.gaveUp = true;
+}
+}  // namespace
+
+TEST_F(ShellTest, StartUpDoesNotWaitForUsersSounds) {
+  ASSERT_TRUE(std::filesystem::create_directory("Sounds"));
+  WriteWholeFile("Sounds/120-slow.txt", "frames 300\nvolume 100\nsine 0.02 a(0.25)\n");
+  ConnectShell();
+  FillSoundBank();
+  SetUserSoundBuildHook(HoldStartUpBuild);
+  LoadUserSoundsAtStart();
+  bool heldAtReturn;
+  {
+    std::unique_lock<std::mutex> lock(Slow.m);
+    Slow.cv.wait(lock, [] { return Slow.started; });
+    heldAtReturn = !Slow.gaveUp;
+  }
+  EXPECT_TRUE(heldAtReturn) << "start-up returned only once the build gave up waiting";
+  EXPECT_EQ(UserSoundsBuilding(), -1);
+  EXPECT_EQ(SoundBank[120], nullptr);
+  {
+    std::lock_guard<std::mutex> lock(Slow.m);
+    Slow.open = true;
+  }
+  Slow.cv.notify_all();
+  WaitForUserSounds();
+  EXPECT_EQ(UserSoundsBuilding(), 0);
+  EXPECT_NE(SoundBank[120], nullptr);
+  SetUserSoundBuildHook(nullptr);
+  ForgetUserSounds();
+  FreeSoundBank();
+  std::filesystem::remove_all("Sounds");
 }
