@@ -2,8 +2,12 @@
 #pragma once
 #include <gtest/gtest.h>
 #include <unistd.h>
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
 
 #include <climits>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -62,3 +66,24 @@ inline std::string BuildDir() {
   return dir.substr(0, dir.rfind('/'));
 #endif
 }
+
+#ifndef _WIN32
+// While it lives, files this process writes stop at `bytes`, as on a full
+// disk: the write fails with EFBIG instead of the process being signalled.
+struct FileSizeLimit {
+  rlimit old;
+  void (*oldHandler)(int);
+  bool set;
+  explicit FileSizeLimit(rlim_t bytes) {
+    set = getrlimit(RLIMIT_FSIZE, &old) == 0;
+    rlimit small = old;
+    small.rlim_cur = bytes;
+    oldHandler = signal(SIGXFSZ, SIG_IGN);
+    set = set && setrlimit(RLIMIT_FSIZE, &small) == 0;
+  }
+  ~FileSizeLimit() {
+    if (set) setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, oldHandler);
+  }
+};
+#endif

@@ -8,6 +8,11 @@
 #include <vector>
 
 #include "io/file.h"
+#include "test_util.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -229,3 +234,28 @@ TEST(FileLayer, NamesEqualFoldsOnlyAsciiLetters) {
 }
 
 }  // namespace
+
+#ifndef _WIN32
+// A whole-file replacement that cannot be written (here the file-size limit
+// stops it, as a full disk would) leaves the earlier file as it was and no
+// temporary file beside it; one that can replaces it.
+TEST(FileLayer, AReplacementThatFailsLeavesTheEarlierFileWhole) {
+  const char* path = "replace-whole.txt";
+  WriteBytes(path, {'o', 'l', 'd', '\n'});
+  std::string big(64 * 1024, 'x');
+  int replaced;
+  {
+    FileSizeLimit limit(4096);
+    ASSERT_TRUE(limit.set);
+    replaced = FileReplaceWhole(path, big.data(), big.size());
+  }
+  EXPECT_EQ(replaced, 0);
+  EXPECT_EQ(ReadWholeFile(path), "old\n");
+  EXPECT_EQ(access((std::string(path) + ".tmp").c_str(), F_OK), -1) << "the temporary file was left behind";
+  // A folder that does not exist: refused, nothing made.
+  EXPECT_EQ(FileReplaceWhole("no-such-folder/x.txt", "new\n", 4), 0);
+  EXPECT_EQ(FileReplaceWhole(path, "new\n", 4), -1);
+  EXPECT_EQ(ReadWholeFile(path), "new\n");
+  remove(path);
+}
+#endif

@@ -129,15 +129,12 @@ TEST(SoundWriters, AFailedWriteLeavesThePreviousFileWhole) {
     ASSERT_EQ(symlink("out", link.c_str()), 0);
     std::string before = ReadWholeFile(path);
 
-    struct rlimit old;
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    struct rlimit small = old;
-    small.rlim_cur = 4096;
-    void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    bool written = WriteSound(link, format, BankRate, &copy, names, &error);
-    setrlimit(RLIMIT_FSIZE, &old);
-    signal(SIGXFSZ, oldHandler);
+    bool written;
+    {
+      FileSizeLimit limit(4096);
+      ASSERT_TRUE(limit.set);
+      written = WriteSound(link, format, BankRate, &copy, names, &error);
+    }
     EXPECT_FALSE(written);
     EXPECT_EQ(error, "cannot write '" + link + "': " + strerror(EFBIG));
     EXPECT_TRUE(ReadWholeFile(path) == before) << "the earlier file changed";
