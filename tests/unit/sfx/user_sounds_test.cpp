@@ -107,8 +107,12 @@ struct UserSounds : ::testing::Test {
     char buf[4096];
     ASSERT_NE(getcwd(buf, sizeof buf), nullptr);
     home = buf;
-    dir = "/tmp/zorta-user-sounds-" + std::to_string(getpid());
-    mkdir(dir.c_str(), 0700);
+    // Inside the process's own fresh folder: a folder named after the process
+    // id could be one an earlier, killed run left behind, files and all.
+    dir = home + "/user-sounds";
+    std::error_code stale;
+    std::filesystem::remove_all(dir, stale);
+    ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
     ASSERT_EQ(chdir(dir.c_str()), 0);
     mkdir("Sounds", 0700);
     Reports.clear();

@@ -22,7 +22,11 @@
 #include "test_util.h"
 
 namespace {
-std::string TempPath(const char* name) { return "/tmp/zorta-sound-files-" + std::to_string(getpid()) + "-" + name; }
+// In the process's own folder, never one a killed earlier run may have left.
+std::string TempPath(const char* name) {
+  char here[4096];
+  return std::string(getcwd(here, sizeof here) != nullptr ? here : ".") + "/" + name;
+}
 }  // namespace
 
 TEST(RecipeFiles, ErrorsNameTheFileLineAndColumn) {
