@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "bench_screen.h"
-#include "app/settings.h"
+#include "base/settings.h"
 #include "display/display.h"
 #include "display/draw.h"
 #include "display/text.h"

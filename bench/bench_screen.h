@@ -1,7 +1,7 @@
 // Shared by the benchmarks that draw: a fresh windowed 640 x 480 display on a
 // desktop of the given depth, with the clip reset.
 #pragma once
-#include "app/settings.h"
+#include "base/settings.h"
 #include "display/display.h"
 #include "display/draw.h"
 #include "platform/display.h"

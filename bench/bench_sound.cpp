@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/timing.h"
+#include "base/timing.h"
 #include "sfx/builtin_recipes.h"
 #include "sfx/primitives.h"
 #include "sfx/recipe.h"

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/app.h"
-#include "app/settings.h"
+#include "base/settings.h"
 #include "image/image_formats.h"
 #include "image/image_table.h"
 #include "image/pixel_convert.h"

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/timing.h"
+#include "base/timing.h"
 #include "sfx/recipe.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -24,7 +24,7 @@
 #include <unistd.h>
 
 #include "app/app.h"
-#include "app/timing.h"
+#include "base/timing.h"
 #include "display/display.h"
 #include "display/draw.h"
 #include "game.h"

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "game.h"
 #include "input/input.h"
 #include "world/world.h"

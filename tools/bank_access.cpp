@@ -12,7 +12,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "app/timing.h"
+#include "base/timing.h"
 #include "platform/sound.h"
 #include "sfx/sound_bank.h"
 

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/timing.h"
+#include "base/timing.h"
 #include "bank_access.h"
 #include "output_file.h"
 #include "sfx/recipe.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/timing.h"
+#include "base/timing.h"
 #include "display/display.h"
 #include "display/draw.h"
 #include "gui/builtin_windows.h"

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "platform/window.h"
 
 extern char WindowTitle[64];

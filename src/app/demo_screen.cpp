@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "display/draw.h"
 #include "display/text.h"
 #include "gui/gui.h"

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "app/settings.h"
-#include "app/timing.h"
+#include "base/settings.h"
+#include "base/timing.h"
 #include "input/input.h"
 #include "platform/sound.h"
 #include "platform/window.h"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/settings.h"
+#include "base/settings.h"
 
 ClipRectangle ClipRect = {0, 0, 0, 0};
 int32_t DrawingHidden = 0;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "display/draw.h"
 #include "display/text.h"
 #include "input/input.h"

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "display/display.h"
 #include "display/draw.h"
 #include "image/image_table.h"

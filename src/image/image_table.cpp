@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "image/image_formats.h"
 #include "image/image_surfaces.h"
 #include "io/file.h"

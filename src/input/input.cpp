@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "platform/joystick.h"
 
 uint8_t KeyState[256];

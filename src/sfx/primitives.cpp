@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/timing.h"
+#include "base/timing.h"
 #include "sfx/sample.h"
 
 namespace {

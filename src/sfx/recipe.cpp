@@ -7,7 +7,7 @@
 #include <cstring>
 #include <unordered_map>
 
-#include "app/timing.h"
+#include "base/timing.h"
 #include "sfx/notes.h"
 #include "sfx/primitives.h"
 #include "sfx/sample.h"

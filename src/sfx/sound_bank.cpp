@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/timing.h"
+#include "base/timing.h"
 
 SampleHandle SoundBank[SoundBankSlots];
 int32_t SoundReady = 0;

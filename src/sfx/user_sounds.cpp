@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/timing.h"
+#include "base/timing.h"
 #include "io/file.h"
 #include "platform/folder.h"
 #include "platform/sound.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "image/image_table.h"
 #include "io/file.h"
 #include "io/named_list.h"

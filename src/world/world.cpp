@@ -1,7 +1,7 @@
 #include "world/world.h"
 
-#include "app/settings.h"
-#include "app/timing.h"
+#include "base/settings.h"
+#include "base/timing.h"
 #include "display/draw.h"
 #include "io/named_list.h"
 

@@ -1,4 +1,4 @@
-#include "app/settings.h"
+#include "base/settings.h"
 #include "display/draw.h"
 #include "gui/gui.h"
 #include "input/input.h"

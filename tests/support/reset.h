@@ -1,6 +1,7 @@
 // The one reset of the test programs: the platform's test hooks, the shared
 // settings, then each floor from the ground up, as far as the floor the test
-// program links (ZORTA_TEST_FLOOR_<room>, set by tests/CMakeLists.txt).
+// program links (ZORTA_TEST_HAS_<room> for each, set by tests/CMakeLists.txt
+// from src/floors.txt).
 // Below the shell nothing shows a fatal error, so the tests install an action
 // that records it the way the shell's does: a message box titled "Error" and
 // the program marked as shut down.
@@ -8,39 +9,22 @@
 #include <cstdio>
 #include <string>
 
-#include "app/settings.h"
 #include "platform/testing.h"
 #include "platform/window.h"
 
-#if defined(ZORTA_TEST_FLOOR_app)
-#define ZORTA_TEST_HAS_APP 1
+#ifdef ZORTA_TEST_HAS_base
+#include "base/settings.h"
 #endif
-#if defined(ZORTA_TEST_HAS_APP) || defined(ZORTA_TEST_FLOOR_world) || defined(ZORTA_TEST_FLOOR_game)
-#define ZORTA_TEST_HAS_WORLD 1
-#endif
-#if defined(ZORTA_TEST_HAS_WORLD) || defined(ZORTA_TEST_FLOOR_gui)
-#define ZORTA_TEST_HAS_GUI 1
-#endif
-#if defined(ZORTA_TEST_HAS_WORLD) || defined(ZORTA_TEST_FLOOR_image) || defined(ZORTA_TEST_FLOOR_tools)
-#define ZORTA_TEST_HAS_IMAGE 1
-#endif
-#if defined(ZORTA_TEST_HAS_IMAGE) || defined(ZORTA_TEST_HAS_GUI) || defined(ZORTA_TEST_FLOOR_display)
-#define ZORTA_TEST_HAS_DISPLAY 1
-#endif
-#if defined(ZORTA_TEST_HAS_DISPLAY) || defined(ZORTA_TEST_FLOOR_input)
-#define ZORTA_TEST_HAS_INPUT 1
-#endif
-
-#ifdef ZORTA_TEST_HAS_APP
+#ifdef ZORTA_TEST_HAS_app
 #include "app/app.h"
 #endif
-#ifdef ZORTA_TEST_HAS_WORLD
+#ifdef ZORTA_TEST_HAS_world
 #include "world/world.h"
 #endif
-#ifdef ZORTA_TEST_HAS_GUI
+#ifdef ZORTA_TEST_HAS_gui
 #include "gui/gui.h"
 #endif
-#ifdef ZORTA_TEST_HAS_INPUT
+#ifdef ZORTA_TEST_HAS_input
 #include "input/input.h"
 #endif
 
@@ -53,6 +37,7 @@ inline std::string& LastFatalErrorForTests() {
   static std::string text;
   return text;
 }
+#ifdef ZORTA_TEST_HAS_base
 inline void RecordFatalErrorForTests() {
   FatalErrorsForTests()++;
   LastFatalErrorForTests() = ErrorText;
@@ -60,6 +45,7 @@ inline void RecordFatalErrorForTests() {
   fprintf(stderr, "Error: %s\n", ErrorText);
   WinMessageBox(ErrorText, "Error");
 }
+#endif
 
 inline void ResetForTests() {
   SeamReset();
@@ -68,20 +54,20 @@ inline void ResetForTests() {
   SoundSeamReset();
   FatalErrorsForTests() = 0;
   LastFatalErrorForTests().clear();
-#ifdef ZORTA_TEST_HAS_APP
+#if defined(ZORTA_TEST_HAS_app)
   ResetAppState();  // the settings too, and the shell's fatal-error action
-#else
+#elif defined(ZORTA_TEST_HAS_base)
   ResetSettings();
   SetFatalErrorAction(RecordFatalErrorForTests);
 #endif
-#ifdef ZORTA_TEST_HAS_INPUT
+#ifdef ZORTA_TEST_HAS_input
   ClearInput();
   KeyboardGrabbed = 0;
 #endif
-#ifdef ZORTA_TEST_HAS_GUI
+#ifdef ZORTA_TEST_HAS_gui
   ResetGuiState();
 #endif
-#ifdef ZORTA_TEST_HAS_WORLD
+#ifdef ZORTA_TEST_HAS_world
   ResetWorldState();
   ClearObjects();
 #endif

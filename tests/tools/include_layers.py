@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""The layers of src/, from the ground up, and what each may include: a file
-includes only its own layer and those below it. Fails naming each include
-that runs upward (the check behind docs/ARCHITECTURE.md).
+"""Fails naming each include in src/ that runs up the floors of
+src/floors.txt: a file includes only its own room and the rooms its room
+stands on, all the way down. Also checks that the floor table of
+docs/ARCHITECTURE.md lists the same rooms on the same floors.
 
 usage: include_layers.py [SOURCE_DIR]
 """
@@ -11,52 +12,67 @@ import sys
 
 ROOT = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..", ".."))
 
-# The ground: the platform stand-ins and, from src/app, the shared settings.
-# The clock, random numbers and log (app/timing) write through the file
-# layer, so they stand on io; everything else may use them.
-GROUND = {"platform", "app/settings.h"}
-BASE = GROUND | {"io", "app/timing.h"}
-ALLOWED = {
-    "platform": {"platform"},
-    "io": GROUND | {"io"},
-    "input": BASE | {"input"},
-    "sfx": BASE | {"sfx"},
-    "display": BASE | {"input", "display"},
-    "image": BASE | {"input", "display", "image"},
-    "gui": BASE | {"input", "display", "gui"},
-    "world": BASE | {"input", "display", "image", "gui", "world"},
-}
-# The shell and the demo screen sit on top and may include anything.
+
+def read_floors():
+    floors, on = {}, {}
+    with open(os.path.join(ROOT, "src", "floors.txt"), encoding="utf-8") as f:
+        for line in f:
+            fields = line.split()
+            if not fields or fields[0].startswith("#"):
+                continue
+            floors[fields[1]] = int(fields[0])
+            on[fields[1]] = fields[2:]
+    return floors, on
+
+
+def under(room, on):
+    seen = {room}
+    for below in on[room]:
+        seen |= under(below, on)
+    return seen
+
 
 def main():
+    floors, on = read_floors()
     bad = 0
     src = os.path.join(ROOT, "src")
     for room in sorted(os.listdir(src)):
         folder = os.path.join(src, room)
         if not os.path.isdir(folder):
             continue
+        if room not in floors:
+            print(f"FAIL: src/{room} is not a floor of src/floors.txt")
+            bad += 1
+            continue
+        allowed = under(room, on)
+        for below in on[room]:
+            if floors[below] >= floors[room]:
+                print(f"FAIL: src/floors.txt puts {room} on {below}, which is not lower")
+                bad += 1
         for name in sorted(os.listdir(folder)):
             if not name.endswith((".h", ".cpp")):
-                continue
-            allowed = ALLOWED.get(room)
-            # app's own ground files are held to the ground's rule.
-            if room == "app" and name.startswith("settings."):
-                allowed = GROUND
-            if room == "app" and name.startswith("timing."):
-                allowed = GROUND | {"io", "app/timing.h"}
-            if allowed is None:
                 continue
             with open(os.path.join(folder, name), encoding="utf-8") as f:
                 for number, line in enumerate(f, 1):
                     m = re.match(r'\s*#\s*include\s+"([^"]+)"', line)
-                    if not m:
+                    if not m or "/" not in m.group(1):
                         continue
-                    target = m.group(1)
-                    if target in allowed or target.split("/")[0] in allowed:
-                        continue
-                    print(f"FAIL: src/{room}/{name}:{number} includes {target}, a layer above {room}")
-                    bad += 1
-    print("include layers: " + ("ok" if bad == 0 else f"{bad} upward includes"))
+                    target = m.group(1).split("/")[0]
+                    if target not in allowed:
+                        print(f"FAIL: src/{room}/{name}:{number} includes {m.group(1)}, not on a floor under {room}")
+                        bad += 1
+    # The architecture's table: one row per room, "| floor | `src/room/` | `zorta_room` | ...".
+    documented = {}
+    with open(os.path.join(ROOT, "docs", "ARCHITECTURE.md"), encoding="utf-8") as f:
+        for line in f:
+            m = re.match(r"\|\s*(\d+)\s*\|\s*`src/([a-z_]+)/`\s*\|", line)
+            if m:
+                documented[m.group(2)] = int(m.group(1))
+    if documented != floors:
+        print(f"FAIL: docs/ARCHITECTURE.md's floors {sorted(documented.items())} are not src/floors.txt's {sorted(floors.items())}")
+        bad += 1
+    print("include layers: " + ("ok" if bad == 0 else f"{bad} faults"))
     return 1 if bad else 0
+
 
 sys.exit(main())

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/app.h"
-#include "app/timing.h"
+#include "base/timing.h"
 #include "display/display.h"
 #include "world/world.h"
 #include "platform/sound.h"

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/app.h"
-#include "app/timing.h"
+#include "base/timing.h"
 #include "gui/builtin_windows.h"
 #include "gui/gui.h"
 #include "input/input.h"

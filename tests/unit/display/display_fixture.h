@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/settings.h"
-#include "app/timing.h"
+#include "base/settings.h"
+#include "base/timing.h"
 #include "display/display.h"
 #include "display/draw.h"
 #include "platform/display.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <string>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "display/display.h"
 #include "display/draw.h"
 #include "gui/gui.h"

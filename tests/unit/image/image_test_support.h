@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "image/image_table.h"
 #include "io/file.h"
 #include "platform/testing.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/timing.h"
+#include "base/timing.h"
 #include "platform/sound.h"
 #include "platform/testing.h"
 #include "sfx/builtin_recipes.h"

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/timing.h"
+#include "base/timing.h"
 #include "sfx/primitives.h"
 #include "sfx/sample.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/timing.h"
+#include "base/timing.h"
 #include "sfx/builtin_recipes.h"
 #include "sfx/notes.h"
 #include "sfx/primitives.h"

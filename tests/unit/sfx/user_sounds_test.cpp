@@ -18,7 +18,7 @@
 #include <system_error>
 #include <vector>
 
-#include "app/timing.h"
+#include "base/timing.h"
 #include "platform/sound.h"
 #include "platform/testing.h"
 #include "reset.h"

@@ -1,4 +1,4 @@
-#include "app/timing.h"
+#include "base/timing.h"
 
 #include <cmath>
 #include <cstring>

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <random>
 
-#include "app/timing.h"
+#include "base/timing.h"
 #include "platform/clock.h"
 #include "platform/testing.h"
 #include "test_util.h"
