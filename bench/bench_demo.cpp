@@ -27,6 +27,8 @@
 #include "sfx/sound_bank.h"
 #include "world/world.h"
 
+using namespace zorta;
+
 namespace {
 
 LRESULT IgnoreMessages(uint32_t, WPARAM, LPARAM) { return 0; }

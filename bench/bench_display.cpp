@@ -14,6 +14,8 @@
 #include "platform/testing.h"
 #include "platform/window.h"
 
+using namespace zorta;
+
 namespace {
 
 void StartDisplay(int depth) {

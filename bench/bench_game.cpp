@@ -20,6 +20,8 @@
 #include "world/map_codec.h"
 #include "world/world.h"
 
+using namespace zorta;
+
 namespace {
 
 const int Width = 60, Height = 40;

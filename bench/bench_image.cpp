@@ -23,6 +23,8 @@
 #include "image/pixel_convert.h"
 #include "io/file.h"
 
+using namespace zorta;
+
 namespace {
 
 const int Side = 1024;

@@ -15,6 +15,8 @@
 #include "world/map.h"
 #include "world/map_codec.h"
 
+using namespace zorta;
+
 namespace {
 
 // `count` layers, all named Main, of one empty tile and no tile set; no objects.

@@ -12,6 +12,8 @@
 #include "plot.h"
 #include "sfx/sound_bank.h"
 
+using namespace zorta;
+
 namespace {
 std::vector<std::vector<int16_t>>& Waves() {
   static std::vector<std::vector<int16_t>> waves;

@@ -7,6 +7,8 @@
 #include "platform/display.h"
 #include "platform/testing.h"
 
+using namespace zorta;
+
 inline void StartBenchScreen(int depth) {
   ReleaseAllSurfaceSlots();
   ReleaseWindowed();

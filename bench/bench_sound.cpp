@@ -14,6 +14,8 @@
 #include "sfx/sample.h"
 #include "sfx/sound_bank.h"
 
+using namespace zorta;
+
 namespace {
 const int Million = 1000000;
 

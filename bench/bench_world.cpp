@@ -22,6 +22,8 @@
 #include "world/map_codec.h"
 #include "world/world.h"
 
+using namespace zorta;
+
 namespace {
 
 struct Bytes {

@@ -21,6 +21,8 @@
 #include "platform/testing.h"
 #include "platform/window.h"
 
+using namespace zorta;
+
 inline const char* InputPath(const uint8_t* data, size_t size) {
   static int fd = -1;
   static char path[64];

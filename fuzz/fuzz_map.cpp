@@ -12,6 +12,8 @@
 #include "io/named_list.h"
 #include "world/world.h"
 
+using namespace zorta;
+
 namespace {
 
 int Steps = 0;

@@ -13,6 +13,8 @@
 #include "world/map_codec.h"
 #include "world/world.h"
 
+using namespace zorta;
+
 namespace {
 
 void Check(bool ok) {

@@ -3,6 +3,8 @@
 // the loader's keying instead of stopping at the first CRC check.
 #include "fuzz_common.h"
 
+using namespace zorta;
+
 static uint32_t Crc(const uint8_t* p, size_t n) {
   static uint32_t table[256];
   if (table[1] == 0)

@@ -9,6 +9,8 @@
 #include "fuzz_common.h"
 #include "io/file.h"
 
+using namespace zorta;
+
 namespace {
 
 struct Trace {

@@ -8,6 +8,8 @@
 #include "base/timing.h"
 #include "sfx/recipe.h"
 
+using namespace zorta;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const char* text = reinterpret_cast<const char*>(data);
   SeedRandom(0);

@@ -7,6 +7,8 @@
 
 #include "replay.h"
 
+using namespace zorta;
+
 namespace {
 
 std::string Text(const Replay& r) {

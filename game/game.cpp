@@ -10,6 +10,8 @@
 #include "sfx/sound_bank.h"
 #include "world/world.h"
 
+using namespace zorta;
+
 GameStatus Game;
 uint32_t GameSeed = 1;
 PlayerState Players[2];

@@ -6,8 +6,12 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace zorta {
 struct LiveObject;
 struct MapLayer;
+}  // namespace zorta
+using zorta::LiveObject;
+using zorta::MapLayer;
 
 enum : int32_t {
   GamePlaying = 0,

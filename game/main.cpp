@@ -35,6 +35,8 @@
 #include "screen.h"
 #include "world/world.h"
 
+using namespace zorta;
+
 namespace {
 
 struct Options {

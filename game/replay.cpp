@@ -9,6 +9,8 @@
 #include "input/input.h"
 #include "world/world.h"
 
+using namespace zorta;
+
 Replay Recording;
 int32_t RecordingOn = 0;
 

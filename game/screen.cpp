@@ -11,6 +11,8 @@
 #include "replay.h"
 #include "world/world.h"
 
+using namespace zorta;
+
 const char* StartLevelName = nullptr;
 char QuitResult[256];
 

@@ -1,7 +1,7 @@
 # Writes OUT, a C++ file holding the built-in recipes SRC/00.txt .. SRC/<COUNT-1>.txt
 # as string literals, so the program builds its bank without reading a file.
 set(content "// Made by scripts/embed-recipes.cmake from data/recipes/; edit those files instead.\n")
-string(APPEND content "#include \"sfx/builtin_recipes.h\"\n\nconst char* const BuiltinRecipeText[BuiltinRecipeCount] = {\n")
+string(APPEND content "#include \"sfx/builtin_recipes.h\"\n\nnamespace zorta {\n\nconst char* const BuiltinRecipeText[BuiltinRecipeCount] = {\n")
 math(EXPR last "${COUNT} - 1")
 foreach(i RANGE ${last})
   if(i LESS 10)
@@ -19,7 +19,7 @@ foreach(i RANGE ${last})
   endif()
   string(APPEND content "    /* ${name} */ R\"zrecipe(${text})zrecipe\",\n")
 endforeach()
-string(APPEND content "};\n")
+string(APPEND content "};\n\n}  // namespace zorta\n")
 # Only a changed file is rewritten, so an unchanged bank does not recompile.
 if(EXISTS ${OUT})
   file(READ ${OUT} old)

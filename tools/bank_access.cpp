@@ -16,6 +16,8 @@
 #include "platform/sound.h"
 #include "sfx/sound_bank.h"
 
+namespace zorta {
+
 bool ParseNumber(const std::string& text, long* value) {
   if (text.empty() || text.size() > 9) return false;
   for (char c : text)
@@ -135,3 +137,5 @@ void AddBankOutputOptions(CLI::App* command, BankOutputOptions* options) {
   command->add_option("OUTDIR", options->outdir, "folder for the files (made with its parents if missing)")
       ->type_name("");
 }
+
+}  // namespace zorta

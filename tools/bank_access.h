@@ -9,6 +9,8 @@ namespace CLI {
 class App;
 }
 
+namespace zorta {
+
 // The rate every effect of the bank is made at.
 const int BankRate = 22050;
 
@@ -45,3 +47,5 @@ struct BankOutputOptions {
   std::string outdir;
 };
 void AddBankOutputOptions(CLI::App* command, BankOutputOptions* options);
+
+}  // namespace zorta

@@ -13,6 +13,8 @@
 #include "output_file.h"
 #include "tool.h"
 
+namespace zorta {
+
 namespace {
 
 // Rows of red, green, blue (and alpha for 32-bit images): indexed pixels
@@ -89,3 +91,5 @@ void SetUp(CLI::App* tool) {
 ToolRegistration registration(SetUp);
 
 }  // namespace
+
+}  // namespace zorta

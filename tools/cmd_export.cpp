@@ -15,6 +15,8 @@
 #include "sound_files.h"
 #include "tool.h"
 
+namespace zorta {
+
 namespace {
 const char* const Name = "export";
 
@@ -78,3 +80,5 @@ void SetUp(CLI::App* tool) {
 
 ToolRegistration registration(SetUp);
 }  // namespace
+
+}  // namespace zorta

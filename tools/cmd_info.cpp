@@ -8,6 +8,8 @@
 #include "json_text.h"
 #include "tool.h"
 
+namespace zorta {
+
 namespace {
 
 using Json = nlohmann::ordered_json;
@@ -76,3 +78,5 @@ void SetUp(CLI::App* tool) {
 ToolRegistration registration(SetUp);
 
 }  // namespace
+
+}  // namespace zorta

@@ -20,6 +20,8 @@
 #include "output_file.h"
 #include "tool.h"
 
+namespace zorta {
+
 namespace {
 
 // Little-endian words for the GFX tile set.
@@ -139,3 +141,5 @@ void SetUp(CLI::App* tool) {
 ToolRegistration registration(SetUp);
 
 }  // namespace
+
+}  // namespace zorta

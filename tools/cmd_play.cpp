@@ -15,6 +15,8 @@
 #include "sound_files.h"
 #include "tool.h"
 
+namespace zorta {
+
 namespace {
 const char* const Name = "play";
 // Time for the mixer's last buffers to reach the device before output closes,
@@ -124,3 +126,5 @@ void SetUp(CLI::App* tool) {
 
 ToolRegistration registration(SetUp);
 }  // namespace
+
+}  // namespace zorta

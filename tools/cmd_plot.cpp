@@ -13,6 +13,8 @@
 #include "sfx/sound_bank.h"
 #include "tool.h"
 
+namespace zorta {
+
 namespace {
 const char* const Name = "plot";
 
@@ -138,3 +140,5 @@ void SetUp(CLI::App* tool) {
 
 ToolRegistration registration(SetUp);
 }  // namespace
+
+}  // namespace zorta

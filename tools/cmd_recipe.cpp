@@ -15,6 +15,8 @@
 #include "sound_files.h"
 #include "tool.h"
 
+namespace zorta {
+
 namespace {
 // --seed N, or -1 for the recipe's own seed line (seed 0 without one).
 bool ParseSeed(const std::string& text, long* seed) {
@@ -144,3 +146,5 @@ void SetUp(CLI::App* tool) {
 
 ToolRegistration registration(SetUp);
 }  // namespace
+
+}  // namespace zorta

@@ -11,6 +11,8 @@
 #include "image/image_table.h"
 #include "platform/path.h"
 
+namespace zorta {
+
 // The format of a file that plainly is a BMP or TGA in a variant its probes
 // turn down (a BMP cut inside its header, a colour-mapped TGA), or null. Running
 // that format's loader gives the reason in its own words. ILBM and GFX need
@@ -82,3 +84,5 @@ inline const char* ReadToolImage(const char* path, Image* image, std::string* er
   *error = std::string("'") + path + "' is not a BMP, ILBM, GFX, TGA or PNG image";
   return nullptr;
 }
+
+}  // namespace zorta

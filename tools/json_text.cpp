@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstdio>
 
+namespace zorta {
+
 namespace {
 
 // Length of the UTF-8 sequence at p (at most n bytes), 0 when it is not
@@ -152,3 +154,5 @@ std::string JsonDump(const nlohmann::ordered_json& value) {
 }
 
 std::string JsonDump(const nlohmann::json& value) { return JsonDump(nlohmann::ordered_json(value)); }
+
+}  // namespace zorta

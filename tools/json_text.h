@@ -7,6 +7,8 @@
 
 #include <nlohmann/json.hpp>
 
+namespace zorta {
+
 // UTF-8 kept; each byte outside a well-formed UTF-8 sequence becomes U+DC00 + b,
 // itself written in the 3-byte UTF-8 form (ED B2 xx or ED B3 xx).
 std::string JsonTextFromBytes(const std::string& bytes);
@@ -19,3 +21,5 @@ std::string BytesFromJsonText(const std::string& utf8);
 // Strings must come from JsonTextFromBytes or be UTF-8; never throws.
 std::string JsonDump(const nlohmann::ordered_json& value);
 std::string JsonDump(const nlohmann::json& value);
+
+}  // namespace zorta

@@ -16,6 +16,8 @@
 #include "output_file.h"
 #include "world/map_codec.h"
 
+namespace zorta {
+
 namespace {
 
 using Json = nlohmann::ordered_json;
@@ -607,3 +609,5 @@ int MapBuildFromJson(const char* jsonPath, const char* outPath, FILE* err) {
   }
   return 0;
 }
+
+}  // namespace zorta

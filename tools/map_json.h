@@ -5,6 +5,8 @@
 #pragma once
 #include <cstdio>
 
+namespace zorta {
+
 // Prints the map at mapPath as JSON to out. Messages go to err as
 // "zorta-tool map info: ..."; the result is the exit code (0, or 1 when the file
 // cannot be read or is not a map file).
@@ -15,3 +17,5 @@ int MapInfoJson(const char* mapPath, FILE* out, FILE* err);
 // its line and column); nothing is written then, nor over the description itself.
 // The result is the exit code (0 or 1).
 int MapBuildFromJson(const char* jsonPath, const char* outPath, FILE* err);
+
+}  // namespace zorta

@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace zorta {
+
 namespace {
 // The folder part of a path, with its slash ("a/b.wav" -> "a/"), and the rest.
 void SplitPath(const std::string& path, std::string* folder, std::string* name) {
@@ -166,3 +168,5 @@ bool OutputsAreDistinct(const std::vector<std::string>& sources, const std::vect
   }
   return true;
 }
+
+}  // namespace zorta

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+namespace zorta {
+
 struct OutputFile {
   std::string path;    // the output as the user named it
   std::string target;  // the file the rename replaces (a symbolic link's target)
@@ -46,3 +48,5 @@ bool OutputsAreDistinct(const std::vector<std::string>& sources, const std::vect
 
 // The message for a failed write of PATH with errno `code`.
 std::string WriteErrorText(const std::string& path, int code);
+
+}  // namespace zorta

@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace zorta {
+
 namespace {
 const double Pi = 3.14159265358979323846;
 // Levels from here to 0 dB get the colour scale; 16-bit sound has about 96 dB.
@@ -430,3 +432,5 @@ bool WriteBankSheet(const std::vector<std::vector<int16_t>>& waves, int rate, co
   cairo_surface_destroy(surface);
   return ok;
 }
+
+}  // namespace zorta

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace zorta {
+
 // Short-time spectrum of a sound: `columns` Hann-windowed transforms of
 // `window` frames, centred evenly over the sound (frames outside it count as
 // silence). Row k of a column is the level at k * binHz, for k = 0 .. window/2.
@@ -48,3 +50,5 @@ bool WriteSoundPlot(const std::string& name, const std::vector<int16_t>& frames,
 // Writes the contact sheet: waves[s] is slot s's frames (empty: no effect).
 bool WriteBankSheet(const std::vector<std::vector<int16_t>>& waves, int rate, const std::string& path,
                     std::string* error);
+
+}  // namespace zorta

@@ -15,6 +15,8 @@
 #include "sfx/recipe.h"
 #include "sfx/sample.h"
 
+namespace zorta {
+
 namespace {
 struct FormatName {
   const char* name;
@@ -239,3 +241,5 @@ std::string RecipeBaseName(const std::string& path) {
   if (dot != std::string::npos && dot > 0) name.resize(dot);
   return name;
 }
+
+}  // namespace zorta

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace zorta {
+
 enum SoundFormat { Wav, Flac, Ogg, Raw, Header };
 // "wav" -> Wav and its file extension; false for a name it does not know.
 bool ParseSoundFormat(const std::string& name, SoundFormat* format, const char** ext);
@@ -39,3 +41,5 @@ bool RenderRecipeFile(const std::string& path, long seed, std::vector<int16_t>* 
                       std::string* error);
 // "Sounds/laser.txt" -> "laser".
 std::string RecipeBaseName(const std::string& path);
+
+}  // namespace zorta

@@ -10,6 +10,8 @@ namespace CLI {
 class App;
 }
 
+namespace zorta {
+
 using ToolSetup = void (*)(CLI::App* tool);
 
 struct ToolRegistration {
@@ -30,3 +32,5 @@ int ToolUsageError(const char* command, const char* format, ...) __attribute__((
 // A recipe file's failure from RenderRecipeFile: "file:line:column: message"
 // as it stands, a file that cannot be read as a ToolError. Returns 1.
 int RecipeFileError(const char* command, const std::string& error);
+
+}  // namespace zorta

@@ -17,6 +17,8 @@
 #define ZORTA_VERSION "unknown"
 #endif
 
+namespace zorta {
+
 namespace {
 
 std::vector<ToolSetup>& Setups() {
@@ -164,13 +166,15 @@ int FinishStandardOutput(int rc) {
 
 }  // namespace
 
+}  // namespace zorta
+
 int main(int argc, char** argv) {
   int rc = 0;
   try {
-    rc = RunTool(argc, argv);
+    rc = zorta::RunTool(argc, argv);
   } catch (const std::bad_alloc&) {
     fprintf(stderr, "zorta-tool: out of memory\n");
     rc = 1;
   }
-  return FinishStandardOutput(rc);
+  return zorta::FinishStandardOutput(rc);
 }

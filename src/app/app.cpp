@@ -20,6 +20,8 @@
 #include "sfx/user_sounds.h"
 #include "world/world.h"
 
+namespace zorta {
+
 char WindowTitle[64];
 int32_t AppActive = 0;
 int32_t EscapeQuits = -1;
@@ -327,3 +329,5 @@ int RunShell(void* instance, int showCommand, void (*setUp)()) {
   WinDestroyWindow();
   return exitCode;
 }
+
+}  // namespace zorta

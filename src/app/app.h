@@ -6,6 +6,8 @@
 #include "base/settings.h"
 #include "platform/window.h"
 
+namespace zorta {
+
 extern char WindowTitle[64];
 extern int32_t AppActive;
 extern int32_t EscapeQuits;
@@ -58,3 +60,5 @@ void RestoreAccessibilityKeys();
 // Puts the shell back to its state at program start, the settings and the
 // fatal-error action with it (for tests).
 void ResetAppState();
+
+}  // namespace zorta

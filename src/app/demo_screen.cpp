@@ -8,6 +8,8 @@
 #include "gui/gui.h"
 #include "sfx/sound_bank.h"
 
+namespace zorta {
+
 const char DemoTitle[] = "--- Zorta Demo ---     <Click A Sound To Play It>     Every sound made at start-up";
 
 void DrawDemoScreen() {
@@ -39,3 +41,5 @@ void DrawDemoScreen() {
     }
   }
 }
+
+}  // namespace zorta

@@ -2,6 +2,10 @@
 // slot; clicking a numbered button plays its effect.
 #pragma once
 
+namespace zorta {
+
 extern const char DemoTitle[];
 
 void DrawDemoScreen();
+
+}  // namespace zorta

@@ -2,8 +2,8 @@
 #include "platform/text.h"
 
 int main(int, char**) {
-  int rc = WinMain(nullptr, nullptr, "", 1);
-  TextShutdown();
-  WinShutdownPlatform();
+  int rc = zorta::WinMain(nullptr, nullptr, "", 1);
+  zorta::TextShutdown();
+  zorta::WinShutdownPlatform();
   return rc;
 }

@@ -3,6 +3,8 @@
 #include "app/demo_screen.h"
 #include "world/world.h"
 
+namespace zorta {
+
 void ConnectSubsystems() {
   ConnectShell();
   // The demo screen's first fill covers the whole clip.
@@ -13,3 +15,5 @@ int WinMain(void* instance, void*, const char*, int showCommand) {
   ConnectSubsystems();
   return RunShell(instance, showCommand, nullptr);
 }
+
+}  // namespace zorta

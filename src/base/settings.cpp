@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace zorta {
+
 int32_t ScreenWidth = 0;
 int32_t ScreenHeight = 0;
 int32_t ColorDepth = 0;
@@ -33,3 +35,5 @@ void ResetSettings() {
   memset(ErrorText, 0, sizeof ErrorText);
   ShutdownDone = 0;
 }
+
+}  // namespace zorta

@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+namespace zorta {
+
 extern int32_t ScreenWidth;   // back-buffer size in pixels
 extern int32_t ScreenHeight;
 extern int32_t ColorDepth;    // 15, 16, 24 or 32 once the display is set up
@@ -23,3 +25,5 @@ void SetFatalErrorAction(void (*action)());
 
 // Back to the state at program start (for tests).
 void ResetSettings();
+
+}  // namespace zorta

@@ -6,6 +6,8 @@
 #include "io/file.h"
 #include "platform/clock.h"
 
+namespace zorta {
+
 thread_local RandomGenerator RandomState;
 
 namespace {
@@ -84,3 +86,5 @@ void CreateLogFile() {
   FileHandle f = FileOpen(LogPath, "wb", 0);
   if (f != nullptr) FileClose(f);
 }
+
+}  // namespace zorta

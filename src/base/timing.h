@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+namespace zorta {
+
 uint32_t GetTicks();
 void SeedRandom(double seed);
 double RandomUnit();
@@ -25,3 +27,5 @@ extern thread_local RandomGenerator RandomState;
 
 // Forgets the clock's first reading, so the next GetTicks starts counting anew.
 void ResetClock();
+
+}  // namespace zorta

@@ -8,6 +8,8 @@
 #include "platform/sound.h"
 #include "platform/window.h"
 
+namespace zorta {
+
 DirectDraw* DirectDrawObject = nullptr;
 DirectDrawSurface* PrimarySurface = nullptr;
 DirectDrawSurface* BackBuffer = nullptr;
@@ -337,3 +339,5 @@ void RestoreSurfaces() {
   }
   SurfacesLost = 0;
 }
+
+}  // namespace zorta

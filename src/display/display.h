@@ -5,6 +5,8 @@
 
 #include "platform/display.h"
 
+namespace zorta {
+
 // Display objects, each null when absent.
 extern DirectDraw* DirectDrawObject;
 extern DirectDrawSurface* PrimarySurface;
@@ -49,3 +51,5 @@ void UnlockBackBuffer();
 int32_t BackBufferPitch();  // in pixels
 
 void RestoreSurfaces();
+
+}  // namespace zorta

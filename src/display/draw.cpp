@@ -4,6 +4,8 @@
 
 #include "base/settings.h"
 
+namespace zorta {
+
 ClipRectangle ClipRect = {0, 0, 0, 0};
 int32_t DrawingHidden = 0;
 
@@ -222,3 +224,4 @@ int HighlightMaskWrapped(int32_t x, int32_t y, const uint8_t* mask, int32_t mask
   return result;
 }
 
+}  // namespace zorta

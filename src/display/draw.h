@@ -5,6 +5,8 @@
 
 #include "display/display.h"
 
+namespace zorta {
+
 // Inclusive clipping rectangle obeyed by every primitive here (not by text).
 struct ClipRectangle {
   int32_t left;
@@ -46,3 +48,5 @@ int HighlightMask(int32_t x, int32_t y, const uint8_t* mask, int32_t maskWidth, 
                   int32_t mirrored, int32_t sx, int32_t sy, int32_t w, int32_t h);
 int HighlightMaskWrapped(int32_t x, int32_t y, const uint8_t* mask, int32_t maskWidth, int32_t maskHeight,
                          int32_t mirrored, int32_t sx, int32_t sy, int32_t w, int32_t h, int32_t flags);
+
+}  // namespace zorta

@@ -5,6 +5,8 @@
 #include "display/display.h"
 #include "platform/text.h"
 
+namespace zorta {
+
 namespace {
 HFONT CreateTextFont(HDC dc, const char* face, int32_t points) {
   int height = -MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72);
@@ -45,3 +47,5 @@ int32_t MeasureTextFont(const char* text, const char* face, int32_t points) {
   ReleaseScreenDC(dc);
   return size.cx;
 }
+
+}  // namespace zorta

@@ -10,6 +10,8 @@
 #include "display/text.h"
 #include "input/input.h"
 
+namespace zorta {
+
 namespace {
 void DrawListPopup(GuiWindow* window);
 void DrawMessageWindow(GuiWindow* window);
@@ -228,3 +230,5 @@ void OpenMessageEndingWith(const char* body, const char* last, int32_t x, int32_
   text += tail;
   OpenMessageWindow(text.c_str(), x, y, w, margins + lineHeight * (count + 1));
 }
+
+}  // namespace zorta

@@ -6,6 +6,8 @@
 #include "gui/gui.h"
 #include "io/named_list.h"
 
+namespace zorta {
+
 const int ListPopupMaxRows = 30;
 
 struct ListPopupKind : GuiWindow {
@@ -53,3 +55,5 @@ void OpenMessageEndingWith(const char* body, const char* last, int32_t x, int32_
 // Also takes the mouse (ModalWindow) until the question is answered.
 void OpenConfirmDialog(const char* question, void (*callback)(int32_t answer), int32_t x, int32_t y, int32_t w,
                        int32_t h);
+
+}  // namespace zorta

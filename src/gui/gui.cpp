@@ -7,6 +7,8 @@
 #include "display/text.h"
 #include "input/input.h"
 
+namespace zorta {
+
 namespace {
 void DrawBaseWindow(GuiWindow* window) {
   FrameRect(window->x, window->y, window->w, window->h, PackColor(0, 128, 0, ColorDepth));
@@ -210,3 +212,5 @@ void DrawWindows() {
   }
   ClicksConsumed = 0;
 }
+
+}  // namespace zorta

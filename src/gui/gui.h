@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+namespace zorta {
+
 struct GuiWindow;
 
 // A window kind's one operation: paint the window and react to its input.
@@ -80,3 +82,5 @@ void DrawWindows();
 
 // Empties the stack and forgets the mouse, focus and modal state (start-up and tests).
 void ResetGuiState();
+
+}  // namespace zorta

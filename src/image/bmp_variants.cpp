@@ -10,6 +10,8 @@
 #include "image/image_table.h"
 #include "io/file.h"
 
+namespace zorta {
+
 namespace {
 
 // BI_RGB, BI_RLE8, BI_RLE4, BI_BITFIELDS and BI_ALPHABITFIELDS.
@@ -332,3 +334,5 @@ int LoadBMPVariant(FileHandle f, Image* image, char* message) {
   image->palette = palette;
   return -1;
 }
+
+}  // namespace zorta

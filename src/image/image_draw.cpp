@@ -3,6 +3,8 @@
 #include "display/draw.h"
 #include "image/image_table.h"
 
+namespace zorta {
+
 int DrawMaskHighlight(int32_t x, int32_t y, const Image* image, int32_t sx, int32_t sy, int32_t w, int32_t h,
                       int32_t mirror) {
   if (image == nullptr) return 0;
@@ -16,3 +18,5 @@ int DrawMaskWrapped(int32_t x, int32_t y, const Image* image, int32_t sx, int32_
   int32_t mirrored = mirror && image->mirrorSurface != nullptr ? -1 : 0;
   return HighlightMaskWrapped(x, y, image->mask, image->width, image->height, mirrored, sx, sy, w, h, flags);
 }
+
+}  // namespace zorta

@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+namespace zorta {
+
 struct Image;
 
 // Paints the opaque pixels of the image's mask in light grey. Mirrored when
@@ -11,3 +13,5 @@ int DrawMaskHighlight(int32_t x, int32_t y, const Image* image, int32_t sx, int3
                       int32_t mirror);
 int DrawMaskWrapped(int32_t x, int32_t y, const Image* image, int32_t sx, int32_t sy, int32_t w, int32_t h,
                     int32_t mirror, int32_t flags);
+
+}  // namespace zorta

@@ -7,6 +7,8 @@
 #include "image/image_table.h"
 #include "io/file.h"
 
+namespace zorta {
+
 // Formats the reason a loader gives up into its caller's message buffer.
 static int Fail(char* message, const char* format, ...) __attribute__((format(printf, 2, 3)));
 static int Fail(char* message, const char* format, ...) {
@@ -770,3 +772,5 @@ int RunLoader(const ImageFormat& format, const char* path, Image* image, char* m
   FileClose(f);
   return result;
 }
+
+}  // namespace zorta

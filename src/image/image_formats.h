@@ -15,6 +15,8 @@
 
 #include "io/file.h"
 
+namespace zorta {
+
 struct Image;
 
 // Largest pixel block a loader will allocate, so a hostile header cannot ask
@@ -75,3 +77,5 @@ int RunLoader(const ImageFormat& format, const char* path, Image* image, char* m
 // ByteRun1: unpacks from src until dstLen bytes are written or src runs out;
 // returns the number of bytes written.
 size_t UnpackByteRun1(const uint8_t* src, size_t srcLen, uint8_t* dst, size_t dstLen);
+
+}  // namespace zorta

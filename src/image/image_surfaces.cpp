@@ -9,6 +9,8 @@
 #include "image/image_table.h"
 #include "image/pixel_convert.h"
 
+namespace zorta {
+
 // Converts the pixels into one locked surface; for the mirrored surface every
 // cell not kept out of mirroring is then turned left to right. Cells are cut
 // to the image so a stray rectangle cannot reach outside the surface.
@@ -133,3 +135,5 @@ int DrawSlotTransformed(double x, double y, SurfaceSlot* slot, double sourceX, d
   UnlockSurfaceSlot(slot);
   return drawn;
 }
+
+}  // namespace zorta

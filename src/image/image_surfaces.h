@@ -3,6 +3,8 @@
 // for one. Magenta is the transparent colour of both.
 #pragma once
 
+namespace zorta {
+
 struct Image;
 struct SurfaceSlot;
 
@@ -26,3 +28,5 @@ struct SlotTransform {
 };
 int DrawSlotTransformed(double x, double y, SurfaceSlot* slot, double sourceX, double sourceY, double width,
                         double height, const SlotTransform* transform);
+
+}  // namespace zorta

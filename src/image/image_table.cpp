@@ -10,6 +10,8 @@
 #include "image/image_surfaces.h"
 #include "io/file.h"
 
+namespace zorta {
+
 Image* ImageTable[ImageTableSize];
 int32_t ImageBatch = 0;
 
@@ -266,3 +268,5 @@ void UploadAllImages() {
     if (image != nullptr && image->surface != nullptr) UploadImage(image);
   }
 }
+
+}  // namespace zorta

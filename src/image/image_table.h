@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+namespace zorta {
+
 struct SurfaceSlot;  // an off-screen display surface of the pool
 
 // A sprite frame or tile of a GFX image: ten signed words.
@@ -103,3 +105,5 @@ void FreeAllImages();
 void ReleaseAllImageSurfaces();
 void CreateAllImageSurfaces();
 void UploadAllImages();
+
+}  // namespace zorta

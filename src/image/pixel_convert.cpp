@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+namespace zorta {
+
 namespace {
 
 inline uint16_t LoadWord(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
@@ -206,3 +208,5 @@ void MirrorRows(void* first, int width, int rows, int depth, int pitch) {
     }
   }
 }
+
+}  // namespace zorta

@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+namespace zorta {
+
 // Source depths 8 (palette indices; fewer bits are indices too), 15, 16, 24
 // (red, green, blue) and 32 (red, green, blue, alpha); pairs without a
 // conversion leave the destination untouched. An indexed source without a
@@ -18,3 +20,5 @@ void DitherPixels15(void* destination, int destinationPitch, const void* source,
 uint32_t ConvertColor(int destinationDepth, uint32_t value, int sourceDepth, const uint8_t* palette);
 // Reverses each of `rows` rows of `width` pixels in place.
 void MirrorRows(void* first, int width, int rows, int depth, int pitch);
+
+}  // namespace zorta

@@ -16,6 +16,8 @@
 #include "image/image_table.h"
 #include "io/file.h"
 
+namespace zorta {
+
 namespace {
 
 const uint8_t PngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
@@ -228,3 +230,5 @@ int LoadPNG(FileHandle f, Image* image, char* message) {
   image->palette = job.palette;
   return -1;
 }
+
+}  // namespace zorta

@@ -5,6 +5,8 @@
 #include "base/settings.h"
 #include "platform/joystick.h"
 
+namespace zorta {
+
 uint8_t KeyState[256];
 int32_t AnyKeyDown = 0;
 int32_t KeyboardGrabbed = 0;
@@ -147,3 +149,5 @@ int ReadJoystick(int which) {
   if (info.wButtons & JOY_BUTTON3) bits += 64;
   return bits;
 }
+
+}  // namespace zorta

@@ -4,6 +4,8 @@
 
 #include "platform/window.h"
 
+namespace zorta {
+
 extern uint8_t KeyState[256];  // 0 up, 1 went down, 2 held, 3 released
 extern int32_t AnyKeyDown;      // -1 when a key went down since the last UpdateInput
 extern int32_t KeyboardGrabbed;
@@ -75,3 +77,5 @@ void ClearPressedControls();      // pressed of both players, after each logic s
 // switch a player to the joystick. -1 on success, 0 for a bad player or bit.
 int BindControl(int player, ControlBits control, int key);
 int SetUseJoystick(int player, int use);
+
+}  // namespace zorta

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace zorta {
+
 PlayerControl PlayerControls[PlayerCount];
 
 void ApplyDefaultBindings() {
@@ -62,3 +64,5 @@ int SetUseJoystick(int player, int use) {
   PlayerControls[player].UseJoystick = use ? -1 : 0;
   return -1;
 }
+
+}  // namespace zorta

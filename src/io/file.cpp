@@ -6,6 +6,8 @@
 
 #include "platform/path.h"
 
+namespace zorta {
+
 struct FileStream {
   FILE* fp;             // null for a memory handle
   const uint8_t* base;  // memory handle: the block
@@ -233,3 +235,5 @@ int NamesEqual(const char* a, const char* b) {
     return 0;
   }
 }
+
+}  // namespace zorta

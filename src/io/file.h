@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 
+namespace zorta {
+
 // A buffered stdio stream or a memory block, with its byte order and its
 // end-of-data mark.
 struct FileStream;
@@ -65,3 +67,5 @@ char* StrDup(const char* text);
 
 // -1 when the two names are equal ignoring the case of ASCII letters, else 0.
 int NamesEqual(const char* a, const char* b);
+
+}  // namespace zorta

@@ -10,6 +10,8 @@
 #include "io/file.h"
 #include "platform/folder.h"
 
+namespace zorta {
+
 NamedList TileSetList;
 NamedList MapList;
 NamedList LayerList;
@@ -240,3 +242,5 @@ void ListFolder(NamedList* list, const char* pattern, int includeFolders, int st
   SortList(list);
   list->current = -1;
 }
+
+}  // namespace zorta

@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 
+namespace zorta {
+
 struct NamedItem {
   char* name;      // owned copy
   intptr_t spare;  // not used by the framework
@@ -41,3 +43,5 @@ void SortList(NamedList* list);
 // Replaces the list's items with the folder entries matching the pattern
 // ("Maps/*.*"), sorted, with nothing selected.
 void ListFolder(NamedList* list, const char* pattern, int includeFolders, int stripExtensions);
+
+}  // namespace zorta

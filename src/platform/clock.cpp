@@ -5,7 +5,11 @@
 // The fake clock exists in the test build only.
 #ifdef ZORTA_TESTING
 #include "platform/testing.h"
+#endif
 
+namespace zorta {
+
+#ifdef ZORTA_TESTING
 namespace {
 bool fake = false;
 bool noCounter = false;
@@ -85,3 +89,5 @@ uint32_t ClockSeamTotalSleptMs() { return slept; }
 int ClockSeamSleepCount() { return sleeps; }
 uint32_t ClockSeamLastSleepMs() { return lastSleep; }
 #endif
+
+}  // namespace zorta

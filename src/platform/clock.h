@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+namespace zorta {
+
 // -1 and the counter's frequency in counts per second, or 0 when there is no
 // performance counter.
 int QueryPerformanceFrequency(int64_t* frequency);
@@ -10,3 +12,5 @@ int QueryPerformanceCounter(int64_t* count);
 // Milliseconds since the system (here: the clock layer) started.
 uint32_t TimeGetTime();
 void SleepMs(uint32_t ms);
+
+}  // namespace zorta

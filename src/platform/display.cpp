@@ -17,6 +17,8 @@
 #include "platform/window.h"
 #include "platform/x11_present.h"
 
+namespace zorta {
+
 struct DirectDraw {
   uint32_t cooperativeLevel;
   int modeSet;  // -1 while a display mode is in force
@@ -845,3 +847,5 @@ void DisplaySeamReset() {
   libraryFillOnly = false;
 }
 #endif
+
+}  // namespace zorta

@@ -6,6 +6,8 @@
 #pragma once
 #include <cstdint>
 
+namespace zorta {
+
 typedef int32_t HRESULT;
 
 const HRESULT DD_OK = 0;
@@ -125,3 +127,5 @@ HRESULT DDSurfaceRelease(DirectDrawSurface* s);
 
 // The desktop's bits per pixel (8, 15, 16, 24 or 32).
 int DDGetDesktopDepth();
+
+}  // namespace zorta

@@ -11,8 +11,19 @@
 #include "platform/path.h"
 
 #ifdef _WIN32
-
 #include "platform/win32_api.h"
+#else
+#include <dirent.h>
+#include <fcntl.h>
+#include <fnmatch.h>
+#include <unistd.h>
+
+#include <cstring>
+#endif
+
+namespace zorta {
+
+#ifdef _WIN32
 
 // Windows answers the pattern itself: wildcards, "*.*", letter case, either
 // separator, "." and "..". Names come and go in UTF-8.
@@ -51,13 +62,6 @@ void FindClose(FindHandle handle) {
 }
 
 #else
-
-#include <dirent.h>
-#include <fcntl.h>
-#include <fnmatch.h>
-#include <unistd.h>
-
-#include <cstring>
 
 struct FolderSearch {
   DIR* dir;
@@ -182,3 +186,5 @@ ReadFileResult ReadRegularFile(const char* path, size_t limit, std::string* byte
   if (!regular) return ReadFileNotRegular;
   return failed ? ReadFileFailed : ReadFileDone;
 }
+
+}  // namespace zorta

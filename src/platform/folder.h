@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+namespace zorta {
+
 enum : uint32_t { FILE_ATTRIBUTE_DIRECTORY = 0x10, FILE_ATTRIBUTE_NORMAL = 0x80 };
 
 struct WIN32_FIND_DATAA {
@@ -42,3 +44,5 @@ enum ReadFileResult { ReadFileDone, ReadFileFailed, ReadFileNotRegular };
 // waiting on it: a pipe, a device or a folder is refused before it is
 // opened, and opened without blocking in case it changes in between.
 ReadFileResult ReadRegularFile(const char* path, size_t limit, std::string* bytes);
+
+}  // namespace zorta

@@ -13,3 +13,7 @@
 // The record is checked by the compiler but never evaluated.
 #define SeamRecord(call) static_cast<void>(sizeof(call))
 #endif
+
+namespace zorta {
+
+}  // namespace zorta

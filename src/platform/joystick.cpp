@@ -6,6 +6,8 @@
 #include "platform/testing.h"
 #endif
 
+namespace zorta {
+
 namespace {
 #ifdef ZORTA_TESTING
 enum ScriptState { Real, Scripted, Unplugged };
@@ -86,3 +88,5 @@ void JoystickSeamReset() {
   for (Stick& s : sticks) s.script = Real;
 }
 #endif
+
+}  // namespace zorta

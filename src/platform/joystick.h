@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+namespace zorta {
+
 enum : uint32_t {
   JOYSTICKID1 = 0,
   JOYSTICKID2 = 1,
@@ -23,3 +25,5 @@ struct JOYINFO {
 };
 
 uint32_t joyGetPos(uint32_t id, JOYINFO* info);
+
+}  // namespace zorta

@@ -1,13 +1,15 @@
 #include "platform/path.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include "platform/win32_api.h"
+#else
 #include <dirent.h>
 #include <sys/stat.h>
 #endif
 
-#ifdef _WIN32
+namespace zorta {
 
-#include "platform/win32_api.h"
+#ifdef _WIN32
 
 std::string HostPath(const char* path) { return path != nullptr ? path : ""; }
 
@@ -85,3 +87,5 @@ std::string HostPath(const char* path) {
 FILE* HostOpenFile(const char* path, const char* mode) { return fopen(HostPath(path).c_str(), mode); }
 
 #endif
+
+}  // namespace zorta

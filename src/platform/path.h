@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+namespace zorta {
+
 // The name as this system should be asked for it. "\\" separates folders
 // like "/"; when the name does not exist as written, each part of it is
 // looked up in its folder ignoring the case of ASCII letters, as Windows
@@ -17,3 +19,5 @@ std::string HostPath(const char* path);
 // fopen of the file HostPath finds; on Windows the UTF-8 name goes to the
 // system's wide-character call, so names outside the ANSI code page open.
 FILE* HostOpenFile(const char* path, const char* mode);
+
+}  // namespace zorta

@@ -11,6 +11,8 @@
 
 #include "platform/hooks.h"
 
+namespace zorta {
+
 struct FSOUND_SAMPLE {
   std::vector<int16_t> frames;
   unsigned int mode = 0;
@@ -261,3 +263,5 @@ void SoundSeamReset() {
   playCount = 0;
 }
 #endif
+
+}  // namespace zorta

@@ -6,6 +6,8 @@
 #pragma once
 #include <cstdint>
 
+namespace zorta {
+
 struct FSOUND_SAMPLE;
 typedef FSOUND_SAMPLE* SampleHandle;
 
@@ -42,3 +44,5 @@ void FSOUND_Sample_FreeAll();
 // Frees one sample; a channel still playing it stops first. The handle is
 // invalid afterwards.
 void FSOUND_Sample_Free(SampleHandle sample);
+
+}  // namespace zorta

@@ -5,6 +5,8 @@
 
 #include <map>
 
+namespace zorta {
+
 namespace {
 std::map<std::string, int> failures;
 std::map<std::string, int> stillDrawing;
@@ -40,4 +42,6 @@ void SeamReset() {
   calls.clear();
   recording = false;
 }
+
+}  // namespace zorta
 #endif

@@ -11,6 +11,8 @@
 #include "platform/display.h"
 #include "platform/window.h"
 
+namespace zorta {
+
 // Faults, shared by the stand-ins: a named platform call fails.
 // Makes the named call (for example "FSOUND_Init" or "CreateSurface") fail the
 // next `times` times it is made; a negative count fails it until SeamReset.
@@ -118,3 +120,5 @@ void SoundSeamReset();
 void JoystickSeamSet(uint32_t id, uint32_t x, uint32_t y, int button1, int button2, int button3);
 void JoystickSeamUnplug(uint32_t id);  // scripted: reads as not attached
 void JoystickSeamReset();              // back to the real devices
+
+}  // namespace zorta

@@ -16,6 +16,8 @@
 
 #include "platform/hooks.h"
 
+namespace zorta {
+
 struct TextFont {
   TTF_Font* font;
   int pixelHeight;
@@ -372,3 +374,5 @@ void TextShutdown() {
 const char* TextSeamFontFile(const char* face) { return ResolveFace(face).c_str(); }
 int TextSeamFontOpens() { return fontOpens; }
 #endif
+
+}  // namespace zorta

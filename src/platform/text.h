@@ -8,6 +8,8 @@
 
 #include "platform/display.h"
 
+namespace zorta {
+
 struct TextDC;
 struct TextFont;
 typedef TextDC* HDC;
@@ -63,3 +65,5 @@ int GetTextExtentPoint32A(HDC dc, const char* text, int length, SIZE* size);
 
 // Closes every cached font and forgets the rendered strings; for program exit.
 void TextShutdown();
+
+}  // namespace zorta

@@ -3,6 +3,8 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+namespace zorta {
+
 namespace {
 
 // UTF-8 to the system's UTF-16. A name that is not UTF-8 is read in the ANSI
@@ -115,3 +117,5 @@ int Win32FileKind(const char* path, int* plain) {
 }
 
 FILE* Win32OpenFile(const char* path, const char* mode) { return _wfopen(Wide(path).c_str(), Wide(mode).c_str()); }
+
+}  // namespace zorta

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <string>
 
+namespace zorta {
+
 struct Win32Find;  // an open FindFirstFileW enumeration
 
 // The first entry matching the pattern, or null; `name` (UTF-8) and `isDir`
@@ -34,3 +36,5 @@ int Win32FileKind(const char* path, int* plain);
 
 // fopen for a UTF-8 name; null on failure.
 FILE* Win32OpenFile(const char* path, const char* mode);
+
+}  // namespace zorta

@@ -9,6 +9,8 @@
 #include "platform/sdl_window.h"
 #include "platform/hooks.h"
 
+namespace zorta {
+
 namespace {
 SDL_Window* window = nullptr;
 WindowProc windowProc = nullptr;
@@ -612,3 +614,5 @@ void WinSeamReset() {
   filterKeys = {sizeof(FILTERKEYS), 0x7E, 1000, 500, 500, 0};
 }
 #endif
+
+}  // namespace zorta

@@ -5,6 +5,8 @@
 #pragma once
 #include <cstdint>
 
+namespace zorta {
+
 typedef uintptr_t WPARAM;
 typedef intptr_t LPARAM;
 typedef intptr_t LRESULT;
@@ -127,3 +129,5 @@ int WinSystemParametersInfo(uint32_t action, uint32_t param, void* pv, uint32_t 
 // key's position) and the modifier state, of which NumLock counts.
 // 0 when neither the keycode nor the scancode names a key.
 int WinVirtualKeyFromSdl(int32_t keycode, int32_t scancode, uint16_t mod);
+
+}  // namespace zorta

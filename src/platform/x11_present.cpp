@@ -8,6 +8,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <vector>
+#endif
+
+namespace zorta {
+
+#ifdef ZORTA_HAVE_X11
 
 struct X11Presenter {
   Display* display;
@@ -155,3 +160,5 @@ void X11PresenterDestroy(X11Presenter*) {}
 int X11PresenterShow(X11Presenter*, SDL_Surface*, const SDL_Rect&, int, int) { return 0; }
 
 #endif
+
+}  // namespace zorta

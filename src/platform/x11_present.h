@@ -5,6 +5,8 @@
 #pragma once
 #include <SDL.h>
 
+namespace zorta {
+
 struct X11Presenter;
 
 // Null when the window is not an X11 window, or its visual is not one served here.
@@ -13,3 +15,5 @@ void X11PresenterDestroy(X11Presenter* p);
 // Shows `src` scaled into `dst` (window coordinates), black elsewhere in the
 // window of size `windowW` x `windowH`. -1 on success.
 int X11PresenterShow(X11Presenter* p, SDL_Surface* src, const SDL_Rect& dst, int windowW, int windowH);
+
+}  // namespace zorta

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+namespace zorta {
+
 const int BuiltinRecipeCount = 89;
 extern const char* const BuiltinRecipeText[BuiltinRecipeCount];
 
@@ -14,3 +16,5 @@ int64_t BankNoiseBefore(int slot);
 // where the bank's stood at that slot (seeded with 0, as at a normal start),
 // so that it renders to the slot's very sound.
 std::string BuiltinRecipeWithSeed(int slot);
+
+}  // namespace zorta

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace zorta {
+
 double NoteTable[NoteCount];
 int32_t NoteTableBuilt = 0;
 
@@ -37,3 +39,5 @@ double NoteFrequency(const char* note) {
   if (n > NoteCount - 1) n = NoteCount - 1;
   return NoteTable[n];
 }
+
+}  // namespace zorta

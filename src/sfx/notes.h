@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 
+namespace zorta {
+
 const int NoteCount = 128;
 extern double NoteTable[NoteCount];
 extern int32_t NoteTableBuilt;
@@ -11,3 +13,5 @@ void BuildNoteTable(double reference);
 // Frequency in Hz of a three-character note text; builds the table (A-5 = 440)
 // on first use.
 double NoteFrequency(const char* note);
+
+}  // namespace zorta

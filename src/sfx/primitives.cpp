@@ -7,6 +7,8 @@
 #include "base/timing.h"
 #include "sfx/sample.h"
 
+namespace zorta {
+
 namespace {
 // Deliberately the ten-digit value, not full-precision pi: the bank is tuned to it.
 const double PhasePi = 3.141592654;
@@ -298,3 +300,5 @@ void Echo(int16_t* buffer, int count, int taps) {
   }
   free(copy);
 }
+
+}  // namespace zorta

@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+namespace zorta {
+
 void AddNoise(int16_t* buffer, int count, double amplitude);
 void AddSine(int16_t* buffer, int count, double startStep, double endStep, double modStep, double modDepth,
              double amplitude);
@@ -22,3 +24,5 @@ void Echo(int16_t* buffer, int count, int taps);
 // tremolo use it only where it cannot change a sample.
 const double ApproxSinRange = 64.0;
 double ApproxSin(double x);
+
+}  // namespace zorta

@@ -12,6 +12,8 @@
 #include "sfx/primitives.h"
 #include "sfx/sample.h"
 
+namespace zorta {
+
 namespace {
 const double Third = 0.3333333333333333;  // the default amplitude
 const double PassStep = 0.0002;           // the usual offset between passes
@@ -1201,3 +1203,5 @@ int RenderRecipe(const char* text, size_t size, std::vector<int16_t>* frames, in
   if (volume != nullptr) *volume = recipe.volume;
   return RunRecipe(recipe, frames->data(), error);
 }
+
+}  // namespace zorta

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace zorta {
+
 // Where and why a recipe failed; line and column count from 1.
 struct RecipeError {
   int line;
@@ -83,3 +85,5 @@ int RunRecipe(const CompiledRecipe& recipe, int16_t* buffer, RecipeError* error,
 // Compile, clear a buffer of its frames (resetting the oscillator) and run,
 // outside the sound library: what the tools and the checks use. -1 or 0.
 int RenderRecipe(const char* text, size_t size, std::vector<int16_t>* frames, int* volume, RecipeError* error);
+
+}  // namespace zorta

@@ -10,6 +10,8 @@
 #include "sfx/sample.h"
 #include "sfx/sound_bank.h"
 
+namespace zorta {
+
 static_assert(BuiltinRecipeCount == SoundBankEffects, "one recipe per filled slot");
 
 namespace {
@@ -81,3 +83,5 @@ std::string BuiltinRecipeWithSeed(int slot) {
   std::string line = skip == 0 ? "seed 0\n" : "seed 0 skip " + std::to_string(skip) + "\n";
   return text.insert(at, line);
 }
+
+}  // namespace zorta

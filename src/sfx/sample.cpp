@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstring>
 
+namespace zorta {
+
 thread_local OscillatorState Oscillator = {0.0, 0.0};
 
 namespace {
@@ -82,3 +84,5 @@ SampleHandle SampleFromFrames(const int16_t* frames, int count, int volume) {
   if (buffer != nullptr) memcpy(buffer, frames, static_cast<size_t>(count) * sizeof(int16_t));
   return FinishSample();
 }
+
+}  // namespace zorta

@@ -7,6 +7,8 @@
 
 #include "platform/sound.h"
 
+namespace zorta {
+
 // Shared by every oscillator and the tremolo, so a waveform continues without
 // a jump from one call to the next until it is reset.
 struct OscillatorState {
@@ -55,3 +57,5 @@ inline int16_t WrapSample(double x) {
 inline int64_t DivideTowardZero(int64_t n, int32_t d) {
   return static_cast<int64_t>(static_cast<double>(n) / static_cast<double>(d));
 }
+
+}  // namespace zorta

@@ -4,6 +4,8 @@
 
 #include "base/timing.h"
 
+namespace zorta {
+
 SampleHandle SoundBank[SoundBankSlots];
 int32_t SoundReady = 0;
 
@@ -35,3 +37,5 @@ void FreeSoundBank() {
   // Closing the library ends the samples' life: no slot may point at them.
   memset(SoundBank, 0, sizeof SoundBank);
 }
+
+}  // namespace zorta

@@ -4,6 +4,8 @@
 
 #include "platform/sound.h"
 
+namespace zorta {
+
 const int SoundBankSlots = 500;
 // Slots 0 to 88 hold the effects; the rest stay 0.
 const int SoundBankEffects = 89;
@@ -17,3 +19,5 @@ void BuildSoundBank();
 // the samples are filled and readable either way.
 void FillSoundBank();
 void FreeSoundBank();
+
+}  // namespace zorta

@@ -19,6 +19,8 @@
 #include "sfx/sample.h"
 #include "sfx/sound_bank.h"
 
+namespace zorta {
+
 namespace {
 struct UserSound {
   std::string name;    // in the folder
@@ -483,3 +485,5 @@ void WaitForUserSounds() {
   }
   Install();
 }
+
+}  // namespace zorta

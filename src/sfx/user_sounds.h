@@ -9,6 +9,8 @@
 #pragma once
 #include <cstdint>
 
+namespace zorta {
+
 const char UserSoundFolder[] = "Sounds";
 const int UserSoundFirstSlot = 89;
 // How often the folder is looked at. A file is made again once it has kept
@@ -53,3 +55,5 @@ void SetUserSoundBuildHook(UserSoundBuildHook hook);
 // Waits until every file handed to the building thread is built, and puts
 // the results in their slots.
 void WaitForUserSounds();
+
+}  // namespace zorta

@@ -11,6 +11,8 @@
 #include "io/named_list.h"
 #include "world/map.h"
 
+namespace zorta {
+
 ViewRect View = {0, 0, 0, 0};
 CameraState Camera = {0, 0, 0, 0, 0, 0};
 MapLayer* MainLayer = nullptr;
@@ -183,3 +185,5 @@ int32_t TileAt(const MapLayer* layer, float x, float y) {
 void CenterCamera(float x, float y) {
   SetCamera(x - static_cast<float>(View.w / 2), y - static_cast<float>(View.h / 2), -1);
 }
+
+}  // namespace zorta

@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+namespace zorta {
+
 struct MapLayer;
 
 const int32_t TileSize = 32;
@@ -44,3 +46,5 @@ void ResetTileRemaps();
 // A float truncated towards zero into 32 bits; NaN gives 0 and values beyond
 // the range give its ends.
 int32_t TruncateFloat(double value);
+
+}  // namespace zorta

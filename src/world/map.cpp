@@ -14,6 +14,8 @@
 #include "world/objects.h"
 #include "world/world.h"
 
+namespace zorta {
+
 MapObjectTableState MapObjectTable = {nullptr, 0};
 MapObject* SelectedMapObject = nullptr;
 
@@ -194,3 +196,5 @@ void FreeMap() {
   while (LayerList.count > 0) DropLastLayer();
   MainLayer = nullptr;
 }
+
+}  // namespace zorta

@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+namespace zorta {
+
 struct Image;
 struct ObjectType;
 struct LiveObject;
@@ -66,3 +68,5 @@ void LoadMap(const char* name);
 void FreeMap();
 // The layer record of a LayerList item, or null.
 MapLayer* LayerAt(int index);
+
+}  // namespace zorta

@@ -6,6 +6,8 @@
 #include "io/named_list.h"
 #include "world/layers.h"
 
+namespace zorta {
+
 namespace {
 
 // The file starts with the bytes "MRDT" "LVEL", read as two little-endian int32.
@@ -345,3 +347,5 @@ std::vector<std::string> ProgramLayerNames(const MapDescription& map) {
   ClearList(&scratch);
   return names;
 }
+
+}  // namespace zorta

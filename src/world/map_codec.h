@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace zorta {
+
 // Names and strings the program keeps: longer ones are cut to this many bytes.
 const size_t MapNameLimit = 255;
 
@@ -88,3 +90,5 @@ std::string ProgramName(const std::string& name);
 // The layer names the program gives the description's layers, in order: cut
 // to MapNameLimit bytes and made unique as the LayerList makes them.
 std::vector<std::string> ProgramLayerNames(const MapDescription& map);
+
+}  // namespace zorta

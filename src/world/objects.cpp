@@ -13,6 +13,8 @@
 #include "world/layers.h"
 #include "world/map.h"
 
+namespace zorta {
+
 LiveObject ObjectPool[ObjectPoolSize];
 DisplayListState DisplayList = {-1, -1};
 int32_t FreeSearchStart = 0;
@@ -615,3 +617,5 @@ int PathPointAt(const MapObject* placement, float distance, float* x, float* y) 
   }
   return 0;
 }
+
+}  // namespace zorta

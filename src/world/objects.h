@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+namespace zorta {
+
 struct Image;
 struct MapObject;
 struct LiveObject;
@@ -128,3 +130,5 @@ void DrawFlash(float x, float y, Image* image, int32_t n, float anchorX, float a
 void DrawSkeleton(LiveObject* object);
 // The Catmull-Rom value over four keys at fraction t.
 float CatmullRom(float p0, float p1, float p2, float p3, float t);
+
+}  // namespace zorta

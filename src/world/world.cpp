@@ -5,6 +5,8 @@
 #include "display/draw.h"
 #include "io/named_list.h"
 
+namespace zorta {
+
 int32_t WorldRunning = 0;
 uint32_t StepsDue = 0;
 uint32_t LastGoodSteps = 1;
@@ -138,3 +140,5 @@ void DrawWorld() {
   }
   ClipRect = saved;
 }
+
+}  // namespace zorta

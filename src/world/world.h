@@ -7,6 +7,8 @@
 #include "world/map.h"
 #include "world/objects.h"
 
+namespace zorta {
+
 void ComputeSteps();
 void LoadPendingMap();
 void LoadFirstMap();
@@ -53,3 +55,5 @@ void ResetWorldState();
 // filling the whole clip rectangle it is given, so nothing drawn before it shows.
 void WorldFrame();
 void SetWorldFrameLastDrawing(void (*draw)(), int32_t coversClip);
+
+}  // namespace zorta

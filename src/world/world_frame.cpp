@@ -4,6 +4,8 @@
 #include "input/input.h"
 #include "world/world.h"
 
+namespace zorta {
+
 namespace {
 void (*lastDrawing)() = nullptr;
 int32_t lastDrawingCovers = 0;
@@ -43,3 +45,5 @@ void WorldFrame() {
   if (ShutdownDone) return;
   if (lastDrawing != nullptr) lastDrawing();
 }
+
+}  // namespace zorta

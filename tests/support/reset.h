@@ -28,6 +28,8 @@
 #include "input/input.h"
 #endif
 
+using namespace zorta;
+
 // Fatal errors seen since the last reset, with the last one's message.
 inline int& FatalErrorsForTests() {
   static int count = 0;

@@ -11,6 +11,8 @@
 #include "platform/testing.h"
 #include "world/world.h"
 
+using namespace zorta;
+
 namespace {
 
 // The demo over a sound bank whose first 89 slots hold (silent) samples.

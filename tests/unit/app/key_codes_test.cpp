@@ -6,6 +6,8 @@
 
 #include "platform/window.h"
 
+using namespace zorta;
+
 namespace {
 
 // SDL2's values (fixed by its ABI). A keycode is the key's character, or its

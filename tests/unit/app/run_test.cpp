@@ -14,6 +14,8 @@
 #include "test_util.h"
 #include "reset.h"
 
+using namespace zorta;
+
 namespace {
 
 int frames = 0;

@@ -21,6 +21,8 @@
 #include "test_util.h"
 #include "reset.h"
 
+using namespace zorta;
+
 namespace {
 
 class ShellTest : public ::testing::Test {

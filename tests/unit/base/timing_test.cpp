@@ -9,6 +9,8 @@
 #include "platform/testing.h"
 #include "test_util.h"
 
+using namespace zorta;
+
 namespace {
 
 RandomGenerator TableFor(double seed) {

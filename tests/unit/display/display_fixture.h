@@ -14,6 +14,8 @@
 #include "platform/testing.h"
 #include "reset.h"
 
+using namespace zorta;
+
 inline std::string ReadLog() {
   std::string text;
   FILE* f = fopen("log.txt", "rb");

@@ -5,6 +5,8 @@
 #include "display_fixture.h"
 #include "platform/testing.h"
 
+using namespace zorta;
+
 namespace {
 
 // Writes value(column, row) into every pixel of a 16-bit slot.

@@ -3,6 +3,8 @@
 #include "platform/testing.h"
 #include "platform/window.h"
 
+using namespace zorta;
+
 namespace {
 
 const char* const WindowedOk32 =

@@ -6,6 +6,8 @@
 #include "platform/text.h"
 #include "test_util.h"
 
+using namespace zorta;
+
 namespace {
 
 TEST(TextLayerTest, SizesAndFaces) {

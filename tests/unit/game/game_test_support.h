@@ -13,6 +13,8 @@
 #include "replay.h"
 #include "screen.h"
 
+using namespace zorta;
+
 inline std::vector<int>& SoundsPlayed() {
   static std::vector<int> sounds;
   return sounds;

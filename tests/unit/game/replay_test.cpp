@@ -5,6 +5,8 @@
 
 #include "game_test_support.h"
 
+using namespace zorta;
+
 namespace {
 
 class ReplayFile : public GameTest {};

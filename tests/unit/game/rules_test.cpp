@@ -2,6 +2,8 @@
 // jumps, the goal and the change of level, the second player joining.
 #include "game_test_support.h"
 
+using namespace zorta;
+
 namespace {
 
 const std::vector<std::string> Room = {

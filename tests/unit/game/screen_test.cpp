@@ -4,6 +4,8 @@
 #include "game_test_support.h"
 #include "gui/builtin_windows.h"
 
+using namespace zorta;
+
 namespace {
 
 const std::vector<std::string> Room = {"######", "#....#", "#....#", "######"};

@@ -11,6 +11,8 @@
 #include "platform/testing.h"
 #include "platform/text.h"
 
+using namespace zorta;
+
 namespace {
 
 std::vector<int32_t> answers;

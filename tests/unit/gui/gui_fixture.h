@@ -16,6 +16,8 @@
 #include "platform/window.h"
 #include "reset.h"
 
+using namespace zorta;
+
 class GuiTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -4,6 +4,8 @@
 #include "display/text.h"
 #include "gui_fixture.h"
 
+using namespace zorta;
+
 namespace {
 
 std::vector<GuiWindow*> drawn;

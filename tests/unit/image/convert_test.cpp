@@ -8,6 +8,8 @@
 
 #include "image/pixel_convert.h"
 
+using namespace zorta;
+
 namespace {
 
 typedef std::vector<uint8_t> Bytes;

@@ -5,6 +5,8 @@
 
 #include "image/image_formats.h"
 
+using namespace zorta;
+
 namespace {
 
 // Everything a loader leaves in an Image, and its answer, for comparing two

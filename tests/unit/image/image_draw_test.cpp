@@ -7,6 +7,8 @@
 #include "image/image_draw.h"
 #include "image/image_table.h"
 
+using namespace zorta;
+
 namespace {
 
 class ImageDrawTest : public DisplayTest {

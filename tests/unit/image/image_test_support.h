@@ -17,6 +17,8 @@
 #include "test_util.h"
 #include "reset.h"
 
+using namespace zorta;
+
 // Runs a shell command and returns its standard output; status in *status.
 inline Bytes RunCapture(const std::string& command, int* status = nullptr) {
   Bytes out;

@@ -8,6 +8,8 @@
 #include "platform/display.h"
 #include "platform/testing.h"
 
+using namespace zorta;
+
 namespace {
 
 class Surfaces : public ImageTest {

@@ -4,6 +4,8 @@
 
 #include "image/image_formats.h"
 
+using namespace zorta;
+
 namespace {
 
 class Table : public ImageTest {};

@@ -3,6 +3,8 @@
 
 #include <sys/stat.h>
 
+using namespace zorta;
+
 namespace {
 
 class Tool : public ImageTest {

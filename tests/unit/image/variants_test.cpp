@@ -12,6 +12,8 @@
 
 #include "image/image_formats.h"
 
+using namespace zorta;
+
 namespace {
 
 // Red, green, blue of every pixel, indices through the palette.

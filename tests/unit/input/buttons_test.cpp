@@ -6,6 +6,8 @@
 #include "platform/window.h"
 #include "reset.h"
 
+using namespace zorta;
+
 namespace {
 
 class ButtonsTest : public ::testing::Test {

@@ -8,6 +8,8 @@
 #include "platform/window.h"
 #include "reset.h"
 
+using namespace zorta;
+
 namespace {
 
 class ControlsTest : public ::testing::Test {

@@ -14,6 +14,8 @@
 #include <unistd.h>
 #endif
 
+using namespace zorta;
+
 namespace {
 
 void WriteBytes(const char* path, const std::vector<uint8_t>& bytes) {

@@ -11,6 +11,8 @@
 #include "io/file.h"
 #include "io/named_list.h"
 
+using namespace zorta;
+
 namespace {
 
 std::vector<std::string> Names(NamedList* list) {

@@ -17,6 +17,8 @@
 #include "platform/folder.h"
 #include "platform/path.h"
 
+using namespace zorta;
+
 namespace {
 
 void Put(const std::string& path, const std::string& text) {

@@ -16,6 +16,8 @@
 #include "sfx/sound_bank.h"
 #include "reset.h"
 
+using namespace zorta;
+
 namespace {
 using Samples = std::vector<int16_t>;
 

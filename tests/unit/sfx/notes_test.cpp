@@ -3,6 +3,8 @@
 
 #include "sfx/notes.h"
 
+using namespace zorta;
+
 namespace {
 // The table is process-wide: leave it tuned to 440 Hz for the other tests.
 struct NotesTest : ::testing::Test {

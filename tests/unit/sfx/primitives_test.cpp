@@ -9,6 +9,8 @@
 #include "sfx/primitives.h"
 #include "sfx/sample.h"
 
+using namespace zorta;
+
 namespace {
 using Samples = std::vector<int16_t>;
 

@@ -17,6 +17,8 @@
 #include "sfx/recipe.h"
 #include "sfx/sample.h"
 
+using namespace zorta;
+
 namespace {
 using Samples = std::vector<int16_t>;
 const double Third = 0.3333333333333333;

@@ -11,6 +11,8 @@
 #include "sfx/sample.h"
 #include "reset.h"
 
+using namespace zorta;
+
 namespace {
 struct SampleTest : ::testing::Test {
   void SetUp() override { ResetForTests(); }

@@ -26,6 +26,8 @@
 #include "sfx/sound_bank.h"
 #include "sfx/user_sounds.h"
 
+using namespace zorta;
+
 namespace {
 using Samples = std::vector<int16_t>;
 

@@ -7,6 +7,8 @@
 
 #include "json_text.h"
 
+using namespace zorta;
+
 namespace {
 
 // A small fixed generator, so a failing case can be rerun.

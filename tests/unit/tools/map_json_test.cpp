@@ -15,6 +15,8 @@
 #include "test_util.h"
 #include "world/map_codec.h"
 
+using namespace zorta;
+
 namespace {
 
 class MapJson : public ::testing::Test {

@@ -14,6 +14,8 @@
 #include "sfx/sound_bank.h"
 #include "test_util.h"
 
+using namespace zorta;
+
 namespace {
 const double Pi = 3.14159265358979323846;
 

@@ -21,6 +21,8 @@
 #include "sound_files.h"
 #include "test_util.h"
 
+using namespace zorta;
+
 namespace {
 // In the process's own folder, never one a killed earlier run may have left.
 std::string TempPath(const char* name) {

@@ -7,6 +7,8 @@
 #include "input/input.h"
 #include "world_test_support.h"
 
+using namespace zorta;
+
 namespace {
 
 int DrawnMessages = 0;

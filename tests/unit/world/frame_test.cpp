@@ -3,6 +3,8 @@
 #include "platform/testing.h"
 #include "world_test_support.h"
 
+using namespace zorta;
+
 namespace {
 
 class World : public WorldTest {};

@@ -5,6 +5,8 @@
 
 #include "world_test_support.h"
 
+using namespace zorta;
+
 namespace {
 
 class GameHelpers : public WorldTest {};

@@ -3,6 +3,8 @@
 // back buffer.
 #include "world_test_support.h"
 
+using namespace zorta;
+
 namespace {
 
 class Layers : public WorldTest {

@@ -9,6 +9,8 @@
 
 #include "world/map_codec.h"
 
+using namespace zorta;
+
 namespace {
 
 MapDescription Sample() {

@@ -3,6 +3,8 @@
 // their sizes; the names the program keeps.
 #include "world_test_support.h"
 
+using namespace zorta;
+
 namespace {
 
 class Map : public WorldTest {};

@@ -3,6 +3,8 @@
 // program.
 #include "world_test_support.h"
 
+using namespace zorta;
+
 namespace {
 
 std::string RunCommand(const std::string& command, int* status) {

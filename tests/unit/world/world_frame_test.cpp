@@ -4,6 +4,8 @@
 #include "input/input.h"
 #include "world_test_support.h"
 
+using namespace zorta;
+
 namespace {
 
 class WorldFrameTest : public WorldTest {

@@ -28,6 +28,8 @@
 #include "world/world.h"
 #include "test_util.h"
 
+using namespace zorta;
+
 
 // Little-endian bytes, for the GFX files the tests write.
 struct FileBytes {
