@@ -17,6 +17,8 @@ EXAMPLE=$SRC/examples/hello-sprite
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
+# A failed configure's first errors, where the cause is.
+errors() { grep -A4 "CMake Error" "$1" | head -30; }
 skip() { echo "SKIP: $*"; exit 77; }
 
 P=$WORK/prefix
@@ -74,7 +76,7 @@ find_package)
   example_wanted
   cmake -S "$EXAMPLE" -B "$WORK/example" -DCMAKE_PREFIX_PATH="$P" "${CMAKE_ARGS[@]}" \
     -DCMAKE_EXPORT_COMPILE_COMMANDS=ON > "$WORK/configure.log" 2>&1 \
-    || fail "configure against the prefix: $(tail -15 "$WORK/configure.log")"
+    || fail "configure against the prefix: $(errors "$WORK/configure.log")"
   cmake --build "$WORK/example" -j 2 > "$WORK/build.log" 2>&1 || fail "build: $(tail -30 "$WORK/build.log")"
   # The installed headers, not the source tree's.
   grep -q -- "$P/include" "$WORK/example/compile_commands.json" || fail "not compiled against $P/include"
@@ -91,8 +93,11 @@ project(game LANGUAGES C CXX)
 add_subdirectory("$SRC" zorta)
 add_subdirectory("$EXAMPLE" hello-sprite)
 END
-  cmake -S "$WORK/game" -B "$WORK/game/build" "${CMAKE_ARGS[@]}" > "$WORK/configure.log" 2>&1 \
-    || fail "configure with add_subdirectory: $(tail -15 "$WORK/configure.log")"
+  # As on a machine without the tests' and the tool's libraries.
+  cmake -S "$WORK/game" -B "$WORK/game/build" "${CMAKE_ARGS[@]}" -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON \
+    -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON -DCMAKE_DISABLE_FIND_PACKAGE_CLI11=ON \
+    -DCMAKE_DISABLE_FIND_PACKAGE_nlohmann_json=ON > "$WORK/configure.log" 2>&1 \
+    || fail "configure with add_subdirectory: $(errors "$WORK/configure.log")"
   targets=$(cmake --build "$WORK/game/build" --target help 2> /dev/null)
   for t in test_io zorta-tool zorta-game bench_sound; do
     ! grep -qx "\.\.\. $t" <<< "$targets" || fail "a game's build has the target $t"
