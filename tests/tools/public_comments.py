@@ -117,14 +117,19 @@ def check(path, text):
     pending = None  # the declaration being read: [line, text, commented]
     depth = 0
     closed_type = False  # after a type's `}`, up to its `;`
+    directive = False  # a preprocessor line goes on
     for number, raw in enumerate(text.split("\n"), 1):
+        if directive or (not in_block and raw.lstrip().startswith("#")):
+            directive = raw.rstrip().endswith("\\")
+            commented_above = False
+            continue
         code, trailing, in_block_after = split_code(raw, in_block)
         comment_only = not code.strip() and (trailing or in_block or in_block_after)
         in_block = in_block_after
         if comment_only:
             commented_above = True
             continue
-        if not code.strip() or code.strip().startswith("#"):
+        if not code.strip():
             commented_above = False
             continue
         commented = commented_above or trailing

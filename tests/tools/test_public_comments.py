@@ -9,6 +9,8 @@ from public_comments import check  # noqa: E402
 
 SAMPLE = '''#pragma once
 #include <cstdint>
+#define ZORTA_TWICE(x) \\
+  do { (x); (x); } while (0)
 
 namespace zorta {
 
@@ -64,8 +66,8 @@ int Other();
 
 def main():
     found = [(line, name) for _, line, name in check("sample.h", SAMPLE)]
-    expected = [(11, "DrawSprite"), (18, "Up"), (18, "Down"), (25, "frames"), (27, "frame"), (30, "Empty"),
-                (35, "Twice"), (42, "Callback"), (43, "ScreenWidth"), (49, "Other")]
+    expected = [(13, "DrawSprite"), (20, "Up"), (20, "Down"), (27, "frames"), (29, "frame"), (32, "Empty"),
+                (37, "Twice"), (44, "Callback"), (45, "ScreenWidth"), (51, "Other")]
     if found != expected:
         print(f"FAIL: the checker found {found}\n      where the sample lacks {expected}")
         return 1
