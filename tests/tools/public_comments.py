@@ -4,8 +4,8 @@ block comment's last line) right above its declaration, or a trailing `//`
 comment on its line. Names are declarations at namespace scope (functions,
 variables, types, aliases), the fields and member functions of a struct or
 class, and the values of an enum. Bodies of inline functions and initialisers
-are not looked into; forward declarations, access labels and static_asserts
-need no comment. Fails naming each name without one.
+are not looked into; forward declarations, access labels, static_asserts and
+deleted or defaulted members need no comment. Fails naming each name without one.
 
 usage: public_comments.py [SOURCE_DIR | HEADER...]
 """
@@ -24,6 +24,8 @@ SCOPE_OPENER = re.compile(r"^(?:typedef\s+)?(?:struct|class|union|enum(?:\s+clas
 NAMESPACE = re.compile(r'^(?:inline\s+)?namespace\b[^;]*$|^extern\s+"C"\s*$')
 FORWARD = re.compile(r"^(?:struct|class|union|enum(?:\s+class|\s+struct)?)\s+\w+\s*(?::\s*[\w:\s]+)?;$")
 SKIPPED = re.compile(r"^(?:public|private|protected)\s*:$|^static_assert\b|^using\s+namespace\b")
+# Deleted and defaulted members add no name of their own.
+DELETED = re.compile(r"=\s*(?:delete|default)\s*;$")
 
 
 def split_code(line, in_block):
@@ -176,7 +178,7 @@ def check(path, text):
             if opens and NAMESPACE.match(head):
                 scopes.append("namespace")
             else:
-                if not pending[2]:
+                if not pending[2] and not DELETED.search(statement):
                     missing.append((path, pending[0], declared_name(head, False)))
                 if opens:
                     if SCOPE_OPENER.match(head):

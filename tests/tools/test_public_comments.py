@@ -39,6 +39,7 @@ struct ProgramOptions {
   // A member function.
   int Area() const { return frames * 2; }
   bool Empty() const;
+  ProgramOptions(const ProgramOptions&) = delete;
 };
 
 // A comment a blank line away is not the name's.
@@ -67,7 +68,7 @@ int Other();
 def main():
     found = [(line, name) for _, line, name in check("sample.h", SAMPLE)]
     expected = [(13, "DrawSprite"), (20, "Up"), (20, "Down"), (27, "frames"), (29, "frame"), (32, "Empty"),
-                (37, "Twice"), (44, "Callback"), (45, "ScreenWidth"), (51, "Other")]
+                (38, "Twice"), (45, "Callback"), (46, "ScreenWidth"), (52, "Other")]
     if found != expected:
         print(f"FAIL: the checker found {found}\n      where the sample lacks {expected}")
         return 1
