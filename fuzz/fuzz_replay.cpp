@@ -7,8 +7,6 @@
 
 #include "replay.h"
 
-using namespace zorta;
-
 namespace {
 
 std::string Text(const Replay& r) {

@@ -8,7 +8,7 @@ set -euo pipefail
 TOP=$(cd "$(dirname "$0")/../.." && pwd)
 BUILD=$(realpath -m "${1:-$TOP/build-win}")
 # Every floor's tests: they all build and run in seconds under Wine.
-TESTS=(sfx io input display gui image world app)
+TESTS=(platform io base input sfx display image gui world app)
 # Tests that need Linux-only tools, or test the Linux stand-in's own
 # emulation of Windows file names, which Windows does itself:
 EXCLUDED=(

@@ -2,7 +2,8 @@
 """Fails naming each include in src/ that runs up the floors of
 src/floors.txt: a file includes only its own room and the rooms its room
 stands on, all the way down. Also checks that the floor table of
-docs/ARCHITECTURE.md lists the same rooms on the same floors.
+docs/ARCHITECTURE.md lists the same rooms on the same floors, and that every
+floor has its test program, which the Windows run runs too.
 
 usage: include_layers.py [SOURCE_DIR]
 """
@@ -70,6 +71,19 @@ def main():
                 documented[m.group(2)] = int(m.group(1))
     if documented != floors:
         print(f"FAIL: docs/ARCHITECTURE.md's floors {sorted(documented.items())} are not src/floors.txt's {sorted(floors.items())}")
+        bad += 1
+    # One test program per floor, linking that floor and those below; the
+    # Windows run builds and runs every one of them under Wine.
+    for room in sorted(floors):
+        folder = os.path.join(ROOT, "tests", "unit", room)
+        if not os.path.isdir(folder) or not any(n.endswith(".cpp") for n in os.listdir(folder)):
+            print(f"FAIL: floor {room} has no test program (tests/unit/{room}/*.cpp)")
+            bad += 1
+    with open(os.path.join(ROOT, "scripts", "windows", "test.sh"), encoding="utf-8") as f:
+        m = re.search(r"^TESTS=\(([^)]*)\)", f.read(), re.M)
+    missing = sorted(set(floors) - set(m.group(1).split() if m else []))
+    if missing:
+        print(f"FAIL: scripts/windows/test.sh does not run the tests of {', '.join(missing)}")
         bad += 1
     print("include layers: " + ("ok" if bad == 0 else f"{bad} faults"))
     return 1 if bad else 0
