@@ -5,7 +5,7 @@ ASAN_BUILD ?= build-asan
 WIN_BUILD ?= build-win
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps build build-asan run run-game test test-unit test-asan bench fuzz soak clean install deps-windows windows test-windows
+.PHONY: all deps build build-asan run run-game test test-unit test-asan bench fuzz soak clean install docs deps-windows windows test-windows
 
 all: build
 
@@ -49,6 +49,12 @@ soak: build
 install: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 	cmake --install $(BUILD) $(if $(PREFIX),--prefix $(PREFIX))
+
+# The reference of the public headers (include/zorta), by Doxygen, in
+# $(BUILD)/docs/html. Configured again in case Doxygen came after the build.
+docs: deps $(BUILD)/CMakeCache.txt
+	cmake -S . -B $(BUILD) > /dev/null
+	cmake --build $(BUILD) --target zorta_docs
 
 # Windows: zorta.exe cross-built with MinGW-w64, its libraries from Debian's
 # own source packages (built once per version), tested under Wine.

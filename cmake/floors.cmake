@@ -25,7 +25,9 @@ function(zorta_floor room)
   set(links)
   foreach(below ${ZORTA_FLOOR_ON_${room}})
     if(below STREQUAL "platform")
-      list(APPEND links zorta_platform_link)
+      # Built here, the executable picks the platform's variant; installed,
+      # there is only the one without test hooks.
+      list(APPEND links $<BUILD_INTERFACE:zorta_platform_link> $<INSTALL_INTERFACE:zorta_platform>)
     else()
       list(APPEND links zorta_${below})
     endif()

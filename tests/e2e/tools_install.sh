@@ -1,10 +1,12 @@
 #!/bin/bash
 # cmake --install: the files in their places, a launcher that runs the
 # installed program in a writable working folder linking to the installed
-# data, a valid menu entry and icon, staging with DESTDIR.
+# data, a valid menu entry and icon, the example game and its launcher,
+# staging with DESTDIR.
 # $1 = zorta (its folder is the build folder), $2 = zorta-tool (unused).
 set -u
 BUILD=$(cd "$(dirname "$1")" && pwd)
+SRC=$(cd "$(dirname "$0")/../.." && pwd)
 WORK=$(mktemp -d)
 PID=""
 trap '[ -n "$PID" ] && kill "$PID" 2>/dev/null; rm -rf "$WORK"' EXIT
@@ -28,6 +30,11 @@ if command -v desktop-file-validate > /dev/null; then desktop-file-validate "$DE
 xmllint --noout "$ICON" 2> /dev/null || grep -q "<svg" "$ICON" || fail "icon is no SVG"
 [ "$(rsvg-convert "$ICON" | identify -format '%wx%h' -)" = 64x64 ] || fail "icon does not render"
 "$P/bin/zorta-tool" --help | grep -q "zorta-tool plot" || fail "installed zorta-tool"
+# The example game, its levels and tile sets as the build made them.
+for f in bin/zorta-game libexec/zorta/zorta-game; do [ -x "$P/$f" ] || fail "$f not installed"; done
+for d in Maps TileSets; do
+  diff -r "$BUILD/game-run/$d" "$P/share/zorta-game/$d" > /dev/null || fail "the game's $d not installed as built"
+done
 
 # Started from another folder, the program runs in ~/.local/share/zorta.
 export HOME="$WORK/home"
@@ -53,6 +60,17 @@ start
 [ "$(readlink -f "$RUN/Maps")" = "$(readlink -f "$P/share/zorta/Maps")" ] || fail "Maps link"
 [ "$(readlink -f "$RUN/TileSets")" = "$(readlink -f "$P/share/zorta/TileSets")" ] || fail "TileSets link"
 grep -q "FSOUND Init: Ok" "$RUN/log.txt" || fail "log: $(cat "$RUN/log.txt")"
+
+# The game through its launcher, from a folder of the caller's own: a replay
+# named relative to it plays in ~/.local/share/zorta-game on the installed levels.
+mkdir -p "$WORK/caller"
+cp "$SRC/game/replays/level1-win.rpl" "$WORK/caller/"
+want=$(sed -n 's/^# expect: //p' "$WORK/caller/level1-win.rpl")
+got=$(cd "$WORK/caller" && "$P/bin/zorta-game" --replay level1-win.rpl 2> "$WORK/game.err") \
+  || fail "installed zorta-game: $(cat "$WORK/game.err")"
+[ "$got" = "$want" ] || fail "installed zorta-game played '$got', not '$want'"
+[ "$(readlink -f "$HOME/.local/share/zorta-game/Maps")" = "$(readlink -f "$P/share/zorta-game/Maps")" ] \
+  || fail "the game's Maps link"
 
 # A moved installation: the stale links are renewed, a folder of the user's own is kept.
 rm -f "$RUN/log.txt"
