@@ -11,6 +11,7 @@
 #include "sfx/notes.h"
 #include "sfx/primitives.h"
 #include "sfx/sample.h"
+#include "sfx/synth_voice.h"
 
 namespace zorta {
 
@@ -26,7 +27,7 @@ enum ExprOp : uint8_t { OpConst, OpVar, OpNote, OpAdd, OpSub, OpMul, OpDiv, OpNe
 
 enum StatementKind : uint8_t {
   StGenerator, StScale, StNormalize, StSmooth, StTremolo, StEcho, StEnvelope, StReset,
-  StArp, StAssign, StFor, StIf, StElseIf, StElse, StRep, StPasses
+  StArp, StAssign, StFor, StIf, StElseIf, StElse, StRep, StPasses, StSynth
 };
 // Operand slots of a statement's expressions (RecipeStatement::expr).
 enum { RunStart, RunCount, Step0, Step1, Amp, ModStep, ModDepth, Width0, Width1 };
@@ -546,6 +547,40 @@ int ParseArp(Parser* ps, Node* n) {
   return Expect(ps, ")");
 }
 
+// synth [run] (wave, name = value, ...): the wave may be left out (a
+// square); each parameter is an item whose wave field holds its slot.
+int ParseSynth(Parser* ps, Node* n) {
+  if (IsSymbol(Peek(ps), "[") && !ParseRun(ps, &n->st)) return 0;
+  if (!Expect(ps, "(")) return 0;
+  n->st.wave = SynthSquare;
+  const Token& first = Peek(ps);
+  if (first.kind == TkName && !IsSymbol(Peek(ps, 1), "=") && SynthParamIndex(Lower(first.text).c_str()) < 0) {
+    int wave = SynthWaveIndex(Lower(first.text).c_str());
+    if (wave < 0) return FailAt(ps, first, "unknown wave '" + first.text + "' (square, saw, sine, noise or triangle)");
+    n->st.wave = static_cast<uint8_t>(wave);
+    Take(ps);
+    Accept(ps, ",");
+  }
+  while (!Accept(ps, ")")) {
+    const Token& name = Peek(ps);
+    if (name.kind != TkName) return Expected(ps, "a parameter such as freq = 0.3, or ')'");
+    int slot = SynthParamIndex(Lower(name.text).c_str());
+    if (slot < 0) {
+      std::string known;
+      for (const SynthParamInfo& p : SynthParams) known += std::string(known.empty() ? "" : ", ") + p.name;
+      return FailAt(ps, name, "unknown synth parameter '" + name.text + "' (" + known + ")");
+    }
+    for (const RecipeArpItem& item : n->items)
+      if (item.wave == slot) return FailAt(ps, name, Lower(name.text) + " is given twice");
+    Take(ps);
+    RecipeArpItem item{static_cast<uint8_t>(slot), -1};
+    if (!Expect(ps, "=") || !ParseExpr(ps, &item.expr)) return 0;
+    n->items.push_back(item);
+    Accept(ps, ",");
+  }
+  return -1;
+}
+
 int ParseStatement(Parser* ps, Node* n) {
   Token t = Peek(ps);
   InitStatement(&n->st, 0, t);
@@ -604,6 +639,10 @@ int ParseStatement(Parser* ps, Node* n) {
   if (word == "arp") {
     n->st.kind = StArp;
     return ParseArp(ps, n);
+  }
+  if (word == "synth") {
+    n->st.kind = StSynth;
+    return ParseSynth(ps, n);
   }
   if (word == "rep") {
     n->st.kind = StRep;
@@ -910,6 +949,34 @@ int ExecuteArp(Machine* m, const RecipeStatement& st, int64_t shift, double offs
   return -1;
 }
 
+// The model's voice from the run's first frame, for as long as it sounds
+// within the run. Each frame it may fill counts its sixteen sub-samples.
+int ExecuteSynth(Machine* m, const RecipeStatement& st, int64_t shift) {
+  int64_t start = 0, count = 0;
+  if (!RunOf(m, st, shift, &start, &count)) return 0;
+  SynthSettings settings = DefaultSynthSettings();
+  settings.wave = st.wave;
+  const RecipeArpItem* items = m->r->items.data() + st.items;
+  for (int32_t i = 0; i < st.itemCount; i++) {
+    const SynthParamInfo& p = SynthParams[items[i].wave];
+    double v = 0;
+    if (!Value(m, st, items[i].expr, &v)) return 0;
+    if (v < p.low || v > p.high) {
+      const RecipeExprOp& end = EndOf(*m->r, items[i].expr);
+      return StopAt(m, end.arg, static_cast<int>(end.value),
+                    std::string("synth's ") + p.name + " takes " + Number(p.low) + " to " + Number(p.high) +
+                        ", not " + Number(v));
+    }
+    settings.value[items[i].wave] = v;
+  }
+  int64_t frames = std::min(count, SynthEnvelopeSamples(settings) / 2);
+  if (!AddWork(m, st, 2 * SynthOversampling * frames)) return 0;
+  int64_t drawn = 0;
+  AddSynthVoice(m->buffer + start, static_cast<int>(frames), settings, &drawn);
+  m->noise += drawn;
+  return -1;
+}
+
 // One statement. *armTaken tells the arms of an if chain whether an earlier
 // arm ran.
 int ExecuteOne(Machine* m, const RecipeStatement& st, int64_t shift, double offset, int inPasses, int* armTaken) {
@@ -985,6 +1052,8 @@ int ExecuteOne(Machine* m, const RecipeStatement& st, int64_t shift, double offs
       return -1;
     case StArp:
       return ExecuteArp(m, st, shift, offset, inPasses);
+    case StSynth:
+      return ExecuteSynth(m, st, shift);
     case StAssign:
       if (!Value(m, st, st.expr[Arg0], &a)) return 0;
       m->vars[static_cast<size_t>(st.var)] = a;

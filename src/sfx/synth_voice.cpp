@@ -1,0 +1,226 @@
+#include "sfx/synth_voice.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "base/timing.h"
+#include "sfx/sample.h"
+
+namespace zorta {
+
+const SynthParamInfo SynthParams[SynthParamCount] = {
+    {"attack", 0, 1, 0},      {"sustain", 0, 1, 0.3},  {"punch", 0, 1, 0},       {"decay", 0, 1, 0.4},
+    {"freq", 0, 1, 0.3},      {"limit", 0, 1, 0},      {"slide", -1, 1, 0},      {"dslide", -1, 1, 0},
+    {"vibrato", 0, 1, 0},     {"vibspeed", 0, 1, 0},   {"arp", -1, 1, 0},        {"arpspeed", 0, 1, 0},
+    {"duty", 0, 1, 0},        {"dutysweep", -1, 1, 0}, {"repeat", 0, 1, 0},      {"phaser", -1, 1, 0},
+    {"phasersweep", -1, 1, 0}, {"lpf", 0, 1, 1},       {"lpfsweep", -1, 1, 0},   {"resonance", 0, 1, 0},
+    {"hpf", 0, 1, 0},         {"hpfsweep", -1, 1, 0},  {"volume", 0, 1, 0.5},
+};
+
+int SynthParamIndex(const char* name) {
+  for (int i = 0; i < SynthParamCount; i++)
+    if (strcmp(SynthParams[i].name, name) == 0) return i;
+  return -1;
+}
+
+int SynthWaveIndex(const char* name) {
+  if (strcmp(name, "square") == 0) return SynthSquare;
+  if (strcmp(name, "saw") == 0 || strcmp(name, "sawtooth") == 0) return SynthSawtooth;
+  if (strcmp(name, "sine") == 0) return SynthSine;
+  if (strcmp(name, "noise") == 0) return SynthNoise;
+  if (strcmp(name, "triangle") == 0) return SynthTriangle;
+  return -1;
+}
+
+SynthSettings DefaultSynthSettings() {
+  SynthSettings s;
+  s.wave = SynthSquare;
+  for (int i = 0; i < SynthParamCount; i++) s.value[i] = SynthParams[i].fallback;
+  return s;
+}
+
+namespace {
+const double Pi = 3.14159265358979323846;
+// A stage's length in samples: the square of its parameter, up to 100000.
+int64_t StageLength(double v) { return static_cast<int64_t>(std::floor(v * v * 100000)); }
+}  // namespace
+
+int64_t SynthEnvelopeSamples(const SynthSettings& s) {
+  // A stage runs while its counter has not passed its length: an attack of
+  // length L gives L samples (none for 0), sustain and decay L + 1 each.
+  int64_t attack = StageLength(s.value[SynthAttack]);
+  return attack + StageLength(s.value[SynthSustain]) + 1 + StageLength(s.value[SynthDecay]) + 1;
+}
+
+SynthVoice::SynthVoice(const SynthSettings& settings) : s_(settings) {
+  const double* v = s_.value;
+  Restart();
+  lowW_ = std::pow(v[SynthLowPass], 3) * 0.1;
+  lowPassOn_ = v[SynthLowPass] != 1;
+  lowWMult_ = 1 + v[SynthLowPassSweep] * 0.0001;
+  lowDamp_ = 5 / (1 + std::pow(v[SynthResonance], 2) * 20) * (0.01 + lowW_);
+  if (lowDamp_ > 0.8) lowDamp_ = 0.8;
+  highW_ = std::pow(v[SynthHighPass], 2) * 0.1;
+  highWMult_ = 1 + v[SynthHighPassSweep] * 0.0003;
+  vibSpeed_ = std::pow(v[SynthVibratoSpeed], 2) * 0.01;
+  vibAmp_ = v[SynthVibrato] * 0.5;
+  vibPhase_ = 0;
+  envLength_[0] = StageLength(v[SynthAttack]);
+  envLength_[1] = StageLength(v[SynthSustain]);
+  envLength_[2] = StageLength(v[SynthDecay]);
+  envStage_ = 0;
+  envElapsed_ = 0;
+  // The phaser's offset and sweep keep the sign of their parameters.
+  phaserOffset_ = std::pow(v[SynthPhaser], 2) * 1020;
+  if (v[SynthPhaser] < 0) phaserOffset_ = -phaserOffset_;
+  phaserSlide_ = std::pow(v[SynthPhaserSweep], 2) * 1;
+  if (v[SynthPhaserSweep] < 0) phaserSlide_ = -phaserSlide_;
+  repeatTime_ = v[SynthRepeat] == 0 ? 0 : static_cast<int64_t>(std::floor(std::pow(1 - v[SynthRepeat], 2) * 20000 + 32));
+  gain_ = std::exp(v[SynthVolume]) - 1;
+  t_ = 0;
+  phase_ = 0;
+  phaserPos_ = 0;
+  lowPos_ = lowVel_ = highPos_ = 0;
+  noiseDrawn_ = 0;
+  for (double& p : phaserBuffer_) p = 0;
+  if (s_.wave == SynthNoise) {
+    RefillNoise();
+  } else {
+    for (double& n : noise_) n = 0;
+  }
+}
+
+// What a repeat starts again: the pitch, its slides, the duty and the arpeggio.
+void SynthVoice::Restart() {
+  const double* v = s_.value;
+  sinceRepeat_ = 0;
+  period_ = 100 / (v[SynthFreq] * v[SynthFreq] + 0.001);
+  periodMax_ = 100 / (v[SynthLimit] * v[SynthLimit] + 0.001);
+  cutOff_ = v[SynthLimit] > 0;
+  periodMult_ = 1 - std::pow(v[SynthSlide], 3) * 0.01;
+  periodMultSlide_ = -std::pow(v[SynthDeltaSlide], 3) * 0.000001;
+  duty_ = 0.5 - v[SynthDuty] * 0.5;
+  dutySlide_ = -v[SynthDutySweep] * 0.00005;
+  if (v[SynthArp] >= 0)
+    arpMult_ = 1 - std::pow(v[SynthArp], 2) * 0.9;
+  else
+    arpMult_ = 1 + std::pow(v[SynthArp], 2) * 10;
+  arpTime_ = v[SynthArpSpeed] == 1 ? 0 : static_cast<int64_t>(std::floor(std::pow(1 - v[SynthArpSpeed], 2) * 20000 + 32));
+}
+
+void SynthVoice::RefillNoise() {
+  for (double& n : noise_) n = RandomUnit() * 2 - 1;
+  noiseDrawn_ += 32;
+}
+
+bool SynthVoice::Next(double* out) {
+  if (repeatTime_ != 0 && ++sinceRepeat_ >= repeatTime_) Restart();
+  // The arpeggio's one change of pitch; its time counts from the start of
+  // the voice, so after a repeat it comes at once.
+  if (arpTime_ != 0 && t_ >= arpTime_) {
+    arpTime_ = 0;
+    period_ *= arpMult_;
+  }
+  t_++;
+  periodMult_ += periodMultSlide_;
+  period_ *= periodMult_;
+  if (period_ > periodMax_) {
+    period_ = periodMax_;
+    if (cutOff_) return false;
+  }
+  double wobbled = period_;
+  if (vibAmp_ > 0) {
+    vibPhase_ += vibSpeed_;
+    wobbled = period_ * (1 + std::sin(vibPhase_) * vibAmp_);
+  }
+  int period = wobbled < SynthOversampling ? SynthOversampling : static_cast<int>(std::floor(wobbled));
+  duty_ += dutySlide_;
+  if (duty_ < 0) duty_ = 0;
+  if (duty_ > 0.5) duty_ = 0.5;
+
+  if (++envElapsed_ > envLength_[envStage_]) {
+    envElapsed_ = 0;
+    if (++envStage_ > 2) return false;
+  }
+  // A stage of length 0 is at its start for its one sample.
+  int64_t length = envLength_[envStage_];
+  double f = length > 0 ? static_cast<double>(envElapsed_) / static_cast<double>(length) : 0.0;
+  double env = envStage_ == 0 ? f : envStage_ == 1 ? 1 + (1 - f) * 2 * s_.value[SynthPunch] : 1 - f;
+
+  phaserOffset_ += phaserSlide_;
+  int delay = static_cast<int>(std::fabs(std::floor(phaserOffset_)));
+  if (delay > 1023) delay = 1023;
+  highW_ *= highWMult_;
+  if (highW_ < 0.00001) highW_ = 0.00001;
+  if (highW_ > 0.1) highW_ = 0.1;
+
+  double sum = 0;
+  for (int k = 0; k < SynthOversampling; k++) {
+    phase_++;
+    if (phase_ >= period) {
+      phase_ %= period;
+      if (s_.wave == SynthNoise) RefillNoise();
+    }
+    double fp = static_cast<double>(phase_) / period;
+    double x;
+    switch (s_.wave) {
+      case SynthSquare: x = fp < duty_ ? 0.5 : -0.5; break;
+      case SynthSawtooth: x = 1 - 2 * fp; break;
+      case SynthSine: x = std::sin(fp * 2 * Pi); break;
+      case SynthNoise: x = noise_[phase_ * 32 / period]; break;
+      default: x = fp < 0.5 ? -1 + 4 * fp : 1 - 4 * (fp - 0.5); break;  // triangle
+    }
+    // Low-pass: a damped spring that follows the wave; off, it is the wave.
+    double before = lowPos_;
+    lowW_ *= lowWMult_;
+    if (lowW_ < 0) lowW_ = 0;
+    if (lowW_ > 0.1) lowW_ = 0.1;
+    if (lowPassOn_) {
+      lowVel_ += (x - lowPos_) * lowW_;
+      lowVel_ -= lowVel_ * lowDamp_;
+    } else {
+      lowPos_ = x;
+      lowVel_ = 0;
+    }
+    lowPos_ += lowVel_;
+    // High-pass: the low-pass output's changes, leaking away.
+    highPos_ += lowPos_ - before;
+    highPos_ -= highPos_ * highW_;
+    x = highPos_;
+    // Phaser: the sound plus itself a little earlier.
+    phaserBuffer_[phaserPos_ & 1023] = x;
+    x += phaserBuffer_[(phaserPos_ - delay + 1024) & 1023];
+    phaserPos_ = (phaserPos_ + 1) & 1023;
+    sum += x * env;
+  }
+  *out = sum / SynthOversampling;
+  return true;
+}
+
+int64_t RenderSynthVoice(const SynthSettings& settings, int64_t limit, std::vector<double>* samples) {
+  samples->clear();
+  SynthVoice voice(settings);
+  double x = 0;
+  while (static_cast<int64_t>(samples->size()) < limit && voice.Next(&x)) samples->push_back(x * voice.Gain());
+  return voice.NoiseDrawn();
+}
+
+int AddSynthVoice(int16_t* buffer, int count, const SynthSettings& settings, int64_t* noiseDrawn) {
+  SynthVoice voice(settings);
+  int i = 0;
+  double a = 0, b = 0;
+  // Each frame is the mean of two of the voice's samples; a last lone sample
+  // is dropped, as the tools do when they write at half their rate.
+  for (; i < count && voice.Next(&a) && voice.Next(&b); i++) {
+    double x = (a + b) / 2 * voice.Gain();
+    // The tools clip the voice to full scale (a punch or a resonance can
+    // pass it); the sum with what the buffer holds wraps as every layer does.
+    if (x > 1) x = 1;
+    if (x < -1) x = -1;
+    buffer[i] = WrapInt32(static_cast<int32_t>(buffer[i]) + WrapSample(x * 32767));
+  }
+  *noiseDrawn = voice.NoiseDrawn();
+  return i;
+}
+
+}  // namespace zorta

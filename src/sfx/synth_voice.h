@@ -1,0 +1,101 @@
+// The classic 8-bit synth voice of the sfxr family of sound-effect tools:
+// one oscillator (square, sawtooth, sine, noise, triangle) with frequency
+// slides, vibrato, one arpeggio step, repeats, a three-stage envelope, a
+// phaser and low- and high-pass filters, worked out at 44100 Hz with eight
+// sub-samples per sample. Parameters keep the tools' own 0..1 (or -1..1)
+// ranges, so a sound made in one of them can be written down here.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+namespace zorta {
+
+enum SynthWave : uint8_t { SynthSquare, SynthSawtooth, SynthSine, SynthNoise, SynthTriangle };
+
+// The parameters in the tools' order; SynthParam names each slot.
+enum SynthParam : uint8_t {
+  SynthAttack, SynthSustain, SynthPunch, SynthDecay,
+  SynthFreq, SynthLimit, SynthSlide, SynthDeltaSlide,
+  SynthVibrato, SynthVibratoSpeed, SynthArp, SynthArpSpeed,
+  SynthDuty, SynthDutySweep, SynthRepeat, SynthPhaser, SynthPhaserSweep,
+  SynthLowPass, SynthLowPassSweep, SynthResonance, SynthHighPass, SynthHighPassSweep,
+  SynthVolume, SynthParamCount
+};
+
+struct SynthParamInfo {
+  const char* name;  // as written in a recipe
+  double low, high;  // the tools' range
+  double fallback;   // the tools' default
+};
+extern const SynthParamInfo SynthParams[SynthParamCount];
+// The slot of a parameter's name, -1 for none.
+int SynthParamIndex(const char* name);
+// The wave of a name (square, saw or sawtooth, sine, noise, triangle), -1 for none.
+int SynthWaveIndex(const char* name);
+
+struct SynthSettings {
+  int wave;
+  double value[SynthParamCount];
+};
+// The tools' defaults: a square at 0.3, sustain 0.3, decay 0.4, volume 0.5.
+SynthSettings DefaultSynthSettings();
+
+const int SynthRate = 44100;
+const int SynthOversampling = 8;
+
+// The voice's length in samples at SynthRate if nothing cuts it short: the
+// three envelope stages. The frequency cut-off may end it sooner.
+int64_t SynthEnvelopeSamples(const SynthSettings& settings);
+
+// One voice being played. Noise comes from the program's random generator
+// (RandomUnit), so a seeded recipe always gives the same voice.
+class SynthVoice {
+ public:
+  explicit SynthVoice(const SynthSettings& settings);
+  // The next sample at SynthRate, before the volume's gain and any
+  // clipping: false once the voice has ended.
+  bool Next(double* sample);
+  // The factor the volume parameter gives a sample.
+  double Gain() const { return gain_; }
+  // Numbers drawn from the random generator so far.
+  int64_t NoiseDrawn() const { return noiseDrawn_; }
+
+ private:
+  void Restart();
+  void RefillNoise();
+
+  SynthSettings s_;
+  double period_, periodMax_, periodMult_, periodMultSlide_;
+  bool cutOff_;
+  double duty_, dutySlide_;
+  double arpMult_;
+  int64_t arpTime_;
+  int64_t repeatTime_, sinceRepeat_;
+  double lowW_, lowWMult_, lowDamp_, highW_, highWMult_;
+  bool lowPassOn_;
+  double vibSpeed_, vibAmp_, vibPhase_;
+  int64_t envLength_[3];
+  int envStage_;
+  int64_t envElapsed_;
+  double phaserOffset_, phaserSlide_;
+  double gain_;
+  int64_t t_;
+  int phase_;
+  int phaserPos_;
+  double lowPos_, lowVel_, highPos_;
+  double noise_[32];
+  double phaserBuffer_[1024];
+  int64_t noiseDrawn_;
+};
+
+// The voice at SynthRate, gain applied, unclipped, at most `limit` samples:
+// what the tools call its normalised samples. Returns the noise drawn.
+int64_t RenderSynthVoice(const SynthSettings& settings, int64_t limit, std::vector<double>* samples);
+
+// Adds the voice to `count` frames at the bank's rate (half the voice's):
+// each frame the mean of two samples, clipped to full scale, as the tools
+// write at that rate. Returns the frames the voice filled; *noiseDrawn the
+// numbers its noise drew.
+int AddSynthVoice(int16_t* buffer, int count, const SynthSettings& settings, int64_t* noiseDrawn);
+
+}  // namespace zorta

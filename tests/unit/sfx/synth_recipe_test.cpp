@@ -1,0 +1,171 @@
+// The synth statement of the recipe language: its parameters and their
+// errors, where the voice lands, how it mixes, its noise and its work.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "base/timing.h"
+#include "sfx/recipe.h"
+
+using namespace zorta;
+
+namespace {
+using Samples = std::vector<int16_t>;
+
+Samples Render(const std::string& text, RecipeError* error = nullptr) {
+  SeedRandom(3);
+  Samples frames;
+  RecipeError e{0, 0, ""};
+  bool ok = RenderRecipe(text.data(), text.size(), &frames, nullptr, &e);
+  if (error != nullptr) {
+    *error = e;
+  } else {
+    EXPECT_TRUE(ok) << e.line << ":" << e.column << ": " << e.message;
+  }
+  return frames;
+}
+
+RecipeError ErrorOf(const std::string& text) {
+  RecipeError e{0, 0, ""};
+  Render(text, &e);
+  EXPECT_FALSE(e.message.empty()) << text;
+  return e;
+}
+
+// The last frame the voice reached, -1 when silent.
+int LastSounding(const Samples& s) {
+  for (int i = static_cast<int>(s.size()) - 1; i >= 0; i--)
+    if (s[static_cast<size_t>(i)] != 0) return i;
+  return -1;
+}
+
+const std::string Head = "frames 20000\nvolume 200\n";
+}  // namespace
+
+TEST(SynthStatement, DefaultsAreTheModelsAndLastItsEnvelope) {
+  Samples plain = Render(Head + "synth()");
+  Samples spelled = Render(Head + "synth(square, freq = 0.3, sustain = 0.3, decay = 0.4, volume = 0.5, lpf = 1)");
+  EXPECT_EQ(plain, spelled);
+  // Sustain 0.3 and decay 0.4 are 9001 and 16001 samples at 44100 Hz: 12501
+  // frames at the bank's rate, the last of them still sounding faintly.
+  int last = LastSounding(plain);
+  EXPECT_GE(last, 12400);
+  EXPECT_LT(last, 12501);
+  // Parameters may be any expression, spread over lines inside the brackets.
+  Samples written = Render(Head + "f = 0.15\nsynth(SQUARE,\n  freq = 2 * f\n  decay = 0.2 + 0.2)");
+  EXPECT_EQ(written, plain);
+  // Each wave is its own sound.
+  std::vector<Samples> waves;
+  for (const char* w : {"square", "saw", "sawtooth", "sine", "noise", "triangle"})
+    waves.push_back(Render(Head + "synth(" + w + ")"));
+  EXPECT_EQ(waves[1], waves[2]);
+  for (size_t i = 0; i < waves.size(); i++) {
+    for (size_t j = i + 1; j < waves.size(); j++) {
+      if (!(i == 1 && j == 2)) {
+        EXPECT_NE(waves[i], waves[j]) << i << " " << j;
+      }
+    }
+  }
+}
+
+TEST(SynthStatement, ErrorsNameTheirPlace) {
+  RecipeError e = ErrorOf(Head + "synth(sine, frequency = 0.3)");
+  EXPECT_EQ(e.line, 3);
+  EXPECT_EQ(e.column, 13);
+  EXPECT_NE(e.message.find("unknown synth parameter 'frequency'"), std::string::npos) << e.message;
+  e = ErrorOf(Head + "synth(organ)");
+  EXPECT_EQ(e.column, 7);
+  EXPECT_NE(e.message.find("unknown wave 'organ'"), std::string::npos) << e.message;
+  e = ErrorOf(Head + "synth(freq = 0.3, decay = 0.1, freq = 0.4)");
+  EXPECT_EQ(e.column, 32);
+  EXPECT_NE(e.message.find("freq is given twice"), std::string::npos) << e.message;
+  // Values outside the model's ranges, at the value; signed ones go to -1.
+  e = ErrorOf(Head + "synth(saw,\n  freq = 1.5)");
+  EXPECT_EQ(e.line, 4);
+  EXPECT_EQ(e.column, 10);
+  EXPECT_EQ(e.message, "synth's freq takes 0 to 1, not 1.5");
+  e = ErrorOf(Head + "synth(slide = -1, decay = -0.1)");
+  EXPECT_EQ(e.column, 27);
+  EXPECT_EQ(e.message, "synth's decay takes 0 to 1, not -0.10000000000000001");
+  e = ErrorOf(Head + "synth(hpfsweep = 0/0)");
+  EXPECT_NE(e.message.find("not a number"), std::string::npos) << e.message;
+  e = ErrorOf(Head + "synth(freq 0.3)");
+  EXPECT_NE(e.message.find("expected '='"), std::string::npos) << e.message;
+  // The word stays free as a name.
+  Render(Head + "synth = 0.5\nsine 0.01 a(synth)");
+}
+
+TEST(SynthStatement, PlaysInItsRunAndMixes) {
+  Samples whole = Render(Head + "synth(saw, freq = 0.5, sustain = 0.1, decay = 0.1)");
+  int length = LastSounding(whole) + 1;
+  ASSERT_GT(length, 1000);
+  // From the run's first frame, cut at its end.
+  Samples placed = Render(Head + "synth [5000+1000] (saw, freq = 0.5, sustain = 0.1, decay = 0.1)");
+  for (size_t i = 0; i < placed.size(); i++) {
+    int16_t want = i >= 5000 && i < 6000 ? whole[i - 5000] : 0;
+    ASSERT_EQ(placed[i], want) << i;
+  }
+  // Layers add, with the 16-bit wrap every layer has.
+  Samples tone = Render(Head + "sine 0.02 a(0.9)");
+  Samples both = Render(Head + "sine 0.02 a(0.9)\nsynth(saw, freq = 0.5, sustain = 0.1, decay = 0.1)");
+  for (size_t i = 0; i < both.size(); i++)
+    ASSERT_EQ(both[i], static_cast<int16_t>(static_cast<uint16_t>(tone[i] + whole[i]))) << i;
+  // A run that leaves the sound is the usual error.
+  RecipeError e = ErrorOf(Head + "synth [19000+2000] ()");
+  EXPECT_NE(e.message.find("lies outside the sound"), std::string::npos) << e.message;
+}
+
+TEST(SynthStatement, ClipsAtFullScaleAsTheModelDoes) {
+  // A punch triples the level: the voice clips instead of wrapping round.
+  Samples loud = Render(Head + "synth(sine, punch = 1, volume = 1, sustain = 0.2)");
+  auto [low, high] = std::minmax_element(loud.begin(), loud.end());
+  EXPECT_EQ(*high, 32767);
+  EXPECT_EQ(*low, -32767);
+  // Wrapped, a loud frame would change sign: it keeps that of the quiet voice.
+  Samples quiet = Render(Head + "synth(sine, punch = 1, volume = 0.05, sustain = 0.2)");
+  for (size_t i = 0; i < loud.size(); i++)
+    if (std::abs(quiet[i]) > 50) {
+      ASSERT_EQ(loud[i] > 0, quiet[i] > 0) << i;
+    }
+}
+
+TEST(SynthStatement, NoiseFollowsTheSeedAndTheGenerator) {
+  std::string noise = "synth(noise, freq = 0.5, sustain = 0.1, decay = 0.1)\n";
+  Samples a = Render(Head + "seed 5\n" + noise);
+  Samples b = Render(Head + "seed 5\n" + noise);
+  Samples c = Render(Head + "seed 6\n" + noise);
+  EXPECT_EQ(a, b);
+  EXPECT_NE(a, c);
+  // The voice's draws come out of the recipe's noise: noise after it
+  // differs from noise that did not wait for it, and the count is reported.
+  CompiledRecipe r;
+  RecipeError e;
+  std::string text = Head + "seed 5\n" + noise + "noise [15000+100] a(1)\n";
+  ASSERT_TRUE(CompileRecipe(text.data(), text.size(), &r, &e)) << e.message;
+  Samples frames(20000, 0);
+  RecipeUse use{0, 0};
+  ASSERT_TRUE(RunRecipe(r, frames.data(), &e, &use)) << e.message;
+  EXPECT_GT(use.noise, 100 + 32);
+  Samples alone = Render(Head + "seed 5\nnoise [15000+100] a(1)\n");
+  EXPECT_FALSE(std::equal(alone.begin() + 15000, alone.begin() + 15100, frames.begin() + 15000));
+}
+
+TEST(SynthStatement, CountsItsSubSamplesAsWork) {
+  CompiledRecipe r;
+  RecipeError e;
+  std::string text = Head + "synth(sustain = 0.1, decay = 0.1)\n";
+  ASSERT_TRUE(CompileRecipe(text.data(), text.size(), &r, &e)) << e.message;
+  Samples frames(20000, 0);
+  RecipeUse use{0, 0};
+  ASSERT_TRUE(RunRecipe(r, frames.data(), &e, &use)) << e.message;
+  // 2002 samples at 44100 Hz, 1001 frames: sixteen sub-samples each; the
+  // run's 20000 frames, the statement and its two values' operations.
+  EXPECT_EQ(use.work, 20000 + 16 * 1001 + 1 + 4);
+  // Long voices in a loop run out of the budget at the statement.
+  RecipeError over = ErrorOf("frames 600000\nvolume 1\nfor i = 0 to 20 {\n  synth(sustain = 1, decay = 1)\n}");
+  EXPECT_EQ(over.line, 4);
+  EXPECT_NE(over.message.find("steps of work"), std::string::npos) << over.message;
+}
