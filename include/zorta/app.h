@@ -28,7 +28,8 @@ int ParseProgramArguments(int argc, char** argv, ProgramOptions* options);
 // The data folder becomes the working folder: Maps/, TileSets/, Sounds/ and
 // log.txt, and the relative names given to LoadImage and LoadSprite, are
 // found there. A folder that cannot be entered or a first map that Maps/
-// does not hold is reported on stderr, exit code 1.
+// does not hold is reported on stderr, exit code 1; a fatal error (ErrorText)
+// also ends the run with exit code 1.
 /// Starts the program as the options say and runs its frames until the window closes; the exit code.
 int RunProgram(const ProgramOptions& options);
 /// Closes the window at the end of this frame, as its close button would: RunProgram then returns.

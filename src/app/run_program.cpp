@@ -117,6 +117,9 @@ int RunProgram(const ProgramOptions& options) {
   run.afterWindow = AfterWindow;
   run.frames = options.frames;
   int rc = RunShellWith(nullptr, 1, run);
+  // A fatal error ends the run as a close does; a script running a game
+  // headless must still see that it failed.
+  if (rc == 0 && ErrorText[0] != 0) rc = 1;
   TextShutdown();
   WinShutdownPlatform();
   return rc;

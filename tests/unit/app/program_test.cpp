@@ -41,6 +41,8 @@ void RecordSetUp() {
   SeamRecordCalls(false);
 }
 
+void LoadMissingSprite() { LoadSprite("missing.png", 24, 24); }
+
 void CountFrame() {
   if (++frameCalls == quitAtFrame) QuitProgram();
 }
@@ -121,6 +123,18 @@ TEST_F(Program, AFolderOrMapThatIsNotThereIsReportedBeforeAnythingStarts) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "zorta: Maps/ holds no map 'c.map'\n");
   EXPECT_EQ(setUps, 0);
   EXPECT_EQ(WinWindowExists(), 0);
+}
+
+TEST_F(Program, AFatalErrorEndsTheRunWithExitCode1) {
+  ProgramOptions options;
+  options.headless = true;
+  options.soundBank = false;
+  options.setUp = LoadMissingSprite;
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(RunProgram(options), 1);
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("Error: "), std::string::npos) << err;
+  EXPECT_NE(err.find("missing.png"), std::string::npos) << err;
 }
 
 TEST(ProgramArguments, TheFrameworksOwnOptions) {
