@@ -152,6 +152,12 @@ int Play() {
   program.setUp = SetUpGame;
   program.frame = DrawGameScreen;
   int rc = RunProgram(program);
+  if (RecordingOn && rc != 0 && Game.level < 0) {
+    // The program did not start (no data folder, no window): no game to keep.
+    fclose(file.out);
+    unlink(file.temp.c_str());
+    return rc;
+  }
   // The line its replay will end with, when the game ended through its Yes.
   if (RecordingOn && QuitResult[0] != 0) printf("%s\n", QuitResult);
   if (RecordingOn && !FinishRecordFile(options.record, &file, Recording)) return rc != 0 ? rc : 1;
