@@ -4,11 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "input/input.h"
-#include "io/named_list.h"
-#include "platform/sound.h"
-#include "sfx/sound_bank.h"
-#include "world/world.h"
+#include <zorta/zorta.h>
 
 using namespace zorta;
 
@@ -40,10 +36,6 @@ const int32_t ActorDepth = 10;
 const int32_t SparkleDepth = 20;
 
 ObjectType* sparkleType = nullptr;
-
-void PlayFromBank(int slot) {
-  if (slot >= 0 && slot < SoundBankSlots && SoundBank[slot] != nullptr) FSOUND_PlaySound(FSOUND_FREE, SoundBank[slot]);
-}
 
 ObjectData& DataOf(const LiveObject* o) { return GameObjects[SlotOf(o)]; }
 
@@ -216,7 +208,7 @@ uint64_t MixValue(uint64_t h, T value) {
 
 }  // namespace
 
-void (*PlayGameSound)(int slot) = PlayFromBank;
+void (*PlayGameSound)(int slot) = PlayBankSound;
 
 uint32_t GameRandom() {
   // xorshift32: the same numbers on every machine.

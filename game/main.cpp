@@ -3,8 +3,8 @@
 //   zorta-game [--data DIR] [--seed N] [--level NAME] [--record FILE]
 //   zorta-game [--data DIR] --replay FILE [--trace N]
 //
-// It runs in DIR (default: the working folder), which holds Maps/ and
-// TileSets/. --record writes the control bits of every logic step to FILE
+// It runs on the data of DIR (default: the working folder), which holds
+// Maps/ and TileSets/. --record writes the control bits of every logic step to FILE
 // when the game ends (and, if it ends through Escape's Yes, prints the line
 // its replay will end with); --replay plays such a file back without a window or
 // sound, as fast as it can, and prints one line: level, steps, score, lives,
@@ -23,17 +23,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/app.h"
-#include "base/timing.h"
-#include "display/display.h"
-#include "display/draw.h"
+#include <zorta/zorta.h>
+
 #include "game.h"
-#include "input/input.h"
-#include "platform/text.h"
-#include "platform/window.h"
 #include "replay.h"
 #include "screen.h"
-#include "world/world.h"
 
 using namespace zorta;
 
@@ -68,7 +62,7 @@ int Help() {
   return fflush(stdout) == 0 && !ferror(stdout) ? 0 : 1;
 }
 
-// A path given on the command line, kept valid across the change of folder.
+// A path given on the command line, kept valid once the program works in its data folder.
 std::string Absolute(const std::string& path) {
   if (path.empty() || path[0] == '/') return path;
   char cwd[4096];
@@ -124,11 +118,10 @@ int FinishRecordFile(const std::string& path, RecordFile* file, const Replay& re
 volatile std::sig_atomic_t stopSignal = 0;
 void OnStopSignal(int signal) { stopSignal = signal; }
 
+// Once the display is up: the types, and player 2 on W A S D with Q to
+// jump, or on a joystick where one is connected.
 void SetUpGame() {
-  snprintf(WindowTitle, sizeof WindowTitle, "%s", "Zorta Collect");
-  ColorDepth = 32;
   RegisterGameTypes();
-  // Player 2 on W A S D with Q to jump, or on a joystick where one is connected.
   BindControl(1, ControlLeft, 'A');
   BindControl(1, ControlRight, 'D');
   BindControl(1, ControlUp, 'W');
@@ -139,6 +132,14 @@ void SetUpGame() {
   WorldPaused = -1;
 }
 
+ProgramOptions GameProgram() {
+  ProgramOptions program;
+  program.title = "Zorta Collect";
+  program.colorDepth = 32;
+  if (!options.data.empty()) program.dataFolder = options.data.c_str();
+  return program;
+}
+
 int Play() {
   ResetGame(options.seed);
   if (!options.level.empty()) StartLevelName = options.level.c_str();
@@ -146,39 +147,33 @@ int Play() {
   RecordingOn = options.record.empty() ? 0 : -1;
   RecordFile file;
   if (RecordingOn && !OpenRecordFile(options.record, &file)) return 1;
-  ConnectShell();
-  SetWorldFrameLastDrawing(DrawGameScreen, 0);
   GameStep = RecordAndRunGameStep;
-  int rc = RunShell(nullptr, 1, SetUpGame);
+  ProgramOptions program = GameProgram();
+  program.setUp = SetUpGame;
+  program.frame = DrawGameScreen;
+  int rc = RunProgram(program);
+  if (RecordingOn && rc != 0 && Game.level < 0) {
+    // The program did not start (no data folder, no window): no game to keep.
+    fclose(file.out);
+    unlink(file.temp.c_str());
+    return rc;
+  }
   // The line its replay will end with, when the game ended through its Yes.
   if (RecordingOn && QuitResult[0] != 0) printf("%s\n", QuitResult);
   if (RecordingOn && !FinishRecordFile(options.record, &file, Recording)) return rc != 0 ? rc : 1;
   return rc;
 }
 
-int RunReplay(const Replay& replay) {
-  // Headless: SDL's dummy drivers, no sound bank, no frame loop.
-  setenv("SDL_VIDEODRIVER", "dummy", 1);
-  setenv("SDL_AUDIODRIVER", "dummy", 1);
-  // No frame loop reads the window's quit event here: the step loop itself
-  // watches for Ctrl-C and SIGTERM.
-  setenv("SDL_NO_SIGNAL_HANDLERS", "1", 1);
+struct Replay replay;
+int replayResult = 1;  // stays so when a fatal error ends the start-up
+
+// The replay plays out in the set-up, before any frame: each step as the
+// world frame runs it, as fast as it can, with no frame loop to read the
+// window's quit event, so the step loop itself watches for Ctrl-C and SIGTERM.
+void PlayReplayInstead() {
+  SetUpGame();
   std::signal(SIGINT, OnStopSignal);
   std::signal(SIGTERM, OnStopSignal);
-  ConnectShell();
-  SetFatalErrorAction(ShowFatalError);
-  CreateLogFile();
-  ApplyDefaults();
-  SetUpGame();
-  if (!CreateMainWindow(nullptr, 1)) {
-    fprintf(stderr, "zorta-game: cannot create the window: %s\n", WinLastError());
-    return 1;
-  }
-  SetUpWindowed();
-  ClearInput();
-  ResetClipRect();
-  PostWindowInit();
-  if (ShutdownDone) return 1;
   WorldPaused = 0;
   GameStep = RunGameStep;
   ResetGame(replay.seed);
@@ -206,9 +201,18 @@ int RunReplay(const Replay& replay) {
       rc = 1;
     }
   }
-  Shutdown();
-  WinDestroyWindow();
-  return rc;
+  replayResult = rc;
+  QuitProgram();
+}
+
+// Headless: SDL's dummy drivers, no sound bank, no frames.
+int RunReplay() {
+  ProgramOptions program = GameProgram();
+  program.headless = true;
+  program.soundBank = false;
+  program.setUp = PlayReplayInstead;
+  int rc = RunProgram(program);
+  return rc != 0 ? rc : replayResult;
 }
 
 }  // namespace
@@ -254,7 +258,6 @@ int main(int argc, char** argv) {
   options.record = Absolute(options.record);
   options.replay = Absolute(options.replay);
   if (!options.seedGiven) options.seed = static_cast<uint32_t>(time(nullptr));
-  struct Replay replay;
   if (!options.replay.empty()) {
     FILE* in = fopen(options.replay.c_str(), "r");
     if (in == nullptr) {
@@ -269,12 +272,5 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
-  if (!options.data.empty() && chdir(options.data.c_str()) != 0) {
-    fprintf(stderr, "zorta-game: cannot enter '%s': %s\n", options.data.c_str(), strerror(errno));
-    return 1;
-  }
-  int rc = options.replay.empty() ? Play() : RunReplay(replay);
-  TextShutdown();
-  WinShutdownPlatform();
-  return rc;
+  return options.replay.empty() ? Play() : RunReplay();
 }

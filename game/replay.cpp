@@ -4,10 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "base/settings.h"
+#include <zorta/zorta.h>
+
 #include "game.h"
-#include "input/input.h"
-#include "world/world.h"
 
 using namespace zorta;
 

@@ -2,14 +2,10 @@
 
 #include <cstdio>
 
-#include "base/settings.h"
-#include "display/draw.h"
-#include "display/text.h"
+#include <zorta/zorta.h>
+
 #include "game.h"
-#include "gui/builtin_windows.h"
-#include "input/input.h"
 #include "replay.h"
-#include "world/world.h"
 
 using namespace zorta;
 
@@ -50,7 +46,7 @@ void ResetGameScreen() {
 void AnswerQuit(int32_t answer) {
   if (!answer) return;
   FormatResult(QuitResult, sizeof QuitResult);
-  WinPostMessage(WM_CLOSE, 0, 0);
+  QuitProgram();
 }
 
 void DrawGameScreen() {
@@ -88,7 +84,7 @@ void DrawGameScreen() {
     StartNewGame(FirstLevel());
   }
   if (FocusWindow == nullptr) {
-    if (KeyPressed(VK_ESCAPE)) OpenConfirmDialog("Quit Zorta Collect?", AnswerQuit, 170, 210, 300, 30);
+    if (KeyPressed(KeyEscape)) OpenConfirmDialog("Quit Zorta Collect?", AnswerQuit, 170, 210, 300, 30);
     else if (KeyPressed('L')) OpenLevelList();
   }
   // Under a window the world holds still; those steps are not played at all.

@@ -26,8 +26,12 @@ char WindowTitle[64];
 int32_t AppActive = 0;
 int32_t EscapeQuits = -1;
 
+uint32_t FramesRun = 0;
+
 namespace {
 void* instanceHandle = nullptr;
+// What the running shell was asked to do (RunShellWith).
+ShellRun shellRun;
 STICKYKEYS savedStickyKeys;
 FILTERKEYS savedFilterKeys;
 int32_t accessibilitySaved = 0;
@@ -40,6 +44,8 @@ void ResetAppState() {
   AppActive = 0;
   EscapeQuits = -1;
   accessibilitySaved = 0;
+  shellRun = ShellRun();
+  FramesRun = 0;
 }
 
 void ApplyDefaults() {
@@ -131,7 +137,7 @@ void InitApp() {
   SetFatalErrorAction(ShowFatalError);
   SeedRandom(GetTicks());
   ApplyDefaults();
-  BuildSoundBank();
+  if (shellRun.soundBank) BuildSoundBank();
 }
 
 int CreateMainWindow(void* instance, int showCommand) {
@@ -172,7 +178,7 @@ void PostWindowInit() {
   ListFolder(&TileSetList, "TileSets/*.*", 0, 0);
   ListFolder(&MapList, "Maps/*.*", 0, 0);
   OpenGuiWindow(&RootWindow, 0, 0, ScreenWidth, ScreenHeight);
-  LoadUserSoundsAtStart();
+  if (shellRun.soundBank) LoadUserSoundsAtStart();
   LoadFirstMap();
 }
 
@@ -299,6 +305,7 @@ int RunLoopTurn(int* exitCode) {
   if (!ShutdownDone) {
     Present();
     UpdateInput();
+    FramesRun++;
   }
   uint32_t elapsed = GetTicks() - t0;
   if (elapsed < MinFrameTime) SleepMs(MinFrameTime - elapsed);
@@ -306,10 +313,18 @@ int RunLoopTurn(int* exitCode) {
 }
 
 int RunShell(void* instance, int showCommand, void (*setUp)()) {
+  ShellRun run;
+  run.beforeWindow = setUp;
+  return RunShellWith(instance, showCommand, run);
+}
+
+int RunShellWith(void* instance, int showCommand, const ShellRun& run) {
   instanceHandle = instance;
+  shellRun = run;
+  FramesRun = 0;
   CreateLogFile();
   InitApp();
-  if (setUp != nullptr) setUp();
+  if (run.beforeWindow != nullptr) run.beforeWindow();
   if (!CreateMainWindow(instanceHandle, showCommand)) {
     fprintf(stderr, "zorta: cannot create the window: %s\n", WinLastError());
     return 1;
@@ -323,8 +338,15 @@ int RunShell(void* instance, int showCommand, void (*setUp)()) {
   ClearInput();
   ResetClipRect();
   PostWindowInit();
+  if (run.afterWindow != nullptr && !ShutdownDone) run.afterWindow();
   int exitCode = 0;
+  bool closing = false;
   while (RunLoopTurn(&exitCode)) {
+    // The frame limit closes the window as its close button would.
+    if (run.frames != 0 && FramesRun >= run.frames && !closing) {
+      closing = true;
+      WinPostMessage(WM_CLOSE, 0, 0);
+    }
   }
   WinDestroyWindow();
   return exitCode;

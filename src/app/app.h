@@ -5,6 +5,7 @@
 
 #include "base/settings.h"
 #include "platform/window.h"
+#include "zorta/app.h"
 
 namespace zorta {
 
@@ -30,6 +31,18 @@ void ConnectShell();
 // built, before the window exists: a program registers its object types,
 // bindings and caption there.
 int RunShell(void* instance, int showCommand, void (*setUp)());
+// What a run of the shell does beside the frames: whether it builds the bank
+// and starts the user's sounds, the program's set-up before the window and
+// once the display is up, and how many frames it runs (0: until closed).
+struct ShellRun {
+  int32_t soundBank = -1;
+  void (*beforeWindow)() = nullptr;
+  void (*afterWindow)() = nullptr;
+  uint32_t frames = 0;
+};
+int RunShellWith(void* instance, int showCommand, const ShellRun& run);
+// Frames run (presented) since the shell started.
+extern uint32_t FramesRun;
 void InitApp();
 void ApplyDefaults();
 int CreateMainWindow(void* instance, int showCommand);

@@ -1,14 +1,13 @@
 // The millisecond clock, the random-number generator of the noise synthesis,
-// and the start-up log "log.txt".
+// and the start-up log "log.txt". The calls a program makes are public
+// (zorta/base.h).
 #pragma once
 #include <cstdint>
 
+#include "zorta/base.h"
+
 namespace zorta {
 
-uint32_t GetTicks();
-void SeedRandom(double seed);
-double RandomUnit();
-void WriteLog(const char* text);
 // Empties "log.txt" (once per run, at start-up).
 void CreateLogFile();
 

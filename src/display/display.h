@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "platform/display.h"
+#include "zorta/display.h"
 
 namespace zorta {
 
@@ -29,7 +30,6 @@ void SetUpFullScreen();
 void SetUpWindowed();
 void ReleaseFullScreen();
 void ReleaseWindowed();
-void ChangeDisplayMode(int depth, int fullScreen);
 // What holds surfaces in the screen's depth (the image table) is told around
 // a mode change: `release` before the old display goes, `create` once the new
 // one is up. Registered by the program; null: nothing to tell.

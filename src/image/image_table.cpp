@@ -242,6 +242,7 @@ void FreeImage(Image* image) {
 
 void FreeAllImages() {
   TableGeneration++;
+  ForgetSprites();
   for (int i = 0; i < ImageTableSize; i++) {
     if (ImageTable[i] == nullptr) continue;
     FreeImage(ImageTable[i]);

@@ -7,6 +7,24 @@
 
 namespace zorta {
 
+// The public key codes are the window system's own: a key reported by it
+// reaches KeyState under the code a program asks for.
+constexpr int KeyCodePairs[][2] = {
+    {KeyBackspace, VK_BACK}, {KeyTab, VK_TAB}, {KeyReturn, VK_RETURN}, {KeyShift, VK_SHIFT},
+    {KeyControl, VK_CONTROL}, {KeyAlt, VK_MENU}, {KeyPause, VK_PAUSE}, {KeyCapsLock, VK_CAPITAL},
+    {KeyEscape, VK_ESCAPE}, {KeySpace, VK_SPACE}, {KeyPageUp, VK_PRIOR}, {KeyPageDown, VK_NEXT},
+    {KeyEnd, VK_END}, {KeyHome, VK_HOME}, {KeyLeft, VK_LEFT}, {KeyUp, VK_UP},
+    {KeyRight, VK_RIGHT}, {KeyDown, VK_DOWN}, {KeyPrintScreen, VK_SNAPSHOT}, {KeyInsert, VK_INSERT},
+    {KeyDelete, VK_DELETE}, {KeyNumpad0, VK_NUMPAD0}, {KeyMultiply, VK_MULTIPLY}, {KeyAdd, VK_ADD},
+    {KeySubtract, VK_SUBTRACT}, {KeyDecimal, VK_DECIMAL}, {KeyDivide, VK_DIVIDE}, {KeyF1, VK_F1},
+};
+constexpr bool KeyCodesMatch() {
+  for (const auto& pair : KeyCodePairs)
+    if (pair[0] != pair[1]) return false;
+  return true;
+}
+static_assert(KeyCodesMatch(), "public key codes differ from the window system's");
+
 uint8_t KeyState[256];
 int32_t AnyKeyDown = 0;
 int32_t KeyboardGrabbed = 0;

@@ -5,6 +5,10 @@
 #else
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #endif
 
 namespace zorta {
@@ -14,6 +18,8 @@ namespace zorta {
 std::string HostPath(const char* path) { return path != nullptr ? path : ""; }
 
 FILE* HostOpenFile(const char* path, const char* mode) { return Win32OpenFile(path, mode); }
+
+int EnterFolder(const char* path, std::string* error) { return Win32EnterFolder(path, error); }
 
 #else
 
@@ -85,6 +91,12 @@ std::string HostPath(const char* path) {
 }
 
 FILE* HostOpenFile(const char* path, const char* mode) { return fopen(HostPath(path).c_str(), mode); }
+
+int EnterFolder(const char* path, std::string* error) {
+  if (chdir(HostPath(path).c_str()) == 0) return -1;
+  *error = strerror(errno);
+  return 0;
+}
 
 #endif
 

@@ -20,4 +20,9 @@ std::string HostPath(const char* path);
 // system's wide-character call, so names outside the ANSI code page open.
 FILE* HostOpenFile(const char* path, const char* mode);
 
+// Makes the folder the working folder, where the framework's relative names
+// (Maps/, TileSets/, Sounds/, log.txt) then resolve: -1, or 0 with the
+// system's reason in *error.
+int EnterFolder(const char* path, std::string* error);
+
 }  // namespace zorta

@@ -3,6 +3,11 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <direct.h>
+
+#include <cerrno>
+#include <cstring>
+
 namespace zorta {
 
 namespace {
@@ -117,5 +122,11 @@ int Win32FileKind(const char* path, int* plain) {
 }
 
 FILE* Win32OpenFile(const char* path, const char* mode) { return _wfopen(Wide(path).c_str(), Wide(mode).c_str()); }
+
+int Win32EnterFolder(const char* path, std::string* error) {
+  if (_wchdir(Wide(path).c_str()) == 0) return -1;
+  *error = strerror(errno);
+  return 0;
+}
 
 }  // namespace zorta

@@ -37,4 +37,8 @@ int Win32FileKind(const char* path, int* plain);
 // fopen for a UTF-8 name; null on failure.
 FILE* Win32OpenFile(const char* path, const char* mode);
 
+// Makes the folder of that UTF-8 name the working folder: -1, or 0 with the
+// system's reason in *error.
+int Win32EnterFolder(const char* path, std::string* error);
+
 }  // namespace zorta

@@ -207,6 +207,11 @@ int WinCreateWindow(const char* title, int x, int y, int w, int h, WindowProc pr
 }
 
 const char* WinLastError() { return lastError.c_str(); }
+
+void WinUseHeadlessDrivers() {
+  SDL_setenv("SDL_VIDEODRIVER", "dummy", 1);
+  SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
+}
 int WinWindowExists() { return window != nullptr ? -1 : 0; }
 
 void WinDestroyWindow() {

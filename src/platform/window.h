@@ -66,6 +66,9 @@ inline int LParamY(LPARAM lp) { return static_cast<int16_t>((static_cast<uint32_
 // -1 on success, 0 on failure (WinLastError tells why).
 int WinCreateWindow(const char* title, int x, int y, int w, int h, WindowProc proc);
 const char* WinLastError();
+// Has SDL start its video and audio on the dummy drivers: no window is shown
+// and no sound heard, all else works. Only before SDL starts them.
+void WinUseHeadlessDrivers();
 int WinWindowExists();
 void WinDestroyWindow();  // sends WM_DESTROY to the window procedure
 

@@ -38,4 +38,8 @@ void FreeSoundBank() {
   memset(SoundBank, 0, sizeof SoundBank);
 }
 
+void PlayBankSound(int slot) {
+  if (slot >= 0 && slot < SoundBankSlots && SoundBank[slot] != nullptr) FSOUND_PlaySound(FSOUND_FREE, SoundBank[slot]);
+}
+
 }  // namespace zorta

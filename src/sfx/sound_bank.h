@@ -1,14 +1,13 @@
-// The bank of synthesised sound effects, and sound output start-up.
+// The bank of synthesised sound effects, and sound output start-up. Playing
+// a slot is public (zorta/sfx.h).
 #pragma once
 #include <cstdint>
 
 #include "platform/sound.h"
+#include "zorta/sfx.h"
 
 namespace zorta {
 
-const int SoundBankSlots = 500;
-// Slots 0 to 88 hold the effects; the rest stay 0.
-const int SoundBankEffects = 89;
 extern SampleHandle SoundBank[SoundBankSlots];
 extern int32_t SoundReady;
 

@@ -16,8 +16,7 @@ NamedItem* PendingMap = nullptr;
 void (*GameStep)() = nullptr;
 int32_t WorldPaused = 0;
 
-// The map started at start-up when the MapList holds it; none in this program.
-static const char StartMapName[] = "";
+const char* FirstMapName = nullptr;
 
 void ResetWorldState() {
   WorldRunning = 0;
@@ -28,6 +27,7 @@ void ResetWorldState() {
   PendingMap = nullptr;
   GameStep = nullptr;
   WorldPaused = 0;
+  FirstMapName = nullptr;
   YSortDepth = -1;
   MainLayer = nullptr;
   View = ViewRect{0, 0, 0, 0};
@@ -98,8 +98,7 @@ int StartMapByName(const char* name) {
 }
 
 void LoadFirstMap() {
-  NamedItem* item = FindItem(&MapList, StartMapName);
-  if (item == nullptr) item = ItemAt(&MapList, 0);
+  NamedItem* item = FirstMapName == nullptr ? ItemAt(&MapList, 0) : FindItem(&MapList, FirstMapName);
   if (item != nullptr) {
     SelectItem(&MapList, item);
     LoadMap(item->name);

@@ -1,4 +1,5 @@
-// Map, objects and the world frame.
+// Map, objects and the world frame. What a program uses is public
+// (zorta/world.h); the frame's own parts and the test resets stay here.
 #pragma once
 #include <cstdint>
 
@@ -6,45 +7,34 @@
 #include "world/layers.h"
 #include "world/map.h"
 #include "world/objects.h"
+#include "zorta/world.h"
 
 namespace zorta {
 
 void ComputeSteps();
 void LoadPendingMap();
+// Starts the world of the map FirstMapName names: null the first of the
+// MapList by name, "" (or a name the MapList lacks) none.
 void LoadFirstMap();
+extern const char* FirstMapName;
 void ClearObjects();
 void FreeMap();
 void FreeObjectTypes();
 
 // The world's fixed-step clock and life cycle.
-const uint32_t StepTime = 4;   // ms per logic step
 const uint32_t MaxSteps = 32;  // more due than this: resynchronise
-extern int32_t WorldRunning;
 extern uint32_t StepsDue;
 extern uint32_t LastGoodSteps;
 extern uint32_t StepClock;
-extern int32_t ObjectLayerIndex;
 extern NamedItem* PendingMap;
-// The game's per-step operation; none in this program.
-extern void (*GameStep)();
-
-// While set, the logic steps run nothing (no object, no game step): a game
-// holds its world still under a window. Starting a world leaves it as it is.
-extern int32_t WorldPaused;
 
 void StartLevel();
 void StartWorld();
 void StopWorld();
 
-// For game code: selects the map of that name in the MapList, loads it and
-// starts its world, as a pending map does; -1, or 0 when the MapList has no
-// such name (nothing changes then).
-int StartMapByName(const char* name);
-
-// The parts of the world frame around the input and clicks: one logic step
-// (objects, game step, camera limit), and the drawing of the layers with the
-// objects among them, clipped to the View.
-void RunWorldStep();
+// The part of the world frame around the input and clicks besides the logic
+// step (RunWorldStep): the drawing of the layers with the objects among
+// them, clipped to the View.
 void DrawWorld();
 // Puts the world back to its state at program start (for tests).
 void ResetWorldState();

@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
 """Fails naming each include in src/ that runs up the floors of
 src/floors.txt: a file includes only its own room and the rooms its room
-stands on, all the way down. Also checks that the floor table of
-docs/ARCHITECTURE.md lists the same rooms on the same floors, and that every
-floor has its test program, which the Windows run runs too.
+stands on, all the way down. A public header "zorta/<room>.h" counts as that
+room; the public headers of include/zorta/ (each a room's, zorta.h all of
+them) include only public headers of rooms under their own, never anything
+of src/. Also checks that the floor table of docs/ARCHITECTURE.md lists the
+same rooms on the same floors, and that every floor has its test program,
+which the Windows run runs too.
 
 usage: include_layers.py [SOURCE_DIR]
 """
@@ -33,9 +36,52 @@ def under(room, on):
     return seen
 
 
+INCLUDE = re.compile(r'\s*#\s*include\s+[<"]([^">]+)[">]')
+
+
+def room_of(target):
+    """The room an include of the project names, or None for a system header."""
+    if "/" not in target:
+        return None
+    first, rest = target.split("/", 1)
+    if first == "zorta":
+        return os.path.splitext(rest)[0]
+    return first
+
+
+def check_public(floors, on):
+    bad = 0
+    folder = os.path.join(ROOT, "include", "zorta")
+    for name in sorted(os.listdir(folder)):
+        if not name.endswith(".h"):
+            continue
+        room = os.path.splitext(name)[0]
+        if room != "zorta" and room not in floors:
+            print(f"FAIL: include/zorta/{name} is not the public header of a floor of src/floors.txt")
+            bad += 1
+            continue
+        allowed = set(floors) if room == "zorta" else under(room, on)
+        with open(os.path.join(folder, name), encoding="utf-8") as f:
+            for number, line in enumerate(f, 1):
+                m = INCLUDE.match(line)
+                if not m:
+                    continue
+                target = m.group(1)
+                # Besides each other, only the C++ library's own headers (<cstdint>).
+                if not target.startswith("zorta/"):
+                    if "/" not in target and "." not in target:
+                        continue
+                    print(f"FAIL: include/zorta/{name}:{number} includes {target}, not a public header")
+                    bad += 1
+                elif room_of(target) not in allowed:
+                    print(f"FAIL: include/zorta/{name}:{number} includes {target}, not on a floor under {room}")
+                    bad += 1
+    return bad
+
+
 def main():
     floors, on = read_floors()
-    bad = 0
+    bad = check_public(floors, on)
     src = os.path.join(ROOT, "src")
     for room in sorted(os.listdir(src)):
         folder = os.path.join(src, room)
@@ -58,7 +104,7 @@ def main():
                     m = re.match(r'\s*#\s*include\s+"([^"]+)"', line)
                     if not m or "/" not in m.group(1):
                         continue
-                    target = m.group(1).split("/")[0]
+                    target = room_of(m.group(1))
                     if target not in allowed:
                         print(f"FAIL: src/{room}/{name}:{number} includes {m.group(1)}, not on a floor under {room}")
                         bad += 1

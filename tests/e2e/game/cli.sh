@@ -37,7 +37,10 @@ run --data "$work" --record /nonexistent/x.rpl
 run --data "$work" --record "$work"
 [ "$rc" = 1 ] && grep -q "not a regular file" <<<"$err" || fail "--record FOLDER: exit $rc, '$err'"
 [ -z "$(ls "$work" | grep -v '^Maps$\|^TileSets$\|^out$\|^err$')" ] || fail "a temporary file was left: $(ls "$work")"
-echo "--record: an unwritable place refused at once"
+run --data "$work/nowhere" --record "$work/kept.rpl"
+[ "$rc" = 1 ] && grep -q "cannot enter '$work/nowhere'" <<<"$err" || fail "--data nowhere: exit $rc, '$err'"
+[ -z "$(ls "$work" | grep -v '^Maps$\|^TileSets$\|^out$\|^err$')" ] || fail "a game that never started left: $(ls "$work")"
+echo "--record: an unwritable place refused at once, nothing kept of a game that never started"
 
 want=$(sed -n 's/^# expect: //p' "$GOLDEN")
 sed 's/$/\r/' "$GOLDEN" >"$work/crlf.rpl"

@@ -291,4 +291,48 @@ TEST_F(Surfaces, TransformedCopyTurnsScalesAndKeys) {
   EXPECT_EQ(DrawSlotTransformed(10, 10, img->surface, 0, 0, 4, 1, &flat), 0);
 }
 
+// Sprites from a PNG ImageMagick wrote: any size of picture, cells of any
+// size that divide it, drawn keyed; cells that do not divide it are refused.
+TEST_F(Surfaces, SpritesCutAPictureOfAnySizeIntoItsCells) {
+  Start(32);
+  // 48 x 24: two 24 x 24 cells, the second with a magenta corner.
+  Bytes rgb = PatternRGB(48, 24, 5);
+  for (int i = 0; i < 3; i++) rgb[(24 + 0) * 3 + i] = i == 1 ? 0 : 255;
+  WriteBytes("two.ppm", MakePPM(48, 24, rgb));
+  RunCommand("convert two.ppm two.png");
+  auto pixel = [&](int x, int y) {
+    const uint8_t* p = &rgb[(y * 48 + x) * 3];
+    return static_cast<uint32_t>(p[2] | p[1] << 8 | p[0] << 16);
+  };
+  int whole = LoadSprite("two.png", 48, 24);
+  int cells = LoadSprite("two.png", 24, 24);
+  ASSERT_GE(whole, 0) << ErrorText;
+  ASSERT_GE(cells, 0);
+  EXPECT_NE(whole, cells);
+  FillRect(0, 0, 100, 100, 0x010203);
+  DrawSprite(cells, 1, 10, 20);
+  EXPECT_EQ(Screen(10, 20), 0x010203u);  // magenta stays transparent
+  EXPECT_EQ(Screen(11, 20), pixel(25, 0));
+  EXPECT_EQ(Screen(33, 43), pixel(47, 23));
+  EXPECT_EQ(Screen(34, 43), 0x010203u);
+  DrawSprite(cells, 2, 50, 50);  // past the last cell: nothing
+  DrawSprite(whole + 100, 0, 50, 50);
+  EXPECT_EQ(Screen(50, 50), 0x010203u);
+
+  // The picture stays while a sprite holds it, and goes with the last.
+  ReleaseSprite(whole);
+  ASSERT_NE(FindImage("two.png"), nullptr);
+  DrawSprite(cells, 0, 60, 60);
+  EXPECT_EQ(Screen(60, 60), pixel(0, 0));
+  ReleaseSprite(cells);
+  EXPECT_EQ(FindImage("two.png"), nullptr);
+  EXPECT_EQ(FatalErrorsForTests(), 0);
+
+  EXPECT_EQ(LoadSprite("two.png", 20, 24), -1);
+  EXPECT_EQ(LastFatalErrorForTests(), "LoadSprite() - Cells of 20 x 24 pixels do not divide 'two.png' (48 x 24)");
+  EXPECT_EQ(FindImage("two.png"), nullptr);
+  EXPECT_EQ(LoadSprite("two.png", 0, 24), -1);
+  EXPECT_EQ(LastFatalErrorForTests(), "LoadSprite() - 'two.png' cannot be cut into cells of 0 x 24 pixels");
+}
+
 }  // namespace
