@@ -29,7 +29,7 @@ void SetUp() {
 void Frame() {
   if (KeyPressed(KeySpace)) PlayBankSound(12);
   if (KeyPressed(KeyReturn))
-    OpenMessageWindow("Hello, sprite!##Any key or click closes this.", 200, 200, 240, 60);
+    OpenMessageWindow("Hello, sprite!#Any key or click closes this.", 200, 200, 240, 60);
   if (KeyPressed(KeyEscape)) QuitProgram();
   FillRect(0, 20, ScreenWidth, ScreenHeight - 20, PackColor(40, 60, 90, ColorDepth));
   DrawSprite(hero, 0, static_cast<int>(heroX), static_cast<int>(heroY));
