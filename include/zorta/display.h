@@ -13,10 +13,10 @@ uint32_t PackColor(int32_t red, int32_t green, int32_t blue, int32_t depth);
 
 /// An inclusive rectangle of screen pixels.
 struct ClipRectangle {
-  int32_t left;
-  int32_t top;
-  int32_t right;
-  int32_t bottom;
+  int32_t left;    // leftmost column drawn
+  int32_t top;     // topmost row drawn
+  int32_t right;   // rightmost column drawn
+  int32_t bottom;  // bottom row drawn
 };
 /// The rectangle every drawing call but text keeps to.
 extern ClipRectangle ClipRect;
@@ -27,7 +27,7 @@ void ResetClipRect();
 
 /// How a drawing wraps across the screen's edges (LiveObject::wrap).
 enum : int32_t {
-  WrapHorizontal = 1,
+  WrapHorizontal = 1,  // x is wrapped by ScreenWidth; what crosses the right edge goes on at the left
   WrapFromAbove = 2,  // a negative y has ScreenHeight added
   WrapFromBelow = 4,  // a y of ScreenHeight or more has it subtracted
 };

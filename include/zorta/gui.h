@@ -14,19 +14,21 @@ struct GuiWindow;
 
 /// A window kind's one operation: paint the window and react to its input.
 struct GuiWindowOps {
-  void (*Draw)(GuiWindow* window);
+  void (*Draw)(GuiWindow* window);  // once a frame, bottom window first, clipped to the window
 };
 /// The operations of a plain window, which draws nothing.
 extern const GuiWindowOps BaseWindowOps;
 
 /// A window's place on the screen; a kind adds its own fields after these.
 struct GuiWindow {
-  const GuiWindowOps* ops;
+  const GuiWindowOps* ops;  // the kind's operations; BaseWindowOps for a plain window
   int32_t open;  // -1 while on the window stack
-  int32_t x, y;
-  int32_t w, h;
+  int32_t x, y;  // top-left corner in screen pixels, kept on the screen by the open and move calls
+  int32_t w, h;  // size in pixels
 
+  // A closed plain window.
   constexpr GuiWindow() : ops(&BaseWindowOps), open(0), x(0), y(0), w(0), h(0) {}
+  // A closed window of the kind with those operations.
   constexpr explicit GuiWindow(const GuiWindowOps* kind) : ops(kind), open(0), x(0), y(0), w(0), h(0) {}
   // Windows live for the whole run; a kind only gives back the base table.
   ~GuiWindow() { ops = &BaseWindowOps; }
@@ -39,7 +41,7 @@ extern GuiWindow RootWindow;
 
 /// Mouse buttons as this frame and the one before saw them (-1 down); they change once a frame.
 struct GuiMouseButtons {
-  int32_t LeftNow, LeftBefore, RightNow, RightBefore;
+  int32_t LeftNow, LeftBefore, RightNow, RightBefore;  // -1 down, 0 up
 };
 /// The mouse buttons of this frame's window pass.
 extern GuiMouseButtons GuiMouse;
@@ -110,7 +112,9 @@ struct ListPopupKind : GuiWindow {
   int32_t firstRow;          // shown index of the top visible row
   uint8_t filter;            // 'A'..'Z', or 0 for every entry
 
+  // Closed, with no source.
   ListPopupKind();
+  // Frees the shown list.
   ~ListPopupKind();
 };
 
@@ -118,14 +122,16 @@ struct ListPopupKind : GuiWindow {
 struct MessageWindowKind : GuiWindow {
   char text[512];  // "#" separates lines
 
+  // Closed, with no text.
   MessageWindowKind();
 };
 
 /// The confirm dialog: a modal yes/no question.
 struct ConfirmDialogKind : GuiWindow {
   void (*callback)(int32_t answer);  // -1 yes, 0 no; or none
-  char text[256];
+  char text[256];  // the question, shown on one line
 
+  // Closed, with no question and no callback.
   ConfirmDialogKind();
 };
 

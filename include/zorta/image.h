@@ -21,62 +21,62 @@ struct ImageCell {
 
 /// One bone of a GFX image's skeleton.
 struct Bone {
-  float baseAngle;
-  float length;
+  float baseAngle;      // radians, added to every key's angle; 0 points down the screen, positive towards +x
+  float length;         // pixels from the parent's end (or the object's position) to this bone's end, at scale 1
   struct Bone* parent;  // null for a root bone
   int32_t frame;        // a cell of the image
   float value1, value2; // passed on as read
-  float baseDrawAngle;
-  float drawScale;
+  float baseDrawAngle;  // radians, added to every key's turn of the cell
+  float drawScale;      // the cell's scale, times the key's and the object's
   uint32_t word1, word2;  // passed on as read
   // Working words of skeleton drawing, zero after loading.
   int32_t evaluated;
-  float pointX, pointY;
-  float angle, currentLength;
-  float drawAngle, drawScaleX, drawScaleY;
-  float spare;
+  float pointX, pointY;                    // the bone's end in world pixels, where its cell is placed
+  float angle, currentLength;              // the bone's direction (radians) and length (pixels) this drawing
+  float drawAngle, drawScaleX, drawScaleY; // the cell's turn (radians) and scales this drawing
+  float spare;                             // not used
 };
 
 /// One bone's pose in a key of a skeleton animation.
 struct BoneKey {
-  float angle, lengthScale, drawAngle, drawScaleX, drawScaleY;
-  int32_t value;
+  float angle, lengthScale, drawAngle, drawScaleX, drawScaleY;  // add to the bone's angles, scale its length and cell
+  int32_t value;  // passed on as read
 };
 
 /// A named skeleton animation: its keys for every bone.
 struct BoneAnimation {
-  char name[32];
+  char name[32];     // at most 31 characters; a longer name in the file is cut
   int32_t keyCount;  // F: keys hold F x boneCount entries, key-major
-  BoneKey* keys;
+  BoneKey* keys;     // bone b of key k is keys[k * boneCount + b]
 };
 
 /// The bones and animations of a GFX image.
 struct Skeleton {
-  int32_t boneCount;
-  int32_t animationCount;
-  Bone* bones;
-  BoneAnimation* animations;
+  int32_t boneCount;          // entries of bones
+  int32_t animationCount;     // entries of animations
+  Bone* bones;                // parents point inside this array; cells drawn in this order
+  BoneAnimation* animations;  // the first is the one drawn, the object's frame its position among the keys
 };
 
 /// A decoded image of the image table, shared by name.
 struct Image {
-  char* name;
-  int32_t width, height;
-  int32_t bits;
-  int32_t bytesPerPixel;
+  char* name;            // the name it was asked for, a path under the data folder; owned
+  int32_t width, height;  // in pixels, after any doubling
+  int32_t bits;          // depth of pixels: up to 8 indexes palette, else 15, 16, 24 or 32
+  int32_t bytesPerPixel; // 1 to 4, as pixels holds them
   uint32_t flags;        // GFX flags; bit 1 = doubled on loading
   int32_t stale;         // -1: not requested since the batch began
-  int32_t dither;
-  SurfaceSlot* surface;
+  int32_t dither;        // non-zero: 24-bit pixels are dithered onto a 15- or 16-bit screen
+  SurfaceSlot* surface;  // the pixels as drawing copies them, null until made
   uint8_t* pixels;       // rows top to bottom, no padding; null until read
   uint8_t* mask;         // width x height bytes, 255 opaque, 0 transparent
   uint8_t* palette;      // 768 bytes of red, green, blue, or null
-  int32_t infoValue;
-  uint32_t mirrorWanted;
-  SurfaceSlot* mirrorSurface;
-  int32_t cellCount;
-  ImageCell* cells;
-  Skeleton* skeleton;
+  int32_t infoValue;     // a word of the GFX info header, kept, not interpreted
+  uint32_t mirrorWanted; // GFX: non-zero asks for mirrorSurface as well
+  SurfaceSlot* mirrorSurface;  // cells turned left to right (not those kept out), for mirroring; or null
+  int32_t cellCount;     // entries of cells
+  ImageCell* cells;      // a GFX file's frames and tiles, or null
+  Skeleton* skeleton;    // a GFX file's bones, drawn instead of a frame; or null
   uint16_t* tileRemap;   // owned by tile drawing, freed here
   int32_t kept;          // -1: the program holds it (LoadImage outside a batch)
 };

@@ -9,33 +9,33 @@ namespace zorta {
 
 /// Key codes of KeyPressed, KeyHeld and BindControl; a letter or digit key is its upper-case character ('A', '7').
 enum : int {
-  KeyBackspace = 8,
-  KeyTab = 9,
+  KeyBackspace = 8,  // Backspace
+  KeyTab = 9,        // Tab
   KeyReturn = 13,  // Enter
-  KeyShift = 16,
-  KeyControl = 17,
-  KeyAlt = 18,
-  KeyPause = 19,
-  KeyCapsLock = 20,
-  KeyEscape = 27,
-  KeySpace = 32,
-  KeyPageUp = 33,
-  KeyPageDown = 34,
-  KeyEnd = 35,
-  KeyHome = 36,
-  KeyLeft = 37,
-  KeyUp = 38,
-  KeyRight = 39,
-  KeyDown = 40,
-  KeyPrintScreen = 44,
-  KeyInsert = 45,
-  KeyDelete = 46,
+  KeyShift = 16,     // either Shift key
+  KeyControl = 17,   // either Ctrl key
+  KeyAlt = 18,       // either Alt key
+  KeyPause = 19,     // Pause
+  KeyCapsLock = 20,  // Caps Lock
+  KeyEscape = 27,    // Esc
+  KeySpace = 32,     // the space bar
+  KeyPageUp = 33,    // Page Up; keypad 9 too while Num Lock is off
+  KeyPageDown = 34,  // Page Down; keypad 3 too while Num Lock is off
+  KeyEnd = 35,       // End; keypad 1 too while Num Lock is off
+  KeyHome = 36,      // Home; keypad 7 too while Num Lock is off
+  KeyLeft = 37,      // cursor left; keypad 4 too while Num Lock is off
+  KeyUp = 38,        // cursor up; keypad 8 too while Num Lock is off
+  KeyRight = 39,     // cursor right; keypad 6 too while Num Lock is off
+  KeyDown = 40,      // cursor down; keypad 2 too while Num Lock is off
+  KeyPrintScreen = 44,  // Print Screen
+  KeyInsert = 45,    // Insert; keypad 0 too while Num Lock is off
+  KeyDelete = 46,    // Delete; the keypad's point too while Num Lock is off
   KeyNumpad0 = 96,  // up to KeyNumpad0 + 9
-  KeyMultiply = 106,
-  KeyAdd = 107,
-  KeySubtract = 109,
-  KeyDecimal = 110,
-  KeyDivide = 111,
+  KeyMultiply = 106,  // keypad *
+  KeyAdd = 107,       // keypad +
+  KeySubtract = 109,  // keypad -
+  KeyDecimal = 110,   // keypad point, while Num Lock is on
+  KeyDivide = 111,    // keypad /
   KeyF1 = 112,  // up to KeyF1 + 11, F12
 };
 
@@ -71,13 +71,13 @@ int JoystickPresent(int which);
 
 /// Bits of a player's controls: four directions and three buttons.
 enum : uint32_t {
-  ControlLeft = 1,
-  ControlRight = 2,
-  ControlUp = 4,
-  ControlDown = 8,
-  ControlButton1 = 16,
-  ControlButton2 = 32,
-  ControlButton3 = 64,
+  ControlLeft = 1,      // stick left; player 0's key by default: KeyLeft
+  ControlRight = 2,     // stick right; KeyRight
+  ControlUp = 4,        // stick up; KeyUp
+  ControlDown = 8,      // stick down; KeyDown
+  ControlButton1 = 16,  // joystick button 1; KeyShift
+  ControlButton2 = 32,  // joystick button 2; KeyControl
+  ControlButton3 = 64,  // joystick button 3; KeySpace
 };
 /// A set of Control* bits.
 typedef uint32_t ControlBits;

@@ -18,10 +18,10 @@ struct NamedListIndex;
 
 /// A list of items whose names are unique, ignoring case.
 struct NamedList {
-  int32_t count;
-  int32_t capacity;
+  int32_t count;     // items in use
+  int32_t capacity;  // items room is kept for, grown 32 at a time
   int32_t current;  // selected index, -1 for none
-  NamedItem* items;
+  NamedItem* items;  // count items, null until the first; adding or removing one may move the others
   // Owned lookup of the taken names, kept by AddItem and RemoveItem and freed
   // by ClearList; rebuilt when the items changed any other way.
   NamedListIndex* index;

@@ -14,7 +14,7 @@ const int32_t TileSize = 32;
 
 /// A rectangle of screen pixels.
 struct ViewRect {
-  int32_t x, y, w, h;
+  int32_t x, y, w, h;  // top-left corner and size; each level starts with the whole screen
 };
 /// The part of the screen the world is drawn in.
 extern ViewRect View;
@@ -37,9 +37,9 @@ struct MapLayer {
   uint16_t* tiles;         // width x height, row-major; null when empty
   uint16_t* workingTiles;  // the MainLayer's copy made at level start, or null
   int32_t manualScroll;    // while non-zero the world frame leaves the scroll alone
-  float scrollX, scrollY;
-  float parallaxX, parallaxY;
-  uint32_t wrapX, wrapY;
+  float scrollX, scrollY;     // the layer pixel at the view's top-left corner
+  float parallaxX, parallaxY; // scroll per camera pixel: 1 moves with the camera, 0.5 at half its speed
+  uint32_t wrapX, wrapY;      // non-zero: the layer repeats along that axis and scrolls past its far edge
 };
 /// The layer the objects live on: the one named "Main", else the last.
 extern MapLayer* MainLayer;
@@ -71,46 +71,46 @@ struct LiveObject;
 
 /// A point of a placement's path, in world pixels.
 struct PathPoint {
-  float x, y;
+  float x, y;  // across and down
 };
 
 /// An object placement of the current map.
 struct MapObject {
-  float x, y;
+  float x, y;    // world position in pixels, where its object appears and its path starts
   float x2, y2;  // spawned objects take them as rotation and scale
-  uint32_t param, param2;
+  uint32_t param, param2;  // handed to the spawned object (param: its mirror flag)
   ObjectType* type;  // null when the name matched nothing and no type exists
-  int32_t pointCount;
-  PathPoint* points;
-  uint32_t closed;
-  int32_t value;
+  int32_t pointCount;  // entries of points, 0 for no path
+  PathPoint* points;   // the path's points after the placement's own position, or null
+  uint32_t closed;   // non-zero: the path goes from its last point back to the start, else back along itself
+  int32_t value;     // kept for the program, not interpreted
   int32_t spawnId;   // negative: placed at level start
   int32_t ints[4];   // optional fields, 0 when absent
-  float reals[4];
+  float reals[4];    // optional fields, 0 when absent
   // Run-time fields.
   PathPoint* selectedPoint;
   int32_t spawned;       // -1 once a live object was made from it
-  LiveObject* live;
+  LiveObject* live;      // the object made from it while that lives, else null
   int32_t pathCount;     // entries of path (segments + 3), 0 when none
-  int32_t pathSegments;
-  float pathLength;
-  PathPoint* path;
+  int32_t pathSegments;  // straight pieces of the path's loop: points + 1 closed, twice the points open
+  float pathLength;      // the loop's length in world pixels
+  PathPoint* path;       // the loop, path[1] (the position) to path[pathSegments + 1], with a neighbour each side
   MapObject* nextInCell;  // object grid chain
 };
 
 /// The current map's placements.
 struct MapObjectTableState {
-  MapObject* entries;
-  int32_t count;
+  MapObject* entries;  // count placements, or null
+  int32_t count;       // placements in entries
 };
 /// The placements of the current map, in file order.
 extern MapObjectTableState MapObjectTable;
 
 /// Messages given to an object type's callback.
 enum : int32_t {
-  ObjectSpawned = 0,
-  ObjectStep = 1,
-  ObjectDrawn = 2,
+  ObjectSpawned = 0,  // once, as SpawnObject has put the object in the world
+  ObjectStep = 1,     // each logic step, unless the object sleeps or waits out a delay
+  ObjectDrawn = 2,    // each frame after its turn to be drawn, drawn or not, under its clip rectangle
   ObjectPlaced = 3,  // map loading, with a blank record whose placement is set
 };
 
@@ -119,13 +119,13 @@ typedef void (*ObjectCallback)(LiveObject* object, int32_t message);
 
 /// What the objects of a type share.
 struct ObjectType {
-  ObjectCallback callback;
+  ObjectCallback callback;  // the objects' behaviour, or null
   char* imageName;   // owned
   Image* image;      // requested lazily, forgotten at each map load
-  int32_t initialFrame;
-  float anchorX, anchorY;
-  float scale;
-  int32_t depth;
+  int32_t initialFrame;    // a new object's frame
+  float anchorX, anchorY;  // a new object's anchors
+  float scale;             // a new object's scale; one spawned by a placement takes the placement's y2 instead
+  int32_t depth;           // a new object's depth
   uint32_t flags;    // ObjectTypeInGrid: placements go to the object grid
 };
 /// ObjectType flag: the type's placements are spawned only as the camera comes near.
@@ -133,31 +133,31 @@ const uint32_t ObjectTypeInGrid = 2;
 
 /// A slot of the object pool: one object in the world.
 struct LiveObject {
-  int32_t screenSpace;
-  int32_t visible;
+  int32_t screenSpace;  // non-zero: x, y and the clip edges are screen pixels, the camera is not applied
+  int32_t visible;      // 0 hides the object, which still steps; -1 from spawning
   uint32_t param;    // mirror flag when drawn
-  uint32_t param2;
-  int32_t remove;
-  int32_t sleep;
-  int32_t delay;
+  uint32_t param2;   // from the placement; non-zero mirrors a skeleton's bones top to bottom
+  int32_t remove;    // set non-zero to end the object: it leaves its group and the pool after its turn in the step
+  int32_t sleep;     // steps left neither stepped nor drawn, counted down one a step
+  int32_t delay;     // steps left drawn but not stepped (after any sleep), counted down one a step
   int32_t wrap;      // Wrap* flags, 0 none
-  int32_t flash;
-  int32_t depth;
+  int32_t flash;     // above 0: drawn as a light silhouette; counts down to 1 as it steps, then ends once drawn
+  int32_t depth;     // lower depths step and draw first, under higher ones; read at spawning
   int32_t clipLeft, clipTop, clipRight, clipBottom;  // -1: edge not set
-  ObjectCallback callback;
-  Image* image;
+  ObjectCallback callback;  // from the type, or null
+  Image* image;             // from the type: the frames it is drawn with, or null to draw nothing
   int32_t spawnMark;  // 4 after spawning
-  MapObject* placement;
-  float x, y;
-  float frame;
-  float rotation;
-  float scale;
-  float anchorX, anchorY;
-  uint32_t carried1, carried2;
-  float previousX, previousY;
-  uint32_t previousCarried1, previousCarried2;
+  MapObject* placement;  // the placement it was spawned from, or null
+  float x, y;            // position in world pixels: the anchor of its frame, the root of a skeleton
+  float frame;           // the image cell drawn (whole part); for a skeleton, the position among the keys
+  float rotation;        // radians added to a skeleton's bones and cells (frames are not turned); a placement's x2
+  float scale;           // a skeleton's size; frames are drawn at their own
+  float anchorX, anchorY;  // the point of the frame's box put at (x, y): 0 left or top, 1 right or bottom
+  uint32_t carried1, carried2;  // the program's own, cleared at spawning
+  float previousX, previousY;   // x and y as the latest logic step began
+  uint32_t previousCarried1, previousCarried2;  // carried1 and carried2 as the latest logic step began
   int32_t collisionGroup;  // 0 or 1, 2, 4, 8, 16
-  uint32_t groupWords[4];
+  uint32_t groupWords[4];  // not used by the framework; cleared when the object leaves its group
   int32_t previous, next;  // DisplayList links, -1 none
 };
 
@@ -168,7 +168,7 @@ extern LiveObject ObjectPool[ObjectPoolSize];
 
 /// The ends of the display list.
 struct DisplayListState {
-  int32_t head, tail;
+  int32_t head, tail;  // pool slots of the first and last object drawn, -1 when none
 };
 /// The live objects in drawing (and update) order, linked through previous and next.
 extern DisplayListState DisplayList;
