@@ -29,6 +29,7 @@ EXCLUDED=(
   Variants.BrokenPngsEndInAMessage
   Variants.FilesFromDebianPackages
   Variants.TheTableReadsTheNewFormatsAfterTheFourOthers
+  Surfaces.SpritesCutAPictureOfAnySizeIntoItsCells
   # Named pipes among a folder's files exist only on POSIX systems.
   UserSounds.OnlyRegularFilesAreReadAndAFileThatBecomesReadableIsRead
   # zorta-tool is built for Linux only.
