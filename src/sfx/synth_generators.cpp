@@ -259,8 +259,9 @@ void Click(Dice* d, Draft* s) {
   v[SynthHighPass] = One - Up(d, 0.1);
 }
 
-// The nearest whole number of ten-thousandths.
-int64_t Units(double x) { return static_cast<int64_t>(std::floor(x * One + 0.5)); }
+// The nearest whole number of ten-thousandths; 0 for a value far outside
+// every range, which no conversion to an integer could hold.
+int64_t Units(double x) { return std::fabs(x) < 1e9 ? static_cast<int64_t>(std::floor(x * One + 0.5)) : 0; }
 
 // A value as recipe text that reads back as the same double: ten-thousandths
 // in at most four decimals, anything else to seventeen digits.
@@ -271,12 +272,11 @@ std::string SynthNumber(double x) {
     snprintf(b, sizeof b, "%.17g", x);
     return b;
   }
-  int64_t whole = (n < 0 ? -n : n) / One, part = (n < 0 ? -n : n) % One;
-  int length = snprintf(b, sizeof b, "%s%lld.%04lld", n < 0 ? "-" : "", static_cast<long long>(whole),
-                        static_cast<long long>(part));
-  while (b[length - 1] == '0') b[--length] = 0;
-  if (b[length - 1] == '.') b[--length] = 0;
-  return b;
+  int64_t size = n < 0 ? -n : n;
+  std::string text = (n < 0 ? "-" : "") + std::to_string(size / One);
+  std::string part = std::to_string(One + size % One).substr(1);  // four digits, leading zeros kept
+  while (!part.empty() && part.back() == '0') part.pop_back();
+  return part.empty() ? text : text + "." + part;
 }
 
 const char* const WaveNames[] = {"square", "saw", "sine", "noise", "triangle"};
