@@ -949,6 +949,10 @@ int ExecuteArp(Machine* m, const RecipeStatement& st, int64_t shift, double offs
   return -1;
 }
 
+std::string OutOfRange(const SynthParamInfo& p, double v) {
+  return std::string("synth's ") + p.name + " takes " + Number(p.low) + " to " + Number(p.high) + ", not " + Number(v);
+}
+
 // The model's voice from the run's first frame, for as long as it sounds
 // within the run. Each frame it may fill counts its sixteen sub-samples.
 int ExecuteSynth(Machine* m, const RecipeStatement& st, int64_t shift) {
@@ -963,9 +967,7 @@ int ExecuteSynth(Machine* m, const RecipeStatement& st, int64_t shift) {
     if (!Value(m, st, items[i].expr, &v)) return 0;
     if (v < p.low || v > p.high) {
       const RecipeExprOp& end = EndOf(*m->r, items[i].expr);
-      return StopAt(m, end.arg, static_cast<int>(end.value),
-                    std::string("synth's ") + p.name + " takes " + Number(p.low) + " to " + Number(p.high) +
-                        ", not " + Number(v));
+      return StopAt(m, end.arg, static_cast<int>(end.value), OutOfRange(p, v));
     }
     settings.value[items[i].wave] = v;
   }
@@ -1262,6 +1264,39 @@ int RunRecipe(const CompiledRecipe& recipe, int16_t* buffer, RecipeError* error,
   int ok = Execute(&m, recipe.top, recipe.topEnd, 0, 0.0, 0);
   if (use != nullptr) *use = {m.work, m.noise};
   return ok;
+}
+
+int RecipeSynthSettings(const CompiledRecipe& recipe, SynthSettings* settings, RecipeError* error) {
+  const RecipeStatement* first = nullptr;
+  for (const RecipeStatement& st : recipe.statements)
+    if (st.kind == StSynth && (first == nullptr || st.line < first->line ||
+                               (st.line == first->line && st.column < first->column)))
+      first = &st;
+  if (first == nullptr) {
+    *error = {0, 0, "the recipe holds no synth statement"};
+    return 0;
+  }
+  *settings = DefaultSynthSettings();
+  settings->wave = first->wave;
+  for (int32_t i = 0; i < first->itemCount; i++) {
+    const RecipeArpItem& item = recipe.items[static_cast<size_t>(first->items + i)];
+    const SynthParamInfo& p = SynthParams[item.wave];
+    const RecipeExprOp& end = EndOf(recipe, item.expr);
+    // Without running the recipe a name has no value: only numbers will do.
+    for (const RecipeExprOp* op = &recipe.code[static_cast<size_t>(item.expr)]; op != &end; op++)
+      if (op->op == OpVar) {
+        *error = {end.arg, static_cast<int>(end.value), std::string("synth's ") + p.name + " must be a number, not a name"};
+        return 0;
+      }
+    int64_t ops = 0;
+    double v = Evaluate(recipe, item.expr, nullptr, &ops);
+    if (!(v >= p.low && v <= p.high)) {
+      *error = {end.arg, static_cast<int>(end.value), OutOfRange(p, v)};
+      return 0;
+    }
+    settings->value[item.wave] = v;
+  }
+  return -1;
 }
 
 int RenderRecipe(const char* text, size_t size, std::vector<int16_t>* frames, int* volume, RecipeError* error) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "zorta/sfx.h"
+
 namespace zorta {
 
 // Where and why a recipe failed; line and column count from 1.
@@ -82,6 +84,11 @@ int CompileRecipe(const char* text, size_t size, CompiledRecipe* recipe, RecipeE
 // a seed line. -1 on success; 0 with the error when a run leaves the buffer or
 // a limit is met; the buffer then holds a partial sound. `use` may be null.
 int RunRecipe(const CompiledRecipe& recipe, int16_t* buffer, RecipeError* error, RecipeUse* use = nullptr);
+// The first synth statement as written (by line and column) back as
+// settings, its parameters constant expressions within their ranges. -1 on
+// success; 0 with the error, at the parameter for a bad one, at line 0 when
+// there is no synth statement.
+int RecipeSynthSettings(const CompiledRecipe& recipe, SynthSettings* settings, RecipeError* error);
 // Compile, clear a buffer of its frames (resetting the oscillator) and run,
 // outside the sound library: what the tools and the checks use. -1 or 0.
 int RenderRecipe(const char* text, size_t size, std::vector<int16_t>* frames, int* volume, RecipeError* error);

@@ -4,41 +4,14 @@
 // phaser and low- and high-pass filters, worked out at 44100 Hz with eight
 // sub-samples per sample. Parameters keep the tools' own 0..1 (or -1..1)
 // ranges, so a sound made in one of them can be written down here.
+// The parameters and their table are public (zorta/sfx.h).
 #pragma once
 #include <cstdint>
 #include <vector>
 
+#include "zorta/sfx.h"
+
 namespace zorta {
-
-enum SynthWave : uint8_t { SynthSquare, SynthSawtooth, SynthSine, SynthNoise, SynthTriangle };
-
-// The parameters in the tools' order; SynthParam names each slot.
-enum SynthParam : uint8_t {
-  SynthAttack, SynthSustain, SynthPunch, SynthDecay,
-  SynthFreq, SynthLimit, SynthSlide, SynthDeltaSlide,
-  SynthVibrato, SynthVibratoSpeed, SynthArp, SynthArpSpeed,
-  SynthDuty, SynthDutySweep, SynthRepeat, SynthPhaser, SynthPhaserSweep,
-  SynthLowPass, SynthLowPassSweep, SynthResonance, SynthHighPass, SynthHighPassSweep,
-  SynthVolume, SynthParamCount
-};
-
-struct SynthParamInfo {
-  const char* name;  // as written in a recipe
-  double low, high;  // the tools' range
-  double fallback;   // the tools' default
-};
-extern const SynthParamInfo SynthParams[SynthParamCount];
-// The slot of a parameter's name, -1 for none.
-int SynthParamIndex(const char* name);
-// The wave of a name (square, saw or sawtooth, sine, noise, triangle), -1 for none.
-int SynthWaveIndex(const char* name);
-
-struct SynthSettings {
-  int wave;
-  double value[SynthParamCount];
-};
-// The tools' defaults: a square at 0.3, sustain 0.3, decay 0.4, volume 0.5.
-SynthSettings DefaultSynthSettings();
 
 const int SynthRate = 44100;
 const int SynthOversampling = 8;
