@@ -72,10 +72,13 @@ int RunTiles() {
 }
 
 void SetUp(CLI::App* tool) {
-  CLI::App* map = AddToolCommand(tool, "map", "map info MAPFILE | map build SPEC.json OUT | map tiles IMAGE OUT.gfx | map import MAP.tmx OUTDIR | map render MAP OUT.png",
-                                 "inspect a map as JSON, write one from a JSON description, or cut a 24-bit or "
-                                 "palette image into a GFX tile set of 32 x 32 tiles, import a Tiled map, or draw a map to a PNG",
-                                 nullptr);
+  CLI::App* map =
+      AddToolCommand(tool, "map",
+                     "map info MAPFILE | map build SPEC.json OUT | map tiles IMAGE OUT.gfx | map import MAP.tmx OUTDIR "
+                     "| map render MAP OUT.png",
+                     "inspect a map as JSON, write one from a JSON description, or cut a 24-bit or "
+                     "palette image into a GFX tile set of 32 x 32 tiles, import a Tiled map, or draw a map to a PNG",
+                     nullptr);
   CLI::App* info = AddToolCommand(map, "info", "info MAPFILE", "print what the program will load from the map, as JSON",
                                   RunInfo);
   info->add_option("MAPFILE", MapPath, "the map file to read")->required()->type_name("");

@@ -53,8 +53,7 @@ struct Scratch {
     }
     path = name;
     if (symlink((data + "/Maps").c_str(), (path + "/Maps").c_str()) != 0 ||
-        symlink((data + "/TileSets").c_str(), (path + "/TileSets").c_str()) != 0 ||
-        !EnterFolder(path.c_str(), error)) {
+        symlink((data + "/TileSets").c_str(), (path + "/TileSets").c_str()) != 0 || !EnterFolder(path.c_str(), error)) {
       *error = "cannot use a scratch folder beside '" + data + "'";
       return false;
     }
@@ -79,8 +78,8 @@ int MapRenderCommand(const char* mapPath, const char* outPath, int scale, int on
   if (!DecodeMap(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &d))
     return RenderError(err, "'" + map + "' is not a map file");
   if (onlyLayer >= static_cast<int>(d.layers.size()))
-    return RenderError(err, "--layer " + std::to_string(onlyLayer) + ": the map has " +
-                                std::to_string(d.layers.size()) + " layers");
+    return RenderError(
+        err, "--layer " + std::to_string(onlyLayer) + ": the map has " + std::to_string(d.layers.size()) + " layers");
   int64_t w = 0, h = 0;
   for (const MapLayerDescription& l : d.layers) {
     if (static_cast<int64_t>(l.width) * TileSize > w) w = static_cast<int64_t>(l.width) * TileSize;

@@ -14,8 +14,8 @@ namespace zorta {
 namespace {
 
 const int32_t Tile = 32;
-const int32_t GfxColumns = 16;          // cells across a layer's tile set
-const size_t MaxLayerTiles = 4096;      // distinct tiles one layer may use
+const int32_t GfxColumns = 16;      // cells across a layer's tile set
+const size_t MaxLayerTiles = 4096;  // distinct tiles one layer may use
 const uint64_t MaxImagePixels = 1u << 26;
 
 bool Fail(std::string* error, const std::string& text) {
@@ -376,8 +376,7 @@ bool ImportTiledMap(const TiledMap& tiled, const std::string& name, TiledImport*
     const TiledLayer& l = *tileLayers[i];
     int64_t w = tiled.infinite ? x1 - x0 : l.width, h = tiled.infinite ? y1 - y0 : l.height;
     MapLayerDescription d;
-    if (!ImportTileLayer(&im, l, name, i + 1, tiled.infinite ? x0 : 0, tiled.infinite ? y0 : 0, w, h, &d))
-      return false;
+    if (!ImportTileLayer(&im, l, name, i + 1, tiled.infinite ? x0 : 0, tiled.infinite ? y0 : 0, w, h, &d)) return false;
     if (l.inGroup) out->notes.push_back("layer '" + l.name + "': taken out of its group");
     out->map.layers.push_back(std::move(d));
   }
@@ -412,10 +411,12 @@ bool ImportTiledMap(const TiledMap& tiled, const std::string& name, TiledImport*
       }
   }
   if (im.partlyTransparent)
-    out->notes.push_back(std::to_string(im.partlyTransparent) +
-                         " partly transparent pixels made opaque (half and more) or transparent");
+    out->notes.push_back(
+        std::to_string(im.partlyTransparent) +
+        " partly transparent pixels of the imported tile sets made opaque (half and more) or transparent");
   if (im.opaqueMagenta)
-    out->notes.push_back(std::to_string(im.opaqueMagenta) + " opaque magenta pixels will be transparent");
+    out->notes.push_back(std::to_string(im.opaqueMagenta) +
+                         " opaque magenta pixels of the imported tile sets will be transparent");
   return true;
 }
 

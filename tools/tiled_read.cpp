@@ -123,8 +123,7 @@ std::string Beside(const std::string& file, const std::string& name) {
 bool Unwrap(const std::string& bytes, std::string* out, std::string* error) {
   if (bytes.size() >= 2 && static_cast<uint8_t>(bytes[0]) == 0x1F && static_cast<uint8_t>(bytes[1]) == 0x8B) {
     // Leave room to notice an inflated file over the limit.
-    if (!Inflate(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), 15 + 16, TiledMaxFileBytes, out,
-                 error))
+    if (!Inflate(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), 15 + 16, TiledMaxFileBytes, out, error))
       return false;
     return true;
   }
@@ -392,7 +391,8 @@ bool XmlObjects(Reader* r, const pugi::xml_node& n, TiledLayer* layer, const std
         char* end = nullptr;
         TiledPoint pt;
         pt.x = strtod(p, &end);
-        if (end == p || *end != ',') return Fail(r->error, where + ": points '" + line.attribute("points").value() + "' are not x,y pairs");
+        if (end == p || *end != ',')
+          return Fail(r->error, where + ": points '" + line.attribute("points").value() + "' are not x,y pairs");
         p = end + 1;
         pt.y = strtod(p, &end);
         if (end == p || !std::isfinite(pt.x) || !std::isfinite(pt.y) || !InRange(pt.x, -1e9, 1e9) ||
@@ -452,7 +452,8 @@ bool ParseTmx(Reader* r, const std::string& text) {
   pugi::xml_document doc;
   pugi::xml_parse_result ok = doc.load_buffer(text.data(), text.size());
   if (!ok)
-    return Fail(r->error, r->mapFile + ": not valid XML at byte " + std::to_string(ok.offset) + ": " + ok.description());
+    return Fail(r->error,
+                r->mapFile + ": not valid XML at byte " + std::to_string(ok.offset) + ": " + ok.description());
   pugi::xml_node m = doc.child("map");
   if (!m) return Fail(r->error, r->mapFile + ": no <map>");
   TiledMap* map = r->map;
@@ -590,7 +591,8 @@ bool ParseJsonTileSet(const Json& j, TiledTileSet* set, const std::string& file,
   return true;
 }
 
-bool JsonData(Reader* r, const Json& layer, const Json& holder, size_t count, std::vector<uint32_t>* ids, const std::string& where) {
+bool JsonData(Reader* r, const Json& layer, const Json& holder, size_t count, std::vector<uint32_t>* ids,
+              const std::string& where) {
   auto data = holder.find("data");
   if (data == holder.end()) return Fail(r->error, where + ": no \"data\"");
   if (data->is_array()) {
@@ -608,8 +610,8 @@ bool JsonData(Reader* r, const Json& layer, const Json& holder, size_t count, st
   }
   if (!data->is_string()) return Fail(r->error, where + ": \"data\" is neither a list nor text");
   std::string decodeError;
-  if (!DecodeTileData(data->get<std::string>(), JsonString(layer, "encoding"),
-                      JsonString(layer, "compression"), count, ids, &decodeError))
+  if (!DecodeTileData(data->get<std::string>(), JsonString(layer, "encoding"), JsonString(layer, "compression"), count,
+                      ids, &decodeError))
     return Fail(r->error, where + ": " + decodeError);
   return true;
 }
@@ -787,8 +789,8 @@ bool ReadTiledFile(const std::string& path, std::string* bytes, std::string* err
   return true;
 }
 
-bool DecodeTileData(const std::string& text, const std::string& encoding, const std::string& compression,
-                    size_t count, std::vector<uint32_t>* gids, std::string* error) {
+bool DecodeTileData(const std::string& text, const std::string& encoding, const std::string& compression, size_t count,
+                    std::vector<uint32_t>* gids, std::string* error) {
   if (count > TiledMaxCells) return Fail(error, "more than " + std::to_string(TiledMaxCells) + " cells");
   gids->assign(count, 0);
   if (encoding == "csv") {
@@ -804,13 +806,15 @@ bool DecodeTileData(const std::string& text, const std::string& encoding, const 
         v = v * 10 + static_cast<uint64_t>(*p++ - '0');
         if (v > UINT32_MAX) return Fail(error, "CSV tile data holds a value beyond 32 bits");
       }
-      if (i == count) return Fail(error, "CSV tile data holds more values than the " + std::to_string(count) + " cells");
+      if (i == count)
+        return Fail(error, "CSV tile data holds more values than the " + std::to_string(count) + " cells");
       (*gids)[i++] = static_cast<uint32_t>(v);
       while (*p == ' ' || *p == '\n' || *p == '\r' || *p == '\t') p++;
       if (*p == ',') p++;
     }
     if (i != count)
-      return Fail(error, "CSV tile data holds " + std::to_string(i) + " values for " + std::to_string(count) + " cells");
+      return Fail(error,
+                  "CSV tile data holds " + std::to_string(i) + " values for " + std::to_string(count) + " cells");
     return true;
   }
   if (encoding != "base64") return Fail(error, "unknown encoding '" + encoding + "'");
