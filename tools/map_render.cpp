@@ -1,5 +1,6 @@
 #include "map_render.h"
 
+#include <ftw.h>
 #include <png.h>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@
 #include "output_file.h"
 #include "platform/path.h"
 #include "platform/window.h"
+#include "tiled_import.h"
 #include "tiled_read.h"
 #include "world/map_codec.h"
 #include "world/world.h"
@@ -43,15 +45,28 @@ LRESULT WindowMessages(uint32_t message, WPARAM wParam, LPARAM lParam) {
   return WinDefWindowProc(message, wParam, lParam);
 }
 
+bool IsTiledMap(const std::string& path) {
+  for (const char* ext : {".tmx", ".tmj", ".json", ".tmx.gz", ".tmj.gz", ".json.gz"}) {
+    size_t n = strlen(ext);
+    if (path.size() > n && path.compare(path.size() - n, n, ext) == 0) return true;
+  }
+  return false;
+}
+
+// A temporary folder, removed with everything in it.
 struct Scratch {
   std::string path;
-  bool Enter(const std::string& data, std::string* error) {
+  bool Make(std::string* error) {
     char name[] = "/tmp/zorta-render-XXXXXX";
     if (mkdtemp(name) == nullptr) {
       *error = std::string("cannot make a scratch folder: ") + strerror(errno);
       return false;
     }
     path = name;
+    return true;
+  }
+  bool Enter(const std::string& data, std::string* error) {
+    if (!Make(error)) return false;
     if (symlink((data + "/Maps").c_str(), (path + "/Maps").c_str()) != 0 ||
         symlink((data + "/TileSets").c_str(), (path + "/TileSets").c_str()) != 0 || !EnterFolder(path.c_str(), error)) {
       *error = "cannot use a scratch folder beside '" + data + "'";
@@ -61,8 +76,9 @@ struct Scratch {
   }
   ~Scratch() {
     if (path.empty()) return;
-    for (const char* entry : {"/Maps", "/TileSets", "/log.txt"}) unlink((path + entry).c_str());
-    rmdir(path.c_str());
+    // Links are removed, never followed.
+    nftw(path.c_str(), [](const char* p, const struct stat*, int, struct FTW*) { return remove(p); }, 16,
+         FTW_DEPTH | FTW_PHYS);
   }
 };
 
@@ -72,6 +88,15 @@ int MapRenderCommand(const char* mapPath, const char* outPath, int scale, int on
   if (scale < 1 || scale > 16) return RenderError(err, "--scale must be a whole number from 1 to 16");
   std::string map = mapPath, out = Absolute(outPath), error;
   if (!OutputIsNotInput(out, {map}, &error)) return RenderError(err, error);
+  // A Tiled map is imported first, into a folder of its own.
+  Scratch imported;
+  if (IsTiledMap(map)) {
+    TiledImport unused;
+    std::string mapFile;
+    if (!imported.Make(&error) || !ImportTiledFile(map, imported.path + "/data", &unused, &mapFile, &error))
+      return RenderError(err, error);
+    map = mapFile;
+  }
   std::string bytes;
   if (!ReadTiledFile(map, &bytes, &error)) return RenderError(err, error);
   MapDescription d;

@@ -420,41 +420,40 @@ bool ImportTiledMap(const TiledMap& tiled, const std::string& name, TiledImport*
   return true;
 }
 
-int MapImportCommand(const char* mapPath, const char* outDir, FILE* out, FILE* err) {
-  std::string error;
+bool ImportTiledFile(const std::string& mapPath, const std::string& outDir, TiledImport* imported,
+                     std::string* mapFile, std::string* error) {
   TiledMap tiled;
-  TiledImport imported;
   std::string name = BaseName(mapPath);
-  if (!ReadTiledMap(mapPath, &tiled, &error) || !ImportTiledMap(tiled, name, &imported, &error)) {
-    fprintf(err, "zorta-tool map import: %s\n", error.c_str());
-    return 1;
-  }
-  std::string dir = outDir;
+  if (!ReadTiledMap(mapPath, &tiled, error) || !ImportTiledMap(tiled, name, imported, error)) return false;
   std::vector<std::string> sources, outputs;
-  std::vector<uint8_t> mapBytes = EncodeMap(imported.map);
-  outputs.push_back(dir + "/Maps/" + name + ".map");
+  std::vector<uint8_t> mapBytes = EncodeMap(imported->map);
+  outputs.push_back(outDir + "/Maps/" + name + ".map");
   sources.push_back(mapPath);
-  for (const ImportedTileSet& set : imported.tileSets) {
-    outputs.push_back(dir + "/" + set.path);
+  for (const ImportedTileSet& set : imported->tileSets) {
+    outputs.push_back(outDir + "/" + set.path);
     sources.push_back(mapPath);
   }
-  if (!OutputsAreDistinct(sources, outputs, {mapPath}, &error) || !MakeFolder(dir, &error) ||
-      !MakeFolder(dir + "/Maps", &error) || !MakeFolder(dir + "/TileSets", &error)) {
-    fprintf(err, "zorta-tool map import: %s\n", error.c_str());
-    return 1;
-  }
+  if (!OutputsAreDistinct(sources, outputs, {mapPath}, error) || !MakeFolder(outDir, error) ||
+      !MakeFolder(outDir + "/Maps", error) || !MakeFolder(outDir + "/TileSets", error))
+    return false;
   // Tile sets first: a map is never there without what it draws from.
-  for (size_t i = 0; i < imported.tileSets.size(); i++)
-    if (!WriteOutputFile(outputs[i + 1], imported.tileSets[i].bytes.data(), imported.tileSets[i].bytes.size(),
-                         &error)) {
-      fprintf(err, "zorta-tool map import: %s\n", error.c_str());
-      return 1;
-    }
-  if (!WriteOutputFile(outputs[0], mapBytes.data(), mapBytes.size(), &error)) {
+  for (size_t i = 0; i < imported->tileSets.size(); i++)
+    if (!WriteOutputFile(outputs[i + 1], imported->tileSets[i].bytes.data(), imported->tileSets[i].bytes.size(),
+                         error))
+      return false;
+  if (!WriteOutputFile(outputs[0], mapBytes.data(), mapBytes.size(), error)) return false;
+  *mapFile = outputs[0];
+  return true;
+}
+
+int MapImportCommand(const char* mapPath, const char* outDir, FILE* out, FILE* err) {
+  std::string error, mapFile;
+  TiledImport imported;
+  if (!ImportTiledFile(mapPath, outDir, &imported, &mapFile, &error)) {
     fprintf(err, "zorta-tool map import: %s\n", error.c_str());
     return 1;
   }
-  fprintf(out, "%s: %zu layers, %zu objects\n", outputs[0].c_str(), imported.map.layers.size(),
+  fprintf(out, "%s: %zu layers, %zu objects\n", mapFile.c_str(), imported.map.layers.size(),
           imported.map.objects.size());
   for (const std::string& note : imported.notes) fprintf(out, "  %s\n", note.c_str());
   return 0;

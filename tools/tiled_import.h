@@ -33,6 +33,11 @@ std::vector<uint8_t> GfxTileSet(const uint8_t* rgb, int32_t width, int32_t heigh
 // a message naming the file and what is wrong.
 bool ImportTiledMap(const TiledMap& tiled, const std::string& name, TiledImport* out, std::string* error);
 
+// Reads, converts and writes the Tiled map at mapPath into outDir; mapFile
+// names the map file written. False with a message, nothing written.
+bool ImportTiledFile(const std::string& mapPath, const std::string& outDir, TiledImport* imported,
+                     std::string* mapFile, std::string* error);
+
 // `map import MAP OUTDIR`: OUTDIR/Maps/NAME.map and OUTDIR/TileSets/NAME-K.gfx,
 // all or nothing. Notes go to out, errors to err; the exit code.
 int MapImportCommand(const char* mapPath, const char* outDir, FILE* out, FILE* err);

@@ -24,24 +24,30 @@ bool Fail(std::string* error, const std::string& text) {
 }
 
 // zlib or gzip (windowBits 15 or 31) into at most `limit` bytes; false when
-// the stream is damaged or would give more.
+// the stream is damaged or would give more. The output grows with what the
+// stream gives, so a short stream never costs the whole limit.
 bool Inflate(const uint8_t* data, size_t size, int windowBits, size_t limit, std::string* out, std::string* error) {
   z_stream z = {};
   if (inflateInit2(&z, windowBits) != Z_OK) return Fail(error, "cannot start inflating");
-  out->assign(limit, '\0');
+  out->clear();
   z.next_in = const_cast<uint8_t*>(data);
   z.avail_in = static_cast<uInt>(size > UINT32_MAX ? UINT32_MAX : size);
-  z.next_out = reinterpret_cast<uint8_t*>(&(*out)[0]);
-  z.avail_out = static_cast<uInt>(limit);
-  int rc = limit == 0 ? Z_BUF_ERROR : inflate(&z, Z_FINISH);
-  size_t produced = limit - z.avail_out;
-  inflateEnd(&z);
-  if (rc == Z_STREAM_END) {
-    out->resize(produced);
-    return true;
+  uint8_t buffer[65536];
+  int rc = Z_OK;
+  while (rc == Z_OK) {
+    z.next_out = buffer;
+    z.avail_out = sizeof buffer;
+    rc = inflate(&z, Z_NO_FLUSH);
+    size_t got = sizeof buffer - z.avail_out;
+    if (out->size() + got > limit) {
+      inflateEnd(&z);
+      return Fail(error, "inflates to more than the " + std::to_string(limit) + " bytes it may hold");
+    }
+    out->append(reinterpret_cast<char*>(buffer), got);
+    if (rc == Z_BUF_ERROR && got > 0) rc = Z_OK;  // room was short, not input
   }
-  if ((rc == Z_BUF_ERROR || rc == Z_OK) && z.avail_out == 0)
-    return Fail(error, "inflates to more than the " + std::to_string(limit) + " bytes it may hold");
+  inflateEnd(&z);
+  if (rc == Z_STREAM_END) return true;
   return Fail(error, "damaged compressed data");
 }
 
@@ -93,19 +99,25 @@ bool Decompress(const std::string& raw, const std::string& compression, size_t l
     return Fail(error, "inflates to more than the " + std::to_string(limit) + " bytes it may hold");
   ZSTD_DStream* z = ZSTD_createDStream();
   if (z == nullptr) return Fail(error, "cannot start inflating");
-  out->assign(limit + 1, '\0');
+  out->clear();
+  std::vector<char> buffer(ZSTD_DStreamOutSize());
   ZSTD_inBuffer in = {data, raw.size(), 0};
-  ZSTD_outBuffer o = {&(*out)[0], limit + 1, 0};
   size_t rc = 1;
-  while (rc != 0 && in.pos < in.size && o.pos < o.size) {
+  for (;;) {
+    ZSTD_outBuffer o = {buffer.data(), buffer.size(), 0};
     rc = ZSTD_decompressStream(z, &o, &in);
     if (ZSTD_isError(rc)) break;
+    if (out->size() + o.pos > limit) {
+      ZSTD_freeDStream(z);
+      return Fail(error, "inflates to more than the " + std::to_string(limit) + " bytes it may hold");
+    }
+    out->append(buffer.data(), o.pos);
+    // Done, or out of input with nothing more to give.
+    if (rc == 0 || (in.pos == in.size && o.pos < o.size)) break;
   }
   ZSTD_freeDStream(z);
   if (ZSTD_isError(rc)) return Fail(error, "damaged compressed data");
-  if (o.pos > limit) return Fail(error, "inflates to more than the " + std::to_string(limit) + " bytes it may hold");
-  if (rc != 0) return Fail(error, "compressed data ends early");
-  out->resize(o.pos);
+  if (rc != 0 || in.pos != in.size) return Fail(error, "damaged compressed data");
   return true;
 }
 
@@ -122,10 +134,8 @@ std::string Beside(const std::string& file, const std::string& name) {
 // A whole file given gzip-compressed (.tmx.gz) is inflated first.
 bool Unwrap(const std::string& bytes, std::string* out, std::string* error) {
   if (bytes.size() >= 2 && static_cast<uint8_t>(bytes[0]) == 0x1F && static_cast<uint8_t>(bytes[1]) == 0x8B) {
-    // Leave room to notice an inflated file over the limit.
-    if (!Inflate(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), 15 + 16, TiledMaxFileBytes, out, error))
-      return false;
-    return true;
+    return Inflate(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), 15 + 16, TiledMaxFileBytes, out,
+                   error);
   }
   *out = bytes;
   return true;
@@ -316,15 +326,14 @@ bool XmlData(Reader* r, const pugi::xml_node& data, const pugi::xml_node& body, 
   std::string encoding = data.attribute("encoding").value();
   if (encoding.empty()) {
     // Plain XML: one <tile gid=".."/> a cell.
-    ids->assign(count, 0);
-    size_t i = 0;
+    ids->clear();
     for (pugi::xml_node t : body.children("tile")) {
-      if (i == count) return Fail(r->error, where + ": more tiles than cells");
+      if (ids->size() == count) return Fail(r->error, where + ": more tiles than cells");
       int64_t gid;
       if (!IntAttr(t, "gid", 0, UINT32_MAX, 0, &gid, where, r->error)) return false;
-      (*ids)[i++] = static_cast<uint32_t>(gid);
+      ids->push_back(static_cast<uint32_t>(gid));
     }
-    if (i != count) return Fail(r->error, where + ": fewer tiles than cells");
+    if (ids->size() != count) return Fail(r->error, where + ": fewer tiles than cells");
     return true;
   }
   std::string decodeError;
@@ -792,7 +801,7 @@ bool ReadTiledFile(const std::string& path, std::string* bytes, std::string* err
 bool DecodeTileData(const std::string& text, const std::string& encoding, const std::string& compression, size_t count,
                     std::vector<uint32_t>* gids, std::string* error) {
   if (count > TiledMaxCells) return Fail(error, "more than " + std::to_string(TiledMaxCells) + " cells");
-  gids->assign(count, 0);
+  gids->clear();
   if (encoding == "csv") {
     if (!compression.empty()) return Fail(error, "CSV tile data cannot be compressed");
     size_t i = 0;
@@ -808,7 +817,8 @@ bool DecodeTileData(const std::string& text, const std::string& encoding, const 
       }
       if (i == count)
         return Fail(error, "CSV tile data holds more values than the " + std::to_string(count) + " cells");
-      (*gids)[i++] = static_cast<uint32_t>(v);
+      gids->push_back(static_cast<uint32_t>(v));
+      i++;
       while (*p == ' ' || *p == '\n' || *p == '\r' || *p == '\t') p++;
       if (*p == ',') p++;
     }
@@ -829,6 +839,7 @@ bool DecodeTileData(const std::string& text, const std::string& encoding, const 
     return Fail(error, "tile data holds " + std::to_string(bytes->size()) + " bytes for " + std::to_string(count) +
                            " cells (" + std::to_string(count * 4) + " bytes)");
   const uint8_t* b = reinterpret_cast<const uint8_t*>(bytes->data());
+  gids->assign(count, 0);
   for (size_t i = 0; i < count; i++)
     (*gids)[i] = b[i * 4] | (b[i * 4 + 1] << 8) | (b[i * 4 + 2] << 16) | (static_cast<uint32_t>(b[i * 4 + 3]) << 24);
   return true;

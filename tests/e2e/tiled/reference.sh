@@ -31,6 +31,9 @@ attr() { sed -n "s/.*<map [^>]*\\b$1=\"\\([^\"]*\\)\".*/\\1/p" "$2" | head -1; }
 # Tile layer names in the file's order (the order of the imported layers).
 tile_layers() { grep -o '<layer [^>]*name="[^"]*"' "$1" | sed 's/.*name="\([^"]*\)"/\1/'; }
 
+# Object and image layers.
+other_layers() { grep -oE '<(objectgroup|imagelayer) [^>]*name="[^"]*"' "$1" | sed 's/.*name="\([^"]*\)"/\1/'; }
+
 imported=0 compared=0 refused=0
 while read -r map; do
   rel=${map#"$WORK"/maps/}
@@ -70,7 +73,20 @@ while read -r map; do
     compared=$((compared + 1))
     index=$((index + 1))
   done < <(tile_layers "$map")
-  [ "$index" = 0 ] && echo "nothing to compare: $rel has no tile layer (its objects are imported)"
+  if [ "$index" = 0 ]; then
+    echo "nothing to compare: $rel has no tile layer (its objects are imported)"
+  else
+    # The whole map, straight from the Tiled file, against Tiled's picture
+    # without the object layers (their shapes are Tiled's drawing, not ours).
+    hide=()
+    while read -r layer; do hide+=(--hide-layer "$layer"); done < <(other_layers "$map")
+    "$TOOL" map render "$map" ours.png 2> err.txt || fail "$rel: $(cat err.txt)"
+    tmxrasterizer --scale "$scale" --no-smoothing "${hide[@]}" "$map" theirs.png 2> /dev/null ||
+      fail "$rel: tmxrasterizer failed"
+    differ=$(compare -metric AE ours.png theirs.png null: 2>&1)
+    [ "$differ" = 0 ] || fail "$rel: $differ pixels of the whole map differ from tmxrasterizer"
+    echo "same as tmxrasterizer: $rel, all its tile layers"
+  fi
   # The same map through Tiled's JSON, written beside it (its tile sets are
   # named relative to it): the same files, byte for byte.
   json=${map%.tmx}.json
@@ -83,6 +99,12 @@ while read -r map; do
     cmp -s "$out/$f" "$WORK/fromjson/$name/$f" || fail "$rel as JSON: $f differs"
   done < a.txt
 done < <(find "$WORK/maps" -name '*.tmx' | sort)
+
+# --scale repeats our pixels as tmxrasterizer's nearest-pixel scale does.
+"$TOOL" map render --scale 3 "$WORK/maps/desert.tmx" ours.png 2> err.txt || fail "desert.tmx at scale 3: $(cat err.txt)"
+tmxrasterizer --scale 3 --no-smoothing "$WORK/maps/desert.tmx" theirs.png 2> /dev/null || fail "tmxrasterizer failed"
+differ=$(compare -metric AE ours.png theirs.png null: 2>&1)
+[ "$differ" = 0 ] || fail "desert.tmx at scale 3: $differ pixels differ from tmxrasterizer"
 
 # What the examples must have shown: desert (32), island and
 # orthogonal-outside (16), flips (32), the two sticker-knight maps (objects
