@@ -2,6 +2,7 @@
 
 #include <ftw.h>
 #include <png.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -118,6 +119,12 @@ int MapRenderCommand(const char* mapPath, const char* outPath, int scale, int on
   std::string folder = slash == std::string::npos ? "." : map.substr(0, slash);
   std::string name = slash == std::string::npos ? map : map.substr(slash + 1);
   std::string data = Absolute(folder + "/..");
+  // What the program would stop at, said once, before any display is made.
+  for (const MapLayerDescription& l : d.layers) {
+    struct stat st;
+    if (!l.image.empty() && stat((data + "/" + l.image).c_str(), &st) != 0)
+      return RenderError(err, "'" + map + "' draws from '" + l.image + "', which is missing beside its Maps/ folder");
+  }
   // The display's set-up writes the program's log.txt where it runs: it runs
   // in a scratch folder that sees the data folder's Maps/ and TileSets/.
   Scratch scratch;

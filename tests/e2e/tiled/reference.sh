@@ -106,6 +106,13 @@ tmxrasterizer --scale 3 --no-smoothing "$WORK/maps/desert.tmx" theirs.png 2> /de
 differ=$(compare -metric AE ours.png theirs.png null: 2>&1)
 [ "$differ" = 0 ] || fail "desert.tmx at scale 3: $differ pixels differ from tmxrasterizer"
 
+# A map file whose tile set is gone: one message, nothing written.
+rm "$WORK/out/desert/TileSets/desert-1.gfx"
+"$TOOL" map render "$WORK/out/desert/Maps/desert.map" gone.png > out.txt 2> err.txt && fail "rendered without its tile set"
+[ "$(cat err.txt)" = "zorta-tool map render: '$WORK/out/desert/Maps/desert.map' draws from 'TileSets/desert-1.gfx', which is missing beside its Maps/ folder" ] ||
+  fail "a missing tile set: $(cat err.txt)"
+[ -e gone.png ] && fail "a picture was written without its tile set"
+
 # What the examples must have shown: desert (32), island and
 # orthogonal-outside (16), flips (32), the two sticker-knight maps (objects
 # only); sewers and perspective_walls (24 and 31 pixels), the rules of the
