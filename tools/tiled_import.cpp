@@ -2,7 +2,9 @@
 
 #include <png.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -436,14 +438,34 @@ bool ImportTiledFile(const std::string& mapPath, const std::string& outDir, Tile
   if (!OutputsAreDistinct(sources, outputs, {mapPath}, error) || !MakeFolder(outDir, error) ||
       !MakeFolder(outDir + "/Maps", error) || !MakeFolder(outDir + "/TileSets", error))
     return false;
-  // Tile sets first: a map is never there without what it draws from.
-  for (size_t i = 0; i < imported->tileSets.size(); i++)
-    if (!WriteOutputFile(outputs[i + 1], imported->tileSets[i].bytes.data(), imported->tileSets[i].bytes.size(),
-                         error))
-      return false;
-  if (!WriteOutputFile(outputs[0], mapBytes.data(), mapBytes.size(), error)) return false;
+  // Every file is written whole beside the others first, then each is moved
+  // into place (tile sets first, so a map never stands without what it draws
+  // from); a failure before the moves leaves every earlier file as it was.
+  for (const std::string& path : outputs) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+      return Fail(error, "'" + path + "' is there and is not a file");
+  }
+  std::string staging = outDir + "/.import-" + std::to_string(getpid());
+  if (!MakeFolder(staging, error)) return false;
+  std::vector<std::string> staged;
+  bool ok = true;
+  for (size_t i = 0; i < outputs.size() && ok; i++) {
+    const std::vector<uint8_t>& bytes = i == 0 ? mapBytes : imported->tileSets[i - 1].bytes;
+    staged.push_back(staging + "/" + std::to_string(i));
+    ok = WriteOutputFile(staged.back(), bytes.data(), bytes.size(), error);
+  }
+  for (size_t i = 0; i < outputs.size() && ok; i++) {
+    size_t k = (i + 1) % outputs.size();  // the map last
+    if (rename(staged[k].c_str(), outputs[k].c_str()) != 0) {
+      *error = "cannot put '" + outputs[k] + "' in place: " + strerror(errno);
+      ok = false;
+    }
+  }
+  for (const std::string& path : staged) unlink(path.c_str());
+  rmdir(staging.c_str());
   *mapFile = outputs[0];
-  return true;
+  return ok;
 }
 
 int MapImportCommand(const char* mapPath, const char* outDir, FILE* out, FILE* err) {

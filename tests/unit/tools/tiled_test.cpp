@@ -406,4 +406,34 @@ TEST_F(TiledImportTest, RefusalsWriteNothing) {
   }
 }
 
+// A map's files are put in place all together or not at all: an output that
+// cannot be written keeps every earlier file as it was.
+TEST_F(TiledImportTest, AllFilesOrNone) {
+  WriteWholeFile("m.tmx", Map(8, Layer("A", "1,0,0,0") + Layer("B", "2,0,0,0")));
+  ASSERT_EQ(mkdir("data", 0777), 0);
+  ASSERT_EQ(mkdir("data/TileSets", 0777), 0);
+  WriteWholeFile("data/TileSets/m-1.gfx", "old");
+  ASSERT_EQ(mkdir("data/TileSets/m-2.gfx", 0777), 0);
+  WriteWholeFile("data/TileSets/m-2.gfx/x", "");
+  FILE* out = fopen("out.txt", "wb");
+  FILE* err = fopen("err.txt", "wb");
+  EXPECT_EQ(MapImportCommand("m.tmx", "data", out, err), 1);
+  fclose(out);
+  fclose(err);
+  EXPECT_EQ(ReadWholeFile("err.txt"), "zorta-tool map import: 'data/TileSets/m-2.gfx' is there and is not a file\n");
+  EXPECT_TRUE(ReadWholeFile("data/TileSets/m-1.gfx") == "old") << "the earlier tile set was replaced";
+  struct stat st;
+  EXPECT_NE(stat("data/Maps/m.map", &st), 0);
+  // Once the way is clear, everything arrives and nothing is left behind.
+  ASSERT_EQ(unlink("data/TileSets/m-2.gfx/x"), 0);
+  ASSERT_EQ(rmdir("data/TileSets/m-2.gfx"), 0);
+  out = fopen("out.txt", "wb");
+  EXPECT_EQ(MapImportCommand("m.tmx", "data", out, stderr), 0);
+  fclose(out);
+  EXPECT_EQ(ReadWholeFile("out.txt").substr(0, 33), "data/Maps/m.map: 2 layers, 0 obje");
+  EXPECT_NE(ReadWholeFile("data/TileSets/m-1.gfx"), "old");
+  EXPECT_EQ(stat("data/TileSets/m-2.gfx", &st), 0);
+  EXPECT_EQ(stat(("data/.import-" + std::to_string(getpid())).c_str(), &st), -1);
+}
+
 }  // namespace
