@@ -16,7 +16,7 @@
 
 #include "test_util.h"
 #include "tiled_import.h"
-#include "tiled_read.h"
+#include "world/tiled_read.h"
 
 using namespace zorta;
 

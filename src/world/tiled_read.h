@@ -100,6 +100,10 @@ bool DecodeTileData(const std::string& text, const std::string& encoding, const 
 // are read through `reader`, relative to the map's folder.
 bool ParseTiledMap(const std::string& path, const std::string& bytes, TiledFileReader reader, TiledMap* map,
                    std::string* error);
+// -1 when the bytes are a map Tiled wrote: TMX, Tiled's JSON (an object that
+// names its orientation or Tiled's version), or either gzip-compressed; 0 for
+// anything else, such as a map file or the JSON that `map build` reads.
+int IsTiledMapData(const std::string& bytes);
 // ParseTiledMap of the file at path.
 bool ReadTiledMap(const std::string& path, TiledMap* map, std::string* error);
 
