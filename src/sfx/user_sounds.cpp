@@ -507,6 +507,7 @@ std::string UserSoundFileAt(int slot) {
 
 void ForgetUserSounds() {
   Work.Stop();
+  KeepHistory = 0;
   Sounds.clear();
   Recorded.clear();
   RecordText.clear();

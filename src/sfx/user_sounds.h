@@ -45,7 +45,7 @@ int UserSoundsBuilding();
 // a number at once; a file that could not be read is tried at every look.
 void PollUserSounds(uint32_t nowMs);
 // Stops the building thread (a build under way ends first) and forgets the
-// files; their samples go with the bank (FreeSoundBank).
+// files, and the history's switch; their samples go with the bank (FreeSoundBank).
 void ForgetUserSounds();
 // The slot a user file holds, or -1.
 int UserSoundSlot(const char* name);
