@@ -12,7 +12,6 @@ namespace zorta {
 
 namespace {
 const char IndexName[] = "index";
-const size_t IndexMaxText = 64 * 1024;
 
 std::string VersionPath(const char* folder, int slot, int32_t number) {
   char name[24];
@@ -56,12 +55,10 @@ std::string SoundHistoryPath(const char* folder, int slot) {
 // Lines of "name FILE", "current N" and "version N TIME"; a line that does not
 // read so is passed over, as are versions out of order, so a damaged index
 // only loses versions.
-int ReadSoundHistory(const char* folder, int slot, SoundHistory* history) {
+int ParseSoundHistory(const std::string& text, SoundHistory* history) {
   history->name.clear();
   history->current = 0;
   history->versions.clear();
-  std::string text;
-  if (ReadRegularFile(IndexPath(folder, slot).c_str(), IndexMaxText, &text) != ReadFileDone) return 0;
   int64_t current = 0;
   size_t at = 0;
   while (at < text.size()) {
@@ -69,8 +66,8 @@ int ReadSoundHistory(const char* folder, int slot, SoundHistory* history) {
     if (end == std::string::npos) end = text.size();
     std::string line = text.substr(at, end - at);
     at = end + 1;
-    if (line.compare(0, 5, "name ") == 0 && line.find('/') == std::string::npos &&
-        line.find('\\') == std::string::npos && line.size() > 5) {
+    if (line.compare(0, 5, "name ") == 0 && line.size() > 5 && line[5] != '.' && line.find('/') == std::string::npos &&
+        line.find('\\') == std::string::npos) {
       history->name = line.substr(5);
     } else if (line.compare(0, 8, "current ") == 0) {
       size_t p = 8;
@@ -91,6 +88,12 @@ int ReadSoundHistory(const char* folder, int slot, SoundHistory* history) {
   history->current = IndexOf(*history, static_cast<int32_t>(current)) >= 0 ? static_cast<int32_t>(current)
                                                                            : history->versions.back().number;
   return -1;
+}
+
+int ReadSoundHistory(const char* folder, int slot, SoundHistory* history) {
+  std::string text;
+  if (ReadRegularFile(IndexPath(folder, slot).c_str(), SoundHistoryIndexMax, &text) != ReadFileDone) text.clear();
+  return ParseSoundHistory(text, history);
 }
 
 int ReadSoundVersion(const char* folder, int slot, int32_t number, std::string* text) {

@@ -26,8 +26,13 @@ struct SoundHistory {
 
 // FOLDER/.history/NNN.
 std::string SoundHistoryPath(const char* folder, int slot);
+// The index is read up to this size; a longer one is cut there.
+const size_t SoundHistoryIndexMax = 64 * 1024;
 // The slot's history; -1 when it has one, 0 (and an empty history) otherwise.
 int ReadSoundHistory(const char* folder, int slot, SoundHistory* history);
+// The same from the index's text: lines that do not read as the index writes
+// them, and versions out of order, are passed over; the newest 50 are kept.
+int ParseSoundHistory(const std::string& text, SoundHistory* history);
 // The text of one version; -1 when it could be read.
 int ReadSoundVersion(const char* folder, int slot, int32_t number, std::string* text);
 // Keeps the text, the sound of FOLDER/name, as the slot's newest version and
