@@ -119,6 +119,8 @@ void ShowUserSoundError(const char* file, int line, int column, const char* mess
 void LoadUserSoundsAtStart() {
   shownSoundErrors.clear();
   gatherSoundErrors = -1;
+  // Every version of the users' sounds is kept, so no change is lost.
+  SetUserSoundHistory(-1);
   StartUserSounds();
 }
 
