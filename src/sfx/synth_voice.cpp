@@ -88,6 +88,15 @@ SynthVoice::SynthVoice(const SynthSettings& settings) : s_(settings) {
   } else {
     for (double& n : noise_) n = 0;
   }
+  // Without an offset or a sweep the phaser's delay stays 0 throughout.
+  bool phaser = phaserOffset_ != 0 || phaserSlide_ != 0;
+  switch (s_.wave) {
+    case SynthSquare: subSamples_ = RunFor<SynthSquare>(lowPassOn_, phaser); break;
+    case SynthSawtooth: subSamples_ = RunFor<SynthSawtooth>(lowPassOn_, phaser); break;
+    case SynthSine: subSamples_ = RunFor<SynthSine>(lowPassOn_, phaser); break;
+    case SynthNoise: subSamples_ = RunFor<SynthNoise>(lowPassOn_, phaser); break;
+    default: subSamples_ = RunFor<SynthTriangle>(lowPassOn_, phaser); break;
+  }
 }
 
 // What a repeat starts again: the pitch, its slides, the duty and the arpeggio.
@@ -154,47 +163,75 @@ bool SynthVoice::Next(double* out) {
   if (highW_ < 0.00001) highW_ = 0.00001;
   if (highW_ > 0.1) highW_ = 0.1;
 
+  *out = (this->*subSamples_)(period, env, delay) / SynthOversampling;
+  return true;
+}
+
+template <int Wave, bool LowPass, bool Phaser>
+double SynthVoice::SubSamples(int period, double env, int delay) {
+  // The state lives in locals for the loop: the phaser buffer's stores
+  // could otherwise alias the members and keep them out of registers.
+  int phase = phase_, pos = phaserPos_;
+  double lowPos = lowPos_, lowVel = lowVel_, highPos = highPos_, lowW = lowW_;
+  const double highW = highW_, duty = duty_, lowWMult = lowWMult_, lowDamp = lowDamp_;
+  double* buffer = phaserBuffer_;
   double sum = 0;
   for (int k = 0; k < SynthOversampling; k++) {
-    phase_++;
-    if (phase_ >= period) {
-      phase_ %= period;
-      if (s_.wave == SynthNoise) RefillNoise();
+    phase++;
+    if (phase >= period) {
+      phase %= period;
+      if (Wave == SynthNoise) RefillNoise();
     }
-    double fp = static_cast<double>(phase_) / period;
+    double fp = static_cast<double>(phase) / period;
     double x;
-    switch (s_.wave) {
-      case SynthSquare: x = fp < duty_ ? 0.5 : -0.5; break;
+    switch (Wave) {
+      case SynthSquare: x = fp < duty ? 0.5 : -0.5; break;
       case SynthSawtooth: x = 1 - 2 * fp; break;
       case SynthSine: x = std::sin(fp * 2 * Pi); break;
-      case SynthNoise: x = noise_[phase_ * 32 / period]; break;
+      case SynthNoise: x = noise_[phase * 32 / period]; break;
       default: x = fp < 0.5 ? -1 + 4 * fp : 1 - 4 * (fp - 0.5); break;  // triangle
     }
-    // Low-pass: a damped spring that follows the wave; off, it is the wave.
-    double before = lowPos_;
-    lowW_ *= lowWMult_;
-    if (lowW_ < 0) lowW_ = 0;
-    if (lowW_ > 0.1) lowW_ = 0.1;
-    if (lowPassOn_) {
-      lowVel_ += (x - lowPos_) * lowW_;
-      lowVel_ -= lowVel_ * lowDamp_;
+    // Low-pass: a damped spring that follows the wave; off, it is the wave
+    // (and its cut-off, which only it reads, need not move).
+    double before = lowPos;
+    if (LowPass) {
+      lowW *= lowWMult;
+      if (lowW < 0) lowW = 0;
+      if (lowW > 0.1) lowW = 0.1;
+      lowVel += (x - lowPos) * lowW;
+      lowVel -= lowVel * lowDamp;
+      lowPos += lowVel;
     } else {
-      lowPos_ = x;
-      lowVel_ = 0;
+      lowPos = x;
     }
-    lowPos_ += lowVel_;
     // High-pass: the low-pass output's changes, leaking away.
-    highPos_ += lowPos_ - before;
-    highPos_ -= highPos_ * highW_;
-    x = highPos_;
-    // Phaser: the sound plus itself a little earlier.
-    phaserBuffer_[phaserPos_ & 1023] = x;
-    x += phaserBuffer_[(phaserPos_ - delay + 1024) & 1023];
-    phaserPos_ = (phaserPos_ + 1) & 1023;
+    highPos += lowPos - before;
+    highPos -= highPos * highW;
+    x = highPos;
+    // Phaser: the sound plus itself a little earlier; with no offset ever,
+    // the sound plus itself.
+    if (Phaser) {
+      buffer[pos & 1023] = x;
+      x += buffer[(pos - delay + 1024) & 1023];
+      pos = (pos + 1) & 1023;
+    } else {
+      x += x;
+    }
     sum += x * env;
   }
-  *out = sum / SynthOversampling;
-  return true;
+  phase_ = phase;
+  phaserPos_ = pos;
+  lowPos_ = lowPos;
+  lowVel_ = LowPass ? lowVel : 0;
+  highPos_ = highPos;
+  lowW_ = lowW;
+  return sum;
+}
+
+template <int Wave>
+SynthVoice::SubSampleRun SynthVoice::RunFor(bool lowPass, bool phaser) {
+  if (lowPass) return phaser ? &SynthVoice::SubSamples<Wave, true, true> : &SynthVoice::SubSamples<Wave, true, false>;
+  return phaser ? &SynthVoice::SubSamples<Wave, false, true> : &SynthVoice::SubSamples<Wave, false, false>;
 }
 
 int64_t RenderSynthVoice(const SynthSettings& settings, int64_t limit, std::vector<double>* samples) {
@@ -205,20 +242,32 @@ int64_t RenderSynthVoice(const SynthSettings& settings, int64_t limit, std::vect
   return voice.NoiseDrawn();
 }
 
+namespace {
+// The tools clip the voice to full scale (a punch or a resonance can pass
+// it); the sum with what the buffer holds wraps as every layer does.
+inline void AddClipped(int16_t* to, double x) {
+  if (x > 1) x = 1;
+  if (x < -1) x = -1;
+  *to = WrapInt32(static_cast<int32_t>(*to) + WrapSample(x * 32767));
+}
+}  // namespace
+
 int AddSynthVoice(int16_t* buffer, int count, const SynthSettings& settings, int64_t* noiseDrawn) {
   SynthVoice voice(settings);
   int i = 0;
   double a = 0, b = 0;
   // Each frame is the mean of two of the voice's samples; a last lone sample
   // is dropped, as the tools do when they write at half their rate.
-  for (; i < count && voice.Next(&a) && voice.Next(&b); i++) {
-    double x = (a + b) / 2 * voice.Gain();
-    // The tools clip the voice to full scale (a punch or a resonance can
-    // pass it); the sum with what the buffer holds wraps as every layer does.
-    if (x > 1) x = 1;
-    if (x < -1) x = -1;
-    buffer[i] = WrapInt32(static_cast<int32_t>(buffer[i]) + WrapSample(x * 32767));
-  }
+  for (; i < count && voice.Next(&a) && voice.Next(&b); i++) AddClipped(buffer + i, (a + b) / 2 * voice.Gain());
+  *noiseDrawn = voice.NoiseDrawn();
+  return i;
+}
+
+int AddSynthVoiceAtRate(int16_t* buffer, int count, const SynthSettings& settings, int64_t* noiseDrawn) {
+  SynthVoice voice(settings);
+  int i = 0;
+  double a = 0;
+  for (; i < count && voice.Next(&a); i++) AddClipped(buffer + i, a * voice.Gain());
   *noiseDrawn = voice.NoiseDrawn();
   return i;
 }

@@ -36,6 +36,14 @@ class SynthVoice {
  private:
   void Restart();
   void RefillNoise();
+  // One sample's eight sub-samples, made for one wave, with or without the
+  // low-pass and the phaser, so the loop carries no tests it need not.
+  template <int Wave, bool LowPass, bool Phaser>
+  double SubSamples(int period, double env, int delay);
+  using SubSampleRun = double (SynthVoice::*)(int, double, int);
+  template <int Wave>
+  static SubSampleRun RunFor(bool lowPass, bool phaser);
+  SubSampleRun subSamples_;
 
   SynthSettings s_;
   double period_, periodMax_, periodMult_, periodMultSlide_;
@@ -70,5 +78,7 @@ int64_t RenderSynthVoice(const SynthSettings& settings, int64_t limit, std::vect
 // write at that rate. Returns the frames the voice filled; *noiseDrawn the
 // numbers its noise drew.
 int AddSynthVoice(int16_t* buffer, int count, const SynthSettings& settings, int64_t* noiseDrawn);
+// The same at the voice's own rate: a sample for each of `count`, clipped.
+int AddSynthVoiceAtRate(int16_t* buffer, int count, const SynthSettings& settings, int64_t* noiseDrawn);
 
 }  // namespace zorta
