@@ -1269,21 +1269,21 @@ int CompileRecipe(const char* text, size_t size, CompiledRecipe* recipe, RecipeE
   recipe->variables = static_cast<int32_t>(ps.names.size());
   // The other statements work on frames at the bank's rate: a recipe that
   // holds one stays there, its synth voice averaged down.
-  bool synthOnly = false;
+  bool hasSynth = false;
   const RecipeStatement* other = nullptr;
   for (const RecipeStatement& st : recipe->statements) {
-    if (st.kind == StSynth) synthOnly = true;
+    if (st.kind == StSynth) hasSynth = true;
     if (st.kind != StSynth && st.kind != StAssign && st.kind != StFor && st.kind != StIf && st.kind != StElseIf &&
         st.kind != StElse && st.kind != StRep && other == nullptr)
       other = &st;
   }
-  if (other != nullptr) synthOnly = false;
   if (rate == RecipeSynthRate && other != nullptr) {
     error->line = other->line;
     error->column = other->column;
     error->message = "a recipe at rate 44100 holds only synth statements (with names, loops, ifs and rep)";
     return 0;
   }
+  bool synthOnly = hasSynth && other == nullptr;
   recipe->rate = rate >= 0 ? static_cast<int32_t>(rate) : synthOnly ? RecipeSynthRate : RecipeBankRate;
   return -1;
 }
