@@ -38,7 +38,9 @@ test: build build-asan
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 	@if [ -x fuzz/run-all ]; then bash fuzz/run-all; fi
 
+# The synth voice's benchmark times jsfxr in Node beside it and prints the ratio.
 bench: build
+	@bash tests/reference/install-jsfxr.sh $(BUILD)/jsfxr > /dev/null || echo "jsfxr could not be installed: bench_synth times ours alone"
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
 
 soak: build

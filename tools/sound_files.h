@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "bank_access.h"
+
 namespace zorta {
 
 enum SoundFormat { Wav, Flac, Ogg, Raw, Header };
@@ -25,11 +27,11 @@ struct HeaderNames {
   std::string lower;
   std::string command;
 };
-// Writes frames made at the bank's rate as `format` at `rate`, resampling
-// them in place with libsamplerate when the rates differ. False, with the
-// reason, on failure.
+// Writes frames made at `from` (the bank's rate unless said) as `format` at
+// `rate`, resampling them in place with libsamplerate when the rates differ.
+// False, with the reason, on failure.
 bool WriteSound(const std::string& path, SoundFormat format, int rate, std::vector<int16_t>* frames,
-                const HeaderNames& names, std::string* error);
+                const HeaderNames& names, std::string* error, int from = BankRate);
 
 // Reads a recipe file (at most the language's size limit, plus one byte to
 // tell a longer file). False with "cannot read ..." on failure.
@@ -37,8 +39,10 @@ bool ReadRecipeFile(const std::string& path, std::string* text, std::string* err
 // Reads, compiles and runs a recipe with its noise from the random generator
 // seeded with `seed`, or for -1 as the recipe's seed line says (seed 0 without
 // one, as at a normal start); on failure error is "path:line:column: message".
+// With `rate` the frames are at the recipe's own rate, written there (44100
+// for a recipe of synth statements only); without, at the bank's.
 bool RenderRecipeFile(const std::string& path, long seed, std::vector<int16_t>* frames, int* volume,
-                      std::string* error);
+                      std::string* error, int* rate = nullptr);
 // "Sounds/laser.txt" -> "laser".
 std::string RecipeBaseName(const std::string& path);
 

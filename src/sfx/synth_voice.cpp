@@ -83,10 +83,23 @@ SynthVoice::SynthVoice(const SynthSettings& settings) : s_(settings) {
   lowPos_ = lowVel_ = highPos_ = 0;
   noiseDrawn_ = 0;
   for (double& p : phaserBuffer_) p = 0;
+  powersFor_ = -1;
+  wavePeriod_ = -1;
+  waveDuty_ = inverse_ = 0;
+  edge_ = 0;
   if (s_.wave == SynthNoise) {
     RefillNoise();
   } else {
     for (double& n : noise_) n = 0;
+  }
+  // Without an offset or a sweep the phaser's delay stays 0 throughout.
+  phaserOn_ = phaserOffset_ != 0 || phaserSlide_ != 0;
+  switch (s_.wave) {
+    case SynthSquare: subSamples_ = RunFor<SynthSquare>(lowPassOn_, phaserOn_); break;
+    case SynthSawtooth: subSamples_ = RunFor<SynthSawtooth>(lowPassOn_, phaserOn_); break;
+    case SynthSine: subSamples_ = RunFor<SynthSine>(lowPassOn_, phaserOn_); break;
+    case SynthNoise: subSamples_ = RunFor<SynthNoise>(lowPassOn_, phaserOn_); break;
+    default: subSamples_ = RunFor<SynthTriangle>(lowPassOn_, phaserOn_); break;
   }
 }
 
@@ -133,7 +146,8 @@ bool SynthVoice::Next(double* out) {
     vibPhase_ += vibSpeed_;
     wobbled = period_ * (1 + std::sin(vibPhase_) * vibAmp_);
   }
-  int period = wobbled < SynthOversampling ? SynthOversampling : static_cast<int>(std::floor(wobbled));
+  // At most 1.5 times the longest period, 100000: truncation is the floor.
+  int period = wobbled < SynthOversampling ? SynthOversampling : static_cast<int>(wobbled);
   duty_ += dutySlide_;
   if (duty_ < 0) duty_ = 0;
   if (duty_ > 0.5) duty_ = 0.5;
@@ -147,54 +161,148 @@ bool SynthVoice::Next(double* out) {
   double f = length > 0 ? static_cast<double>(envElapsed_) / static_cast<double>(length) : 0.0;
   double env = envStage_ == 0 ? f : envStage_ == 1 ? 1 + (1 - f) * 2 * s_.value[SynthPunch] : 1 - f;
 
-  phaserOffset_ += phaserSlide_;
-  int delay = static_cast<int>(std::fabs(std::floor(phaserOffset_)));
-  if (delay > 1023) delay = 1023;
+  int delay = 0;
+  if (phaserOn_) {
+    phaserOffset_ += phaserSlide_;
+    delay = static_cast<int>(std::fabs(std::floor(phaserOffset_)));
+    if (delay > 1023) delay = 1023;
+  }
   highW_ *= highWMult_;
   if (highW_ < 0.00001) highW_ = 0.00001;
   if (highW_ > 0.1) highW_ = 0.1;
 
+  *out = (this->*subSamples_)(period, env, delay) / SynthOversampling;
+  return true;
+}
+
+// What the waves need of the period and the duty, made again when they
+// change rather than divided out at every sub-sample. The square is high
+// while phase / period < duty; the quotient grows with the phase, so that is
+// the phases below one edge, found with the very quotients it compares.
+void SynthVoice::SetUpWave(int period) {
+  if (period == wavePeriod_ && duty_ == waveDuty_) return;
+  wavePeriod_ = period;
+  waveDuty_ = duty_;
+  inverse_ = 1.0 / period;
+  int e = static_cast<int>(std::ceil(duty_ * period));
+  if (e > period) e = period;
+  while (e > 0 && static_cast<double>(e - 1) / period >= duty_) e--;
+  while (e < period && static_cast<double>(e) / period < duty_) e++;
+  edge_ = e;
+}
+
+// The wave at a sub-sample: `phase` of `period`, after SetUpWave(period).
+template <int Wave>
+inline double SynthVoice::WaveAt(int phase, int period) {
+  double fp = phase * inverse_;
+  switch (Wave) {
+    case SynthSquare: return phase < edge_ ? 0.5 : -0.5;
+    case SynthSawtooth: return 1 - 2 * fp;
+    case SynthSine: return std::sin(fp * 2 * Pi);
+    case SynthNoise: return noise_[phase * 32 / period];
+    default: return fp < 0.5 ? -1 + 4 * fp : 1 - 4 * (fp - 0.5);  // triangle
+  }
+}
+
+template <int Wave, bool LowPass, bool Phaser>
+double SynthVoice::SubSamples(int period, double env, int delay) {
+  // The state lives in locals for the loop: the phaser buffer's stores
+  // could otherwise alias the members and keep them out of registers.
+  int phase = phase_, pos = phaserPos_;
+  double lowPos = lowPos_, lowVel = lowVel_, highPos = highPos_, lowW = lowW_;
+  const double highW = highW_, lowWMult = lowWMult_, lowDamp = lowDamp_;
+  SetUpWave(period);
+  double* buffer = phaserBuffer_;
   double sum = 0;
   for (int k = 0; k < SynthOversampling; k++) {
-    phase_++;
-    if (phase_ >= period) {
-      phase_ %= period;
-      if (s_.wave == SynthNoise) RefillNoise();
+    phase++;
+    if (phase >= period) {
+      phase %= period;
+      if (Wave == SynthNoise) RefillNoise();
     }
-    double fp = static_cast<double>(phase_) / period;
-    double x;
-    switch (s_.wave) {
-      case SynthSquare: x = fp < duty_ ? 0.5 : -0.5; break;
-      case SynthSawtooth: x = 1 - 2 * fp; break;
-      case SynthSine: x = std::sin(fp * 2 * Pi); break;
-      case SynthNoise: x = noise_[phase_ * 32 / period]; break;
-      default: x = fp < 0.5 ? -1 + 4 * fp : 1 - 4 * (fp - 0.5); break;  // triangle
-    }
-    // Low-pass: a damped spring that follows the wave; off, it is the wave.
-    double before = lowPos_;
-    lowW_ *= lowWMult_;
-    if (lowW_ < 0) lowW_ = 0;
-    if (lowW_ > 0.1) lowW_ = 0.1;
-    if (lowPassOn_) {
-      lowVel_ += (x - lowPos_) * lowW_;
-      lowVel_ -= lowVel_ * lowDamp_;
+    double x = WaveAt<Wave>(phase, period);
+    // Low-pass: a damped spring that follows the wave; off, it is the wave
+    // (and its cut-off, which only it reads, need not move).
+    double before = lowPos;
+    if (LowPass) {
+      lowW *= lowWMult;
+      if (lowW < 0) lowW = 0;
+      if (lowW > 0.1) lowW = 0.1;
+      lowVel += (x - lowPos) * lowW;
+      lowVel -= lowVel * lowDamp;
+      lowPos += lowVel;
     } else {
-      lowPos_ = x;
-      lowVel_ = 0;
+      lowPos = x;
     }
-    lowPos_ += lowVel_;
     // High-pass: the low-pass output's changes, leaking away.
-    highPos_ += lowPos_ - before;
-    highPos_ -= highPos_ * highW_;
-    x = highPos_;
-    // Phaser: the sound plus itself a little earlier.
-    phaserBuffer_[phaserPos_ & 1023] = x;
-    x += phaserBuffer_[(phaserPos_ - delay + 1024) & 1023];
-    phaserPos_ = (phaserPos_ + 1) & 1023;
+    highPos += lowPos - before;
+    highPos -= highPos * highW;
+    x = highPos;
+    // Phaser: the sound plus itself a little earlier; with no offset ever,
+    // the sound plus itself.
+    if (Phaser) {
+      buffer[pos & 1023] = x;
+      x += buffer[(pos - delay + 1024) & 1023];
+      pos = (pos + 1) & 1023;
+    } else {
+      x += x;
+    }
     sum += x * env;
   }
-  *out = sum / SynthOversampling;
-  return true;
+  phase_ = phase;
+  phaserPos_ = pos;
+  lowPos_ = lowPos;
+  lowVel_ = LowPass ? lowVel : 0;
+  highPos_ = highPos;
+  lowW_ = lowW;
+  return sum;
+}
+
+// The high-pass step by step is q = (q + d) - (q + d) h for each change d
+// of the wave, a chain of dependent operations that bounds the whole voice.
+// With c = 1 - h that is q = c (q + d), so after the eight sub-samples
+// q8 = c^8 q0 + sum c^(9-j) d_j, and the sum of the eight (what the sample
+// is made of) q0 S8 + sum d_j S(9-j), S(n) the sum of the first n powers of
+// c: the same sound to rounding, without the chain.
+template <int Wave>
+double SynthVoice::HighPassOnly(int period, double env, int) {
+  if (highW_ != powersFor_) {
+    powersFor_ = highW_;
+    double c = 1 - highW_;
+    power_[0] = 1;
+    powerSum_[0] = 0;
+    for (int n = 1; n <= SynthOversampling; n++) {
+      power_[n] = power_[n - 1] * c;
+      powerSum_[n] = powerSum_[n - 1] + power_[n];
+    }
+  }
+  SetUpWave(period);
+  int phase = phase_;
+  double before = lowPos_, x = before;
+  double last = power_[SynthOversampling] * highPos_, sum = powerSum_[SynthOversampling] * highPos_;
+  for (int k = 1; k <= SynthOversampling; k++) {
+    phase++;
+    if (phase >= period) {
+      phase %= period;
+      if (Wave == SynthNoise) RefillNoise();
+    }
+    x = WaveAt<Wave>(phase, period);
+    double d = x - before;
+    before = x;
+    last += power_[SynthOversampling + 1 - k] * d;
+    sum += powerSum_[SynthOversampling + 1 - k] * d;
+  }
+  phase_ = phase;
+  lowPos_ = x;
+  highPos_ = last;
+  // With the phaser at 0 each sub-sample is added to itself.
+  return 2 * sum * env;
+}
+
+template <int Wave>
+SynthVoice::SubSampleRun SynthVoice::RunFor(bool lowPass, bool phaser) {
+  if (lowPass) return phaser ? &SynthVoice::SubSamples<Wave, true, true> : &SynthVoice::SubSamples<Wave, true, false>;
+  return phaser ? &SynthVoice::SubSamples<Wave, false, true> : &SynthVoice::HighPassOnly<Wave>;
 }
 
 int64_t RenderSynthVoice(const SynthSettings& settings, int64_t limit, std::vector<double>* samples) {
@@ -205,20 +313,32 @@ int64_t RenderSynthVoice(const SynthSettings& settings, int64_t limit, std::vect
   return voice.NoiseDrawn();
 }
 
+namespace {
+// The tools clip the voice to full scale (a punch or a resonance can pass
+// it); the sum with what the buffer holds wraps as every layer does.
+inline void AddClipped(int16_t* to, double x) {
+  if (x > 1) x = 1;
+  if (x < -1) x = -1;
+  *to = WrapInt32(static_cast<int32_t>(*to) + WrapSample(x * 32767));
+}
+}  // namespace
+
 int AddSynthVoice(int16_t* buffer, int count, const SynthSettings& settings, int64_t* noiseDrawn) {
   SynthVoice voice(settings);
   int i = 0;
   double a = 0, b = 0;
   // Each frame is the mean of two of the voice's samples; a last lone sample
   // is dropped, as the tools do when they write at half their rate.
-  for (; i < count && voice.Next(&a) && voice.Next(&b); i++) {
-    double x = (a + b) / 2 * voice.Gain();
-    // The tools clip the voice to full scale (a punch or a resonance can
-    // pass it); the sum with what the buffer holds wraps as every layer does.
-    if (x > 1) x = 1;
-    if (x < -1) x = -1;
-    buffer[i] = WrapInt32(static_cast<int32_t>(buffer[i]) + WrapSample(x * 32767));
-  }
+  for (; i < count && voice.Next(&a) && voice.Next(&b); i++) AddClipped(buffer + i, (a + b) / 2 * voice.Gain());
+  *noiseDrawn = voice.NoiseDrawn();
+  return i;
+}
+
+int AddSynthVoiceAtRate(int16_t* buffer, int count, const SynthSettings& settings, int64_t* noiseDrawn) {
+  SynthVoice voice(settings);
+  int i = 0;
+  double a = 0;
+  for (; i < count && voice.Next(&a); i++) AddClipped(buffer + i, a * voice.Gain());
   *noiseDrawn = voice.NoiseDrawn();
   return i;
 }

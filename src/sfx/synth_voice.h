@@ -36,6 +36,21 @@ class SynthVoice {
  private:
   void Restart();
   void RefillNoise();
+  // One sample's eight sub-samples, made for one wave, with or without the
+  // low-pass and the phaser, so the loop carries no tests it need not.
+  template <int Wave, bool LowPass, bool Phaser>
+  double SubSamples(int period, double env, int delay);
+  // Without the low-pass and the phaser, the high-pass over the eight
+  // sub-samples at once, from powers of its factor.
+  template <int Wave>
+  double HighPassOnly(int period, double env, int delay);
+  void SetUpWave(int period);
+  template <int Wave>
+  double WaveAt(int phase, int period);
+  using SubSampleRun = double (SynthVoice::*)(int, double, int);
+  template <int Wave>
+  static SubSampleRun RunFor(bool lowPass, bool phaser);
+  SubSampleRun subSamples_;
 
   SynthSettings s_;
   double period_, periodMax_, periodMult_, periodMultSlide_;
@@ -45,7 +60,7 @@ class SynthVoice {
   int64_t arpTime_;
   int64_t repeatTime_, sinceRepeat_;
   double lowW_, lowWMult_, lowDamp_, highW_, highWMult_;
-  bool lowPassOn_;
+  bool lowPassOn_, phaserOn_;
   double vibSpeed_, vibAmp_, vibPhase_;
   int64_t envLength_[3];
   int envStage_;
@@ -58,6 +73,14 @@ class SynthVoice {
   double lowPos_, lowVel_, highPos_;
   double noise_[32];
   double phaserBuffer_[1024];
+  // For HighPassOnly: highW_ they were made for, 1 - highW_ to the powers 1
+  // to 8, and the sums of its first n powers.
+  double powersFor_, power_[SynthOversampling + 1], powerSum_[SynthOversampling + 1];
+  // For WaveAt: the period and duty they were made for, 1 / period, and
+  // the first phase of the square's low half.
+  int wavePeriod_;
+  double waveDuty_, inverse_;
+  int edge_;
   int64_t noiseDrawn_;
 };
 
@@ -70,5 +93,7 @@ int64_t RenderSynthVoice(const SynthSettings& settings, int64_t limit, std::vect
 // write at that rate. Returns the frames the voice filled; *noiseDrawn the
 // numbers its noise drew.
 int AddSynthVoice(int16_t* buffer, int count, const SynthSettings& settings, int64_t* noiseDrawn);
+// The same at the voice's own rate: a sample for each of `count`, clipped.
+int AddSynthVoiceAtRate(int16_t* buffer, int count, const SynthSettings& settings, int64_t* noiseDrawn);
 
 }  // namespace zorta

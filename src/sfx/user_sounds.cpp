@@ -63,6 +63,7 @@ struct Built {
   std::vector<int16_t> frames;
   int volume;
   RecipeError error;
+  int rate;  // the recipe's own: its synth voice alone plays at 44100 Hz
 };
 
 // The building thread and what it shares with the frame's, under `lock`.
@@ -214,12 +215,12 @@ void WriteRecord() {
 
 // On the building thread: reads and makes one file.
 Built Build(const Job& job) {
-  Built b{job.id, job.ticket, ReadFileFailed, {}, 0, {}, 0, {0, 0, ""}};
+  Built b{job.id, job.ticket, ReadFileFailed, {}, 0, {}, 0, {0, 0, ""}, RecipeBankRate};
   // One byte over the limit is enough to have the recipe refused for its size.
   b.read = ReadRegularFile(job.path.c_str(), RecipeMaxText + 1, &b.text);
   if (b.read != ReadFileDone) return b;
   RandomState = job.random;
-  b.ok = RenderRecipe(b.text.data(), b.text.size(), &b.frames, &b.volume, &b.error);
+  b.ok = RenderRecipe(b.text.data(), b.text.size(), &b.frames, &b.volume, &b.error, &b.rate);
   return b;
 }
 
@@ -301,7 +302,7 @@ void Install() {
       continue;
     }
     if (s->slot < 0) continue;  // it lost its slot meanwhile
-    SampleHandle fresh = SampleFromFrames(b.frames.data(), static_cast<int>(b.frames.size()), b.volume);
+    SampleHandle fresh = SampleFromFrames(b.frames.data(), static_cast<int>(b.frames.size()), b.volume, b.rate);
     if (fresh == nullptr) {
       Tell(s->name, 0, 0, "the sound library has no room for the sound");
       continue;
