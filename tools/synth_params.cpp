@@ -8,6 +8,12 @@ namespace zorta {
 
 namespace {
 const char* const WaveKey = "wave_type";
+
+// A member's value as a message shows it: its JSON, cut short.
+std::string Shown(const nlohmann::json& value) {
+  std::string text = value.dump();
+  return text.size() > 40 ? text.substr(0, 37) + "..." : text;
+}
 }  // namespace
 
 int ReadJsfxrJson(const char* data, size_t size, SynthSettings* settings, std::string* notes, std::string* error) {
@@ -21,7 +27,7 @@ int ReadJsfxrJson(const char* data, size_t size, SynthSettings* settings, std::s
   if (wave != object.end()) {
     double w = wave->is_number() ? wave->get<double>() : -1;
     if (!(w >= 0 && w < SynthTriangle && w == std::floor(w))) {
-      *error = "wave_type " + wave->dump() + " is none of 0 to 3 (square, sawtooth, sine, noise)";
+      *error = "wave_type " + Shown(*wave) + " is none of 0 to 3 (square, sawtooth, sine, noise)";
       return 0;
     }
     settings->wave = static_cast<int>(w);
@@ -30,7 +36,7 @@ int ReadJsfxrJson(const char* data, size_t size, SynthSettings* settings, std::s
     auto member = object.find(JsfxrParamNames[slot]);
     if (member == object.end()) continue;
     if (!member->is_number()) {
-      *error = std::string(JsfxrParamNames[slot]) + " is " + member->dump() + ", not a number";
+      *error = std::string(JsfxrParamNames[slot]) + " is " + Shown(*member) + ", not a number";
       return 0;
     }
     if (!SetSynthFileValue(settings, slot, member->get<double>(), notes, error)) return 0;

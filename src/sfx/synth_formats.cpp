@@ -50,12 +50,12 @@ const SfsField SfsFields[] = {
     {SynthPhaser, 100},     {SynthPhaserSweep, 100}, {SynthRepeat, 100},     {SynthArpSpeed, 101},
     {SynthArp, 101},
 };
-const int SfsVersion = 102;
+const uint32_t SfsVersion = 102;
 
-size_t SfsSize(int version) {
+size_t SfsSize(uint32_t version) {
   size_t size = 8;
   for (const SfsField& f : SfsFields)
-    if (f.since <= version) size += f.slot == FilterSwitch ? 1 : 4;
+    if (f.since <= static_cast<int>(version)) size += f.slot == FilterSwitch ? 1 : 4;
   return size;
 }
 
@@ -113,12 +113,16 @@ bool SizeIs(size_t size, size_t want, const char* what, std::string* error) {
 }
 
 int ReadSfs(const unsigned char* p, size_t size, SynthSettings* s, std::string* notes, std::string* error) {
-  int version = static_cast<int>(GetU32(p));
+  uint32_t version = GetU32(p);
+  if (version < 100 || version > SfsVersion) {
+    *error = "version " + std::to_string(version) + " .sfs, not the 100, 101 or 102 sfxr writes";
+    return 0;
+  }
   std::string what = "a version " + std::to_string(version) + " .sfs";
   if (!SizeIs(size, SfsSize(version), what.c_str(), error) || !SetWave(s, GetU32(p + 4), error)) return 0;
   size_t at = 8;
   for (const SfsField& f : SfsFields) {
-    if (f.since > version) continue;
+    if (f.since > static_cast<int>(version)) continue;
     if (f.slot == FilterSwitch) {
       at++;
       continue;

@@ -174,6 +174,7 @@ TEST(SynthParams, DamagedOrUnknownInputIsRefusedWithItsReason) {
   std::string sfs = Export(DefaultSynthSettings(), SynthFileSfs);
   std::string rfx = Export(DefaultSynthSettings(), SynthFileRfx);
   std::string code = Export(DefaultSynthSettings(), SynthFileB58);
+  std::string error;
   EXPECT_EQ(Refusal(sfs.substr(0, 40)), "truncated: 40 of the 105 bytes of a version 102 .sfs");
   EXPECT_EQ(Refusal(sfs + "xyz"), "3 bytes after the end of a version 102 .sfs");
   std::string bad = sfs;
@@ -202,10 +203,20 @@ TEST(SynthParams, DamagedOrUnknownInputIsRefusedWithItsReason) {
   EXPECT_EQ(Refusal(""), "not an .sfs, an .rfx, jsfxr's JSON or a share code");
   EXPECT_EQ(Refusal(std::string(SynthFileMaxSize + 1, ' ')), "larger than 64 KB, which no such file is");
 
+  // Read as a named format, whatever the content.
+  std::string notes;
+  SynthSettings s;
+  bad = sfs;
+  bad[0] = 5;
+  EXPECT_FALSE(ReadSynthFile(bad.data(), bad.size(), SynthFileSfs, &s, &notes, &error));
+  EXPECT_EQ(error, "version 5 .sfs, not the 100, 101 or 102 sfxr writes");
+  EXPECT_EQ(Refusal("{\"wave_type\": [\"" + std::string(100, 'x') + "\"]}"),
+            "wave_type [\"" + std::string(35, 'x') + "... is none of 0 to 3 (square, sawtooth, sine, noise)");
+
   // The triangle has no place in any of them.
   SynthSettings triangle = DefaultSynthSettings();
   triangle.wave = SynthTriangle;
-  std::string out, error;
+  std::string out;
   EXPECT_FALSE(WriteSynthFile(triangle, SynthFileSfs, &out, &error));
   EXPECT_EQ(error, "the triangle wave has no place in an .sfs (square, sawtooth, sine and noise only)");
   EXPECT_EQ(JsfxrJsonText(triangle), "");
