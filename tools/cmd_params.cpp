@@ -86,7 +86,8 @@ int RunExportParams() {
   if (ExportFile.empty())
     return ToolUsageError(name, "no file given (for example: zorta-tool export-params laser.txt --format sfs)");
   int format = SynthFileFormatIndex(ExportFormat.c_str());
-  if (format < 0) return ToolUsageError(name, "--format must be sfs, jsfxr, b58 or rfx");
+  if (ExportFormat.empty()) return ToolUsageError(name, "no --format given (sfs, jsfxr, b58 or rfx)");
+  if (format < 0) return ToolError(name, "unknown format '%s' (use sfs, jsfxr, b58 or rfx)", ExportFormat.c_str());
   bool binary = format == SynthFileSfs || format == SynthFileRfx;
   if (binary && ExportOut.empty() && isatty(STDOUT_FILENO))
     return ToolError(name, "will not write a binary .%s to a terminal (give -o OUT or redirect the output)",

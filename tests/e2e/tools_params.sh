@@ -71,6 +71,10 @@ printf 'frames 100\nvolume 9\nsynth (triangle)\n' > tri.txt
 grep -qxF "zorta-tool export-params: tri.txt: the triangle wave has no place in an .rfx (square, sawtooth, sine and noise only)" \
   err.txt || fail "$(cat err.txt)"
 [ -e none.rfx ] && fail "a refused export wrote its output"
+"$TOOL" export-params random-1.txt --format wav 2> err.txt; [ $? = 1 ] || fail "an unknown format is not exit 1"
+grep -qxF "zorta-tool export-params: unknown format 'wav' (use sfs, jsfxr, b58 or rfx)" err.txt || fail "$(cat err.txt)"
+"$TOOL" export-params random-1.txt 2> err.txt; [ $? = 2 ] || fail "no format is not exit 2"
+grep -qF "zorta-tool export-params: no --format given (sfs, jsfxr, b58 or rfx)" err.txt || fail "$(cat err.txt)"
 python3 - "$TOOL" random-1.txt > tty.txt <<'EOF' || fail "binary on a terminal: $(cat tty.txt)"
 import os, pty, subprocess, sys
 master, slave = pty.openpty()
