@@ -196,23 +196,35 @@ bool WriteSound(const std::string& path, SoundFormat format, int rate, std::vect
   return WriteSoundFile(path, format, rate, *frames, error);
 }
 
-bool ReadRecipeFile(const std::string& path, std::string* text, std::string* error) {
+bool ReadFileAtMost(const std::string& path, size_t limit, std::string* data, int* code) {
   FILE* f = fopen(path.c_str(), "rb");
   if (f == nullptr) {
-    *error = "cannot read '" + path + "': " + strerror(errno);
+    *code = errno;
     return false;
   }
-  text->clear();
+  data->clear();
   char chunk[4096];
   size_t n;
-  while (text->size() <= RecipeMaxText && (n = fread(chunk, 1, sizeof chunk, f)) > 0) text->append(chunk, n);
+  while (data->size() <= limit && (n = fread(chunk, 1, sizeof chunk, f)) > 0) data->append(chunk, n);
   bool failed = ferror(f) != 0;
   fclose(f);
-  if (failed) {
-    *error = "cannot read '" + path + "'";
-    return false;
-  }
-  return true;
+  *code = 0;
+  return !failed;
+}
+
+bool ReadRecipeFile(const std::string& path, std::string* text, std::string* error) {
+  int code = 0;
+  if (ReadFileAtMost(path, RecipeMaxText, text, &code)) return true;
+  *error = "cannot read '" + path + "'" + (code != 0 ? std::string(": ") + strerror(code) : "");
+  return false;
+}
+
+bool ReadSynthRecipeFile(const std::string& path, SynthSettings* settings, int* volume, std::string* error) {
+  std::string text;
+  if (!ReadRecipeFile(path, &text, error)) return false;
+  if (ReadSynthRecipe(text.data(), text.size(), settings, volume, error)) return true;
+  *error = path + ":" + ((*error)[0] >= '0' && (*error)[0] <= '9' ? "" : " ") + *error;
+  return false;
 }
 
 bool RenderRecipeFile(const std::string& path, long seed, std::vector<int16_t>* frames, int* volume,

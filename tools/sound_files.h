@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "bank_access.h"
+#include "zorta/sfx.h"
 
 namespace zorta {
 
@@ -33,9 +34,16 @@ struct HeaderNames {
 bool WriteSound(const std::string& path, SoundFormat format, int rate, std::vector<int16_t>* frames,
                 const HeaderNames& names, std::string* error, int from = BankRate);
 
+// Reads at most `limit` bytes of a file, plus one to tell a longer file.
+// False on failure, with errno's value in *code (0 for a failed read).
+bool ReadFileAtMost(const std::string& path, size_t limit, std::string* data, int* code);
 // Reads a recipe file (at most the language's size limit, plus one byte to
 // tell a longer file). False with "cannot read ..." on failure.
 bool ReadRecipeFile(const std::string& path, std::string* text, std::string* error);
+// The first synth statement of a recipe file, as ReadSynthRecipe reads it.
+// False with "cannot read ...", "file:line:column: message", or "file:
+// message" when the message has no place.
+bool ReadSynthRecipeFile(const std::string& path, SynthSettings* settings, int* volume, std::string* error);
 // Reads, compiles and runs a recipe with its noise from the random generator
 // seeded with `seed`, or for -1 as the recipe's seed line says (seed 0 without
 // one, as at a normal start); on failure error is "path:line:column: message".
