@@ -251,6 +251,10 @@ void WinWaitMessage() {
   }
 #endif
   if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return;
+#ifdef __EMSCRIPTEN__
+  // The page must not block: the browser's loop calls again next frame.
+  return;
+#endif
   // SDL holds some window events back (on X11 the focus-in comes some 200 ms
   // after the window is mapped) and hands them out only when events are
   // pumped: wake now and then to pump, or the activation waits for the next

@@ -80,6 +80,10 @@ void WinWaitMessage();         // blocks until a message is waiting
 void WinPostMessage(uint32_t message, WPARAM wParam, LPARAM lParam);
 void WinPostQuitMessage(int exitCode);
 LRESULT WinDefWindowProc(uint32_t message, WPARAM wParam, LPARAM lParam);
+// Calls `turn(context)` until it returns 0. On the desktop a plain loop; in
+// the browser each call is one frame of the page's own loop, which paces it,
+// and this returns only after the last turn.
+void WinRunLoop(int (*turn)(void* context), void* context);
 
 // Mouse and cursor.
 void WinSetCapture();
