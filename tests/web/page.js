@@ -105,6 +105,23 @@ async function testDemo(browser, url) {
   check(playing() === 0, 'a click on empty slot 200 plays nothing');
   await click(5);
   check(await waitFor(consoleLines, /^playing channels: [1-9]/, 3000) !== null, 'a click on slot 5 plays');
+
+  // A larger window: the picture at twice its size, and the pointer read in
+  // picture pixels (hovering lights the button under it, as on the desktop).
+  await page.setViewport({ width: 1400, height: 1100, deviceScaleFactor: 1 });
+  await sleep(300);
+  const big = await canvas.boundingBox();
+  check(big.width === 1280 && big.height === 960, `canvas shown at ${big.width} x ${big.height} in a 1400 x 1100 view`);
+  const [hx, hy] = buttonXY(30);
+  await page.mouse.move(big.x + (hx + 15) * 2, big.y + (hy + 8) * 2);
+  await sleep(300);
+  const bigShot = path.join(OUT, 'screenshot-x2.png');
+  await canvas.screenshot({ path: bigShot });
+  const big2 = await pixelReader(page, bigShot);
+  const [ox, oy] = buttonXY(31);
+  check(big2(2 * (hx + 2), 2 * (hy + 15)).join(',') === '96,96,96', 'the pointer at twice the size lights button 30');
+  check(big2(2 * (ox + 2), 2 * (oy + 15)).join(',') === '64,64,64', 'and not button 31 beside it');
+
   const errors = consoleLines.filter((l) => /page error|Aborted|exception/i.test(l));
   check(errors.length === 0, `no errors on the console${errors.length ? ': ' + errors.join(' | ') : ''}`);
   fs.writeFileSync(path.join(OUT, 'console.txt'), consoleLines.join('\n') + '\n');

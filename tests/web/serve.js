@@ -13,6 +13,20 @@ const TYPES = {
 };
 
 function serve(root, port, ready) {
+  // Each file is compressed once, as a server of static files keeps it:
+  // the page's own files before the first visitor.
+  const gzipped = new Map();
+  const gzip = (file, body) => {
+    const stamp = `${fs.statSync(file).mtimeMs}:${body.length}`;
+    if (!gzipped.has(file) || gzipped.get(file).stamp !== stamp) {
+      gzipped.set(file, { stamp, body: zlib.gzipSync(body, { level: 9 }) });
+    }
+    return gzipped.get(file).body;
+  };
+  for (const name of fs.readdirSync(root)) {
+    const file = path.join(root, name);
+    if (fs.statSync(file).isFile()) gzip(file, fs.readFileSync(file));
+  }
   const server = http.createServer((req, res) => {
     let name = decodeURIComponent(new URL(req.url, 'http://localhost').pathname);
     if (name.endsWith('/')) name += 'index.html';
@@ -23,7 +37,7 @@ function serve(root, port, ready) {
       const headers = { 'Content-Type': TYPES[path.extname(file)] || 'application/octet-stream',
                         'Cache-Control': 'no-cache' };
       if (/\bgzip\b/.test(req.headers['accept-encoding'] || '')) {
-        body = zlib.gzipSync(body, { level: 9 });
+        body = gzip(file, body);
         headers['Content-Encoding'] = 'gzip';
       }
       headers['Content-Length'] = body.length;
