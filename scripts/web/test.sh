@@ -21,14 +21,24 @@ tail -n 1 "$BUILD/deps-listed.txt"
 
 bash "$TOP/scripts/web/build.sh" "$BUILD" zorta test_sfx
 # The bank built with Emscripten's C library is the one pinned for Linux.
+# The sound floor's tests, but those that need a second thread (a page has
+# one: users' sounds are built on the frame's) or a named pipe.
+EXCLUDED=(
+  UserSounds.ASoundPlayingWhenItsFileChangesIsStoppedAndFreedSafely
+  UserSounds.AFileIsBuiltOffTheFrameWhileFramesAndOtherSlotsGoOn
+  UserSounds.ForgettingStopsTheBuilderMidBuildAndInstallsNothing
+  UserSounds.OnlyRegularFilesAreReadAndAFileThatBecomesReadableIsRead
+)
+filter="-$(IFS=:; echo "${EXCLUDED[*]}")"
 LOGS=$BUILD/test-logs
 mkdir -p "$LOGS"
-if ! (cd "$BUILD/cmake/tests" && node test_sfx.js --gtest_filter='BankTest.*' >"$LOGS/test_sfx.txt" 2>&1); then
+if ! (cd "$BUILD/cmake/tests" && node test_sfx.js --gtest_filter="$filter" >"$LOGS/test_sfx.txt" 2>&1); then
   grep -E '^\[  FAILED  \]|Failure' -A4 "$LOGS/test_sfx.txt" | head -60 | cut -c1-300
   exit 1
 fi
 grep -q '^\[       OK \] BankTest.ChecksumPerSlot' "$LOGS/test_sfx.txt" ||
   { echo "the bank's checksums were not checked under Node"; exit 1; }
+echo "test_sfx.js: $(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\./\1/p' "$LOGS/test_sfx.txt") passed under Node, ${#EXCLUDED[@]} excluded"
 echo "the sound bank in WebAssembly: all 89 slots match the checksums pinned on Linux"
 
 NODE_DIR=$BUILD/node

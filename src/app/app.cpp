@@ -127,8 +127,17 @@ void PollUserSoundsInFrame() {
   if (gatherSoundErrors && !UserSoundsBuilding()) gatherSoundErrors = 0;
 }
 
+// A sound the page's visitor added is heard as soon as it is in its slot.
+int PlayAddedUserSound(const char* name) {
+  int slot = UserSoundSlot(name);
+  if (slot < 0 || SoundBank[slot] == nullptr) return 0;
+  PlayBankSound(slot);
+  return -1;
+}
+
 void ConnectShell() {
   SetUserSoundReport(ShowUserSoundError);
+  WinSetAddedFileHandler(PlayAddedUserSound);
   SetRootWindowDraw(WorldFrame);
   SetDisplayModeChangeActions(ReleaseAllImageSurfaces, CreateAllImageSurfaces);
 }

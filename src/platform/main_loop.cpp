@@ -20,6 +20,9 @@ struct LoopTurn {
   void* context;
 };
 LoopTurn loopTurn;
+int (*addedFileHandler)(const char*) = nullptr;
+std::string addedFile;
+int addedFileTurns = 0;
 long logEchoed = 0;
 int channelsReported = 0;
 
@@ -66,12 +69,26 @@ void WebTurn(void*) {
     firstFrame = false;
     emscripten_log(EM_LOG_CONSOLE, "first frame at %d ms", static_cast<int>(emscripten_get_now()));
   }
+  // Some seconds of frames for the file to be read and made.
+  if (!addedFile.empty() && (addedFileHandler == nullptr || addedFileHandler(addedFile.c_str()) ||
+                             ++addedFileTurns > 600))
+    addedFile.clear();
   EchoLog();
   ReportChannels();
   if (!more) emscripten_cancel_main_loop();
 }
 
 }  // namespace
+
+int WinThreadsAvailable() { return 0; }
+
+void WinSetAddedFileHandler(int (*added)(const char*)) { addedFileHandler = added; }
+
+// Called by the page once it has saved a file the visitor added.
+extern "C" EMSCRIPTEN_KEEPALIVE void zorta_file_added(const char* name) {
+  addedFile = name != nullptr ? name : "";
+  addedFileTurns = 0;
+}
 
 void WinRunLoop(int (*turn)(void*), void* context) {
   loopTurn = {turn, context};
@@ -80,6 +97,10 @@ void WinRunLoop(int (*turn)(void*), void* context) {
   emscripten_set_main_loop_arg(WebTurn, nullptr, 0, 1);
 }
 #else
+int WinThreadsAvailable() { return -1; }
+
+void WinSetAddedFileHandler(int (*)(const char*)) {}
+
 void WinRunLoop(int (*turn)(void*), void* context) {
   while (turn(context)) {
   }

@@ -180,6 +180,11 @@ int WinCreateWindow(const char* title, int x, int y, int w, int h, WindowProc pr
   // menu ask the program to end.
   SDL_SetHint(SDL_HINT_WINDOWS_NO_CLOSE_ON_ALT_F4, "1");
 #endif
+#ifdef __EMSCRIPTEN__
+  // Keys reach the program while its picture has the focus; the page's text
+  // box keeps its own.
+  SDL_SetHint(SDL_HINT_EMSCRIPTEN_KEYBOARD_ELEMENT, "#canvas");
+#endif
   window = SDL_CreateWindow(title, x, y, w, h, SDL_WINDOW_HIDDEN);
   if (window == nullptr) {
     lastError = SDL_GetError();

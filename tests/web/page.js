@@ -32,18 +32,26 @@ async function main() {
   });
   try {
     await testDemo(browser, url);
+    await testSounds(browser, url);
   } finally {
     await browser.close();
     server.close();
   }
 }
 
+// A new page of the context (the browser's or one with storage of its own)
+// in a view of w x h, and the lines of its console as they come.
+async function watchedPage(context, w, h) {
+  const page = await context.newPage();
+  await page.setViewport({ width: w, height: h, deviceScaleFactor: 1 });
+  const lines = [];
+  page.on('console', (m) => lines.push(m.text()));
+  page.on('pageerror', (e) => lines.push(`page error: ${e.message}`));
+  return { page, lines };
+}
+
 async function testDemo(browser, url) {
-  const page = await browser.newPage();
-  await page.setViewport({ width: 800, height: 600, deviceScaleFactor: 1 });
-  const consoleLines = [];
-  page.on('console', (m) => consoleLines.push(m.text()));
-  page.on('pageerror', (e) => consoleLines.push(`page error: ${e.message}`));
+  const { page, lines: consoleLines } = await watchedPage(browser, 800, 600);
   const cdp = await page.target().createCDPSession();
   await cdp.send('Network.enable');
   await cdp.send('Performance.enable');
@@ -128,6 +136,77 @@ async function testDemo(browser, url) {
   fs.writeFileSync(path.join(OUT, 'budgets.txt'),
     `transfer_bytes ${transfer}\nfirst_frame_ms ${firstMs}\nidle_cpu ${cpu.toFixed(4)}\n`);
   await page.close();
+}
+
+// A page of its own (its own storage) at url, once its first frame is drawn:
+// the page, its console lines and its canvas's box.
+async function openPage(context, url) {
+  const { page, lines } = await watchedPage(context, 800, 700);
+  await page.goto(url, { waitUntil: 'load' });
+  const first = await waitFor(lines, /^first frame at/, 10000);
+  const box = await (await page.$('#canvas')).boundingBox();
+  return { page, lines, box, ok: first !== null };
+}
+
+// The demo's picture of a page, as a pixel reader.
+async function picture(page, file) {
+  await (await page.$('#canvas')).screenshot({ path: file });
+  return pixelReader(page, file);
+}
+
+function labelled(pixel, slot) {
+  const [x0, y0] = buttonXY(slot);
+  for (let y = y0 + 1; y < y0 + 15; y++) for (let x = x0 + 1; x < x0 + 29; x++) {
+    if (pixel(x, y).join(',') === '255,255,255') return true;
+  }
+  return false;
+}
+
+// Users' sounds: a recipe in the link's fragment in slot 89, a broken one in
+// the message window; one typed under the picture in the first free slot,
+// heard at once, and still there after a reload.
+async function testSounds(browser, url) {
+  const RECIPE = 'frames 4096\nvolume 128\n\nnoise a(1)\nenvelope (0.5)\n';
+  let context = await browser.createBrowserContext();
+  let p = await openPage(context, url + '#recipe=' + encodeURIComponent(RECIPE));
+  check(p.ok, 'the page opens with a recipe in its link');
+  await sleep(500);
+  check(labelled(await picture(p.page, path.join(OUT, 'link.png')), 89), 'the linked recipe labels slot 89');
+  const [bx, by] = buttonXY(89);
+  await p.page.mouse.move(p.box.x + bx + 10, p.box.y + by + 8);
+  await p.page.mouse.down();
+  await sleep(100);
+  await p.page.mouse.up();
+  check(await waitFor(p.lines, /^playing channels: [1-9]/, 3000) !== null, 'a click on slot 89 plays the linked sound');
+  await context.close();
+
+  context = await browser.createBrowserContext();
+  p = await openPage(context, url + '#recipe=' + encodeURIComponent('noise a(1\n'));
+  const logged = await waitFor(p.lines, /^log: Sound recipe error: Sounds\/89-link\.txt, line (\d+)/, 3000);
+  check(logged !== null, `a broken linked recipe is logged (${logged ? logged[0] : 'nothing'})`);
+  await sleep(300);
+  const shown = await picture(p.page, path.join(OUT, 'link-error.png'));
+  // The message window covers the top of the grid, where buttons and black gaps were.
+  let changed = 0;
+  for (let y = 50; y < 100; y++) for (let x = 30; x < 610; x++) {
+    const c = shown(x, y).join(',');
+    if (c !== '64,64,64' && c !== '0,0,0' && c !== '255,255,255') changed++;
+  }
+  check(changed > 1000, `the message window shows it (${changed} pixels of other colours over the grid)`);
+  await context.close();
+
+  context = await browser.createBrowserContext();
+  p = await openPage(context, url);
+  await p.page.type('#recipe', RECIPE);
+  await p.page.click('#add-sound button');
+  check(await waitFor(p.lines, /^playing channels: [1-9]/, 3000) !== null, 'a typed recipe is heard at once');
+  check(labelled(await picture(p.page, path.join(OUT, 'typed.png')), 89), 'in the first free slot, 89');
+  await sleep(1500);  // saved to the browser's storage
+  await p.page.close();
+  p = await openPage(context, url);
+  await sleep(500);
+  check(labelled(await picture(p.page, path.join(OUT, 'reloaded.png')), 89), 'and still there when the page is opened again');
+  await context.close();
 }
 
 // Waits for a console line matching re; its match, or null after timeoutMs.
