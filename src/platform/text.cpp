@@ -5,6 +5,7 @@
 #ifdef _WIN32
 #include "platform/win32_api.h"
 #elif defined(__EMSCRIPTEN__)
+// No font service on a web page: the one face is packed with it.
 #else
 #include <fontconfig/fontconfig.h>
 #endif

@@ -80,9 +80,9 @@ void WinWaitMessage();         // blocks until a message is waiting
 void WinPostMessage(uint32_t message, WPARAM wParam, LPARAM lParam);
 void WinPostQuitMessage(int exitCode);
 LRESULT WinDefWindowProc(uint32_t message, WPARAM wParam, LPARAM lParam);
-// Calls `turn(context)` until it returns 0. On the desktop a plain loop; in
-// the browser each call is one frame of the page's own loop, which paces it,
-// and this returns only after the last turn.
+// Calls `turn(context)` until it returns 0. On the desktop a plain loop that
+// then returns; in the browser each call is one frame of the page's own loop,
+// which paces it, and this call never returns (the page lives on).
 void WinRunLoop(int (*turn)(void* context), void* context);
 // -1 where the program may start threads of its own; 0 on a web page, whose
 // work all runs on the browser's one thread.
