@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <unordered_map>
 
 #include "base/timing.h"
@@ -20,6 +23,26 @@ const double Third = 0.3333333333333333;  // the default amplitude
 const double PassStep = 0.0002;           // the usual offset between passes
 const double StepPerHz = 0.000045351473922902495;
 const int MaxDepth = 48;                  // nesting of blocks and of expressions
+
+// The decimal number s[0..n) (digits, a point, an exponent) as the nearest
+// double, whatever the locale: false when out of range.
+bool ReadDecimal(const char* s, size_t n, double* v) {
+#ifndef _LIBCPP_VERSION
+  std::from_chars_result r = std::from_chars(s, s + n, *v);
+  return r.ec == std::errc() && r.ptr == s + n;
+#else
+  // LLVM's C++ library (Emscripten's) has no from_chars for reals; its C
+  // library rounds strtod correctly and knows only the "C" locale. Like
+  // from_chars, a failure leaves *v alone.
+  std::string text(s, n);
+  char* end = nullptr;
+  errno = 0;
+  double r = std::strtod(text.c_str(), &end);
+  if (errno != 0 || end != text.c_str() + n) return false;
+  *v = r;
+  return true;
+#endif
+}
 
 enum Wave : uint8_t { SineWave, SawWave, PulseWave, NoiseWave, MixedWaves };
 
@@ -117,10 +140,8 @@ Token NextToken(Lexer* lx) {
       }
     }
     t.kind = TkNumber;
-    // from_chars rounds correctly and ignores the locale, on every C library.
     double v = 0;
-    std::from_chars_result r = std::from_chars(s, s + n, v);
-    if (r.ec != std::errc() || r.ptr != s + n) {
+    if (!ReadDecimal(s, n, &v)) {
       t.kind = TkBad;
       t.text = "number out of range";
     }
@@ -445,7 +466,7 @@ int ParseTimes(Parser* ps, int32_t* at) {
     if (digits) {
       Token n = Take(ps);
       double v = 0;
-      std::from_chars(n.text.data() + 1, n.text.data() + n.text.size(), v);
+      ReadDecimal(n.text.data() + 1, n.text.size() - 1, &v);
       int32_t here = static_cast<int32_t>(ps->out->code.size());
       ps->out->code.push_back({OpConst, 0, v});
       ps->out->code.push_back({OpEnd, n.line, static_cast<double>(n.column)});

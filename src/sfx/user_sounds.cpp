@@ -15,6 +15,7 @@
 #include "io/file.h"
 #include "platform/folder.h"
 #include "platform/sound.h"
+#include "platform/window.h"
 #include "sfx/recipe.h"
 #include "sfx/sample.h"
 #include "sfx/sound_bank.h"
@@ -248,6 +249,21 @@ void BuildLoop() {
   Work.idle.notify_all();
 }
 
+// Where no thread can be started (a web page): the jobs built at once on the
+// frame's thread, under `lock` as the building thread would leave them.
+void BuildWaitingJobs() {
+  // A build draws on the generator handed with its job; the frame's own
+  // sequence goes on afterwards as if the build had run elsewhere.
+  RandomGenerator frames = RandomState;
+  while (!Work.jobs.empty()) {
+    Job job = std::move(Work.jobs.front());
+    Work.jobs.pop_front();
+    if (Work.hook != nullptr) Work.hook(job.path.c_str());
+    Work.done.push_back(Build(job));
+  }
+  RandomState = frames;
+}
+
 // Hands the file to the building thread; a build of it still waiting there
 // is replaced, one under way is left to come back stale.
 void Submit(UserSound* s) {
@@ -260,6 +276,10 @@ void Submit(UserSound* s) {
       *same = std::move(job);
     else
       Work.jobs.push_back(std::move(job));
+    if (!WinThreadsAvailable()) {
+      BuildWaitingJobs();
+      return;
+    }
     if (!Work.thread.joinable()) Work.thread = std::thread(BuildLoop);
   }
   Work.wake.notify_one();
