@@ -87,6 +87,9 @@ SynthVoice::SynthVoice(const SynthSettings& settings) : s_(settings) {
   wavePeriod_ = -1;
   waveDuty_ = inverse_ = 0;
   edge_ = 0;
+  sinePeriods_ = 1;
+  if (s_.wave == SynthSine)
+    for (uint32_t& m : sineMade_) m = 0;
   if (s_.wave == SynthNoise) {
     RefillNoise();
   } else {
@@ -181,6 +184,7 @@ bool SynthVoice::Next(double* out) {
 // the phases below one edge, found with the very quotients it compares.
 void SynthVoice::SetUpWave(int period) {
   if (period == wavePeriod_ && duty_ == waveDuty_) return;
+  if (period != wavePeriod_) sinePeriods_++;
   wavePeriod_ = period;
   waveDuty_ = duty_;
   inverse_ = 1.0 / period;
@@ -198,7 +202,14 @@ inline double SynthVoice::WaveAt(int phase, int period) {
   switch (Wave) {
     case SynthSquare: return phase < edge_ ? 0.5 : -0.5;
     case SynthSawtooth: return 1 - 2 * fp;
-    case SynthSine: return std::sin(fp * 2 * Pi);
+    case SynthSine:
+      // A steady pitch meets the same phases period after period.
+      if (period > SineTableSize) return std::sin(fp * 2 * Pi);
+      if (sineMade_[phase] != sinePeriods_) {
+        sineMade_[phase] = sinePeriods_;
+        sine_[phase] = std::sin(fp * 2 * Pi);
+      }
+      return sine_[phase];
     case SynthNoise: return noise_[phase * 32 / period];
     default: return fp < 0.5 ? -1 + 4 * fp : 1 - 4 * (fp - 0.5);  // triangle
   }

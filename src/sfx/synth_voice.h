@@ -81,6 +81,13 @@ class SynthVoice {
   int wavePeriod_;
   double waveDuty_, inverse_;
   int edge_;
+  // The sine's values over a period of up to SineTableSize phases, each
+  // computed the first time it is needed for that period: sineMade_[phase]
+  // is the sinePeriods_ count it was made for.
+  static const int SineTableSize = 4096;
+  uint32_t sinePeriods_;
+  uint32_t sineMade_[SineTableSize];
+  double sine_[SineTableSize];
   int64_t noiseDrawn_;
 };
 
