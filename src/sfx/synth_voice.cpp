@@ -181,13 +181,21 @@ bool SynthVoice::Next(double* out) {
 // What the waves need of the period and the duty, made again when they
 // change rather than divided out at every sub-sample. The square is high
 // while phase / period < duty; the quotient grows with the phase, so that is
-// the phases below one edge, found with the very quotients it compares.
-void SynthVoice::SetUpWave(int period) {
-  if (period == wavePeriod_ && duty_ == waveDuty_) return;
-  if (period != wavePeriod_) sinePeriods_++;
-  wavePeriod_ = period;
+// the phases below one edge, found with the very quotients it compares. Only
+// the square reads the duty.
+template <int Wave>
+inline void SynthVoice::SetUpWave(int period) {
+  if (period == wavePeriod_ && (Wave != SynthSquare || duty_ == waveDuty_)) return;
+  if (period != wavePeriod_) {
+    sinePeriods_++;
+    inverse_ = 1.0 / period;
+    wavePeriod_ = period;
+  }
+  if (Wave == SynthSquare) FindEdge(period);
+}
+
+void SynthVoice::FindEdge(int period) {
   waveDuty_ = duty_;
-  inverse_ = 1.0 / period;
   int e = static_cast<int>(std::ceil(duty_ * period));
   if (e > period) e = period;
   while (e > 0 && static_cast<double>(e - 1) / period >= duty_) e--;
@@ -222,7 +230,7 @@ double SynthVoice::SubSamples(int period, double env, int delay) {
   int phase = phase_, pos = phaserPos_;
   double lowPos = lowPos_, lowVel = lowVel_, highPos = highPos_, lowW = lowW_;
   const double highW = highW_, lowWMult = lowWMult_, lowDamp = lowDamp_;
-  SetUpWave(period);
+  SetUpWave<Wave>(period);
   double* buffer = phaserBuffer_;
   double sum = 0;
   for (int k = 0; k < SynthOversampling; k++) {
@@ -287,7 +295,7 @@ double SynthVoice::HighPassOnly(int period, double env, int) {
       powerSum_[n] = powerSum_[n - 1] + power_[n];
     }
   }
-  SetUpWave(period);
+  SetUpWave<Wave>(period);
   int phase = phase_;
   double before = lowPos_, x = before;
   double last = power_[SynthOversampling] * highPos_, sum = powerSum_[SynthOversampling] * highPos_;

@@ -44,7 +44,9 @@ class SynthVoice {
   // sub-samples at once, from powers of its factor.
   template <int Wave>
   double HighPassOnly(int period, double env, int delay);
+  template <int Wave>
   void SetUpWave(int period);
+  void FindEdge(int period);
   template <int Wave>
   double WaveAt(int phase, int period);
   using SubSampleRun = double (SynthVoice::*)(int, double, int);
