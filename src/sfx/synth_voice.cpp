@@ -218,7 +218,14 @@ inline double SynthVoice::WaveAt(int phase, int period) {
         sine_[phase] = std::sin(fp * 2 * Pi);
       }
       return sine_[phase];
-    case SynthNoise: return noise_[phase * 32 / period];
+    case SynthNoise: {
+      // phase * 32 / period without a division: the product with the
+      // inverse is off by at most one, which the checks mend.
+      int n = phase * 32, q = static_cast<int>(n * inverse_);
+      if ((q + 1) * period <= n) q++;
+      else if (q * period > n) q--;
+      return noise_[q];
+    }
     default: return fp < 0.5 ? -1 + 4 * fp : 1 - 4 * (fp - 0.5);  // triangle
   }
 }
