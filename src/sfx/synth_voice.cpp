@@ -87,6 +87,9 @@ SynthVoice::SynthVoice(const SynthSettings& settings) : s_(settings) {
   wavePeriod_ = -1;
   waveDuty_ = inverse_ = 0;
   edge_ = 0;
+  sinePeriods_ = 1;
+  if (s_.wave == SynthSine)
+    for (uint32_t& m : sineMade_) m = 0;
   if (s_.wave == SynthNoise) {
     RefillNoise();
   } else {
@@ -178,12 +181,21 @@ bool SynthVoice::Next(double* out) {
 // What the waves need of the period and the duty, made again when they
 // change rather than divided out at every sub-sample. The square is high
 // while phase / period < duty; the quotient grows with the phase, so that is
-// the phases below one edge, found with the very quotients it compares.
-void SynthVoice::SetUpWave(int period) {
-  if (period == wavePeriod_ && duty_ == waveDuty_) return;
-  wavePeriod_ = period;
+// the phases below one edge, found with the very quotients it compares. Only
+// the square reads the duty.
+template <int Wave>
+inline void SynthVoice::SetUpWave(int period) {
+  if (period == wavePeriod_ && (Wave != SynthSquare || duty_ == waveDuty_)) return;
+  if (period != wavePeriod_) {
+    sinePeriods_++;
+    inverse_ = 1.0 / period;
+    wavePeriod_ = period;
+  }
+  if (Wave == SynthSquare) FindEdge(period);
+}
+
+void SynthVoice::FindEdge(int period) {
   waveDuty_ = duty_;
-  inverse_ = 1.0 / period;
   int e = static_cast<int>(std::ceil(duty_ * period));
   if (e > period) e = period;
   while (e > 0 && static_cast<double>(e - 1) / period >= duty_) e--;
@@ -198,8 +210,22 @@ inline double SynthVoice::WaveAt(int phase, int period) {
   switch (Wave) {
     case SynthSquare: return phase < edge_ ? 0.5 : -0.5;
     case SynthSawtooth: return 1 - 2 * fp;
-    case SynthSine: return std::sin(fp * 2 * Pi);
-    case SynthNoise: return noise_[phase * 32 / period];
+    case SynthSine:
+      // A steady pitch meets the same phases period after period.
+      if (period > SineTableSize) return std::sin(fp * 2 * Pi);
+      if (sineMade_[phase] != sinePeriods_) {
+        sineMade_[phase] = sinePeriods_;
+        sine_[phase] = std::sin(fp * 2 * Pi);
+      }
+      return sine_[phase];
+    case SynthNoise: {
+      // phase * 32 / period without a division: the product with the
+      // inverse is off by at most one, which the checks mend.
+      int n = phase * 32, q = static_cast<int>(n * inverse_);
+      if ((q + 1) * period <= n) q++;
+      else if (q * period > n) q--;
+      return noise_[q];
+    }
     default: return fp < 0.5 ? -1 + 4 * fp : 1 - 4 * (fp - 0.5);  // triangle
   }
 }
@@ -211,7 +237,7 @@ double SynthVoice::SubSamples(int period, double env, int delay) {
   int phase = phase_, pos = phaserPos_;
   double lowPos = lowPos_, lowVel = lowVel_, highPos = highPos_, lowW = lowW_;
   const double highW = highW_, lowWMult = lowWMult_, lowDamp = lowDamp_;
-  SetUpWave(period);
+  SetUpWave<Wave>(period);
   double* buffer = phaserBuffer_;
   double sum = 0;
   for (int k = 0; k < SynthOversampling; k++) {
@@ -276,7 +302,7 @@ double SynthVoice::HighPassOnly(int period, double env, int) {
       powerSum_[n] = powerSum_[n - 1] + power_[n];
     }
   }
-  SetUpWave(period);
+  SetUpWave<Wave>(period);
   int phase = phase_;
   double before = lowPos_, x = before;
   double last = power_[SynthOversampling] * highPos_, sum = powerSum_[SynthOversampling] * highPos_;

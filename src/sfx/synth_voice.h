@@ -44,7 +44,9 @@ class SynthVoice {
   // sub-samples at once, from powers of its factor.
   template <int Wave>
   double HighPassOnly(int period, double env, int delay);
+  template <int Wave>
   void SetUpWave(int period);
+  void FindEdge(int period);
   template <int Wave>
   double WaveAt(int phase, int period);
   using SubSampleRun = double (SynthVoice::*)(int, double, int);
@@ -81,6 +83,13 @@ class SynthVoice {
   int wavePeriod_;
   double waveDuty_, inverse_;
   int edge_;
+  // The sine's values over a period of up to SineTableSize phases, each
+  // computed the first time it is needed for that period: sineMade_[phase]
+  // is the sinePeriods_ count it was made for.
+  static const int SineTableSize = 4096;
+  uint32_t sinePeriods_;
+  uint32_t sineMade_[SineTableSize];
+  double sine_[SineTableSize];
   int64_t noiseDrawn_;
 };
 
