@@ -6,6 +6,8 @@
 //   map info MAPFILE            what the program will load, as JSON
 //   map build SPEC.json OUT     a map file from a JSON description
 //   map tiles IMAGE OUT.gfx     32 x 32 tiles of an image as a GFX tile set
+//   map import MAP.tmx OUTDIR   a Tiled map as a map file and its tile sets
+//   map render MAP OUT.png      a map file drawn as the program draws it
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -17,42 +19,27 @@
 
 #include "image_read.h"
 #include "map_json.h"
+#include "map_render.h"
 #include "output_file.h"
+#include "tiled_import.h"
 #include "tool.h"
 
 namespace zorta {
 
 namespace {
 
-// Little-endian words for the GFX tile set.
-struct Writer {
-  std::vector<uint8_t> bytes;
-  void U16(uint32_t v) {
-    bytes.push_back(static_cast<uint8_t>(v));
-    bytes.push_back(static_cast<uint8_t>(v >> 8));
-  }
-  void U32(uint32_t v) {
-    U16(v & 0xFFFF);
-    U16(v >> 16);
-  }
-  void F32(float f) {
-    uint32_t v;
-    memcpy(&v, &f, 4);
-    U32(v);
-  }
-  void Str(const std::string& s) {
-    bytes.insert(bytes.end(), s.begin(), s.end());
-    bytes.push_back(0);
-  }
-};
-
-// The command lines of map build, info and tiles, filled by CLI11 before the
-// command runs.
+// The command lines of map build, info, tiles, import and render, filled by
+// CLI11 before the command runs.
 std::string SpecPath, MapPath, ImagePath, OutPath;
+int RenderScale = 1, RenderLayer = -1;
 
 int RunInfo() { return MapInfoJson(MapPath.c_str(), stdout, stderr); }
 
 int RunBuild() { return MapBuildFromJson(SpecPath.c_str(), OutPath.c_str(), stderr); }
+
+int RunImport() { return MapImportCommand(MapPath.c_str(), OutPath.c_str(), stdout, stderr); }
+
+int RunRender() { return MapRenderCommand(MapPath.c_str(), OutPath.c_str(), RenderScale, RenderLayer, stderr); }
 
 // ---- Tile sets. ----
 
@@ -79,49 +66,19 @@ int RunTiles() {
     img.bits = 24;
     img.bytesPerPixel = 3;
   }
-  Writer w;
-  w.U32(0x47465831);
-  w.U32(0x494E464F);  // INFO
-  w.U32(32);
-  w.U32(static_cast<uint32_t>(img.width));
-  w.U32(static_cast<uint32_t>(img.height));
-  w.U32(24);
-  for (int i = 0; i < 5; i++) w.U32(0);
-  size_t pixelBytes = static_cast<size_t>(img.width) * img.height * 3;
-  w.U32(0x494D4745);  // IMGE
-  w.U32(static_cast<uint32_t>(pixelBytes));
-  w.bytes.insert(w.bytes.end(), img.pixels, img.pixels + pixelBytes);
-  int columns = img.width / 32, rows = img.height / 32;
-  w.U32(0x4354424C);  // CTBL
-  w.U32(static_cast<uint32_t>(4 + 40 * columns * rows));
-  w.U32(static_cast<uint32_t>(columns * rows));
-  // Tile t is block t, row by row; a block holding magenta is drawn keyed.
-  for (int r = 0; r < rows; r++) {
-    for (int c = 0; c < columns; c++) {
-      int keyed = 0;
-      for (int y = 0; y < 32 && !keyed; y++)
-        for (int x = 0; x < 32; x++) {
-          const uint8_t* px = img.pixels + ((static_cast<size_t>(r) * 32 + y) * img.width + c * 32 + x) * 3;
-          if (px[0] == 255 && px[1] == 0 && px[2] == 255) {
-            keyed = 1;
-            break;
-          }
-        }
-      int32_t cell[10] = {c * 32, r * 32, 32, 32, 0, 0, 32, 32, keyed ? 1 : 2, 0};
-      for (int32_t v : cell) w.U32(static_cast<uint32_t>(v));
-    }
-  }
-  w.U32(0x454E4446);  // ENDF
-  w.U32(0);
-  if (!WriteOutputFile(argv[2], w.bytes.data(), w.bytes.size(), &error)) return ToolError(command, "%s", error.c_str());
+  std::vector<uint8_t> bytes = GfxTileSet(img.pixels, img.width, img.height);
+  if (!WriteOutputFile(argv[2], bytes.data(), bytes.size(), &error)) return ToolError(command, "%s", error.c_str());
   return 0;
 }
 
 void SetUp(CLI::App* tool) {
-  CLI::App* map = AddToolCommand(tool, "map", "map info MAPFILE | map build SPEC.json OUT | map tiles IMAGE OUT.gfx",
-                                 "inspect a map as JSON, write one from a JSON description, or cut a 24-bit or "
-                                 "palette image into a GFX tile set of 32 x 32 tiles",
-                                 nullptr);
+  CLI::App* map =
+      AddToolCommand(tool, "map",
+                     "map info MAPFILE | map build SPEC.json OUT | map tiles IMAGE OUT.gfx | map import MAP.tmx OUTDIR "
+                     "| map render MAP OUT.png",
+                     "inspect a map as JSON, write one from a JSON description, or cut a 24-bit or "
+                     "palette image into a GFX tile set of 32 x 32 tiles, import a Tiled map, or draw a map to a PNG",
+                     nullptr);
   CLI::App* info = AddToolCommand(map, "info", "info MAPFILE", "print what the program will load from the map, as JSON",
                                   RunInfo);
   info->add_option("MAPFILE", MapPath, "the map file to read")->required()->type_name("");
@@ -136,6 +93,18 @@ void SetUp(CLI::App* tool) {
       ->required()
       ->type_name("");
   tiles->add_option("OUT.gfx", OutPath, "the GFX tile set to write")->required()->type_name("");
+  CLI::App* import = AddToolCommand(map, "import", "import MAP.tmx|MAP.tmj OUTDIR",
+                                    "write a Tiled map as OUTDIR/Maps/NAME.map and the tile sets it needs in "
+                                    "OUTDIR/TileSets/, listing what could not be kept",
+                                    RunImport);
+  import->add_option("MAP", MapPath, "the Tiled map: TMX or JSON, also gzip-compressed")->required()->type_name("");
+  import->add_option("OUTDIR", OutPath, "the data folder to write into")->required()->type_name("");
+  CLI::App* render = AddToolCommand(map, "render", "render [--scale N] [--layer K] MAP OUT.png",
+                                    "draw a map file as the program draws it, the whole map at camera 0", RunRender);
+  render->add_option("MAP", MapPath, "the map file, in a Maps/ folder beside its TileSets/")->required()->type_name("");
+  render->add_option("OUT.png", OutPath, "the picture to write")->required()->type_name("");
+  render->add_option("--scale", RenderScale, "repeat each pixel N times across and down (1 to 16)")->type_name("N");
+  render->add_option("--layer", RenderLayer, "draw only layer K, counted from 0 at the bottom")->type_name("K");
 }
 
 ToolRegistration registration(SetUp);
