@@ -2,7 +2,8 @@
 # `make test-web`: the sound bank of the WebAssembly build under Node, checked
 # against the checksums pinned on Linux; then the page in headless Chromium,
 # driven by puppeteer-core (installed into the build folder) against the
-# built page served on localhost.
+# built pages served on localhost; the game's replays against the desktop
+# game's lines for them (NATIVE_BUILD, default build).
 # Usage: scripts/web/test.sh [BUILD_DIR]   (default build-web)
 set -euo pipefail
 
@@ -19,7 +20,7 @@ if ! python3 "$TOP/tests/tools/deps_listed.py" --web "$TOP" >"$BUILD/deps-listed
 fi
 tail -n 1 "$BUILD/deps-listed.txt"
 
-bash "$TOP/scripts/web/build.sh" "$BUILD" zorta test_sfx
+bash "$TOP/scripts/web/build.sh" "$BUILD" zorta zorta-game test_sfx
 # The bank built with Emscripten's C library is the one pinned for Linux.
 # The sound floor's tests, but those that need a second thread (a page has
 # one: users' sounds are built on the frame's) or a named pipe.
@@ -46,4 +47,14 @@ if ! grep -qs "\"version\": \"$PUPPETEER_VERSION\"" "$NODE_DIR/node_modules/pupp
   mkdir -p "$NODE_DIR"
   npm install --prefix "$NODE_DIR" --no-audit --no-fund --no-save "puppeteer-core@$PUPPETEER_VERSION" >/dev/null
 fi
-NODE_PATH=$NODE_DIR/node_modules node "$TOP/tests/web/page.js" "$BUILD/dist" "$BUILD"
+# Each recorded replay's line from the desktop game, for the page to match.
+NATIVE=$(realpath -m "${NATIVE_BUILD:-$TOP/build}")
+cmake --build "$NATIVE" -j "${JOBS:-2}" --target zorta-game >/dev/null
+work=$(mktemp -d /tmp/zorta-web-replays-XXXXXX)
+trap 'rm -rf "$work"' EXIT
+cp -r "$NATIVE/game-run/Maps" "$NATIVE/game-run/TileSets" "$work/"
+for replay in "$TOP"/game/replays/*.rpl; do
+  line=$("$NATIVE/zorta-game" --data "$work" --replay "$replay" 2>/dev/null)
+  echo "$(basename "$replay"): $line"
+done >"$BUILD/replays-desktop.txt"
+NODE_PATH=$NODE_DIR/node_modules node "$TOP/tests/web/page.js" "$BUILD/dist" "$BUILD" "$BUILD/replays-desktop.txt"

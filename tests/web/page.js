@@ -2,8 +2,11 @@
 // served gzipped on localhost: the picture by pixel as the Linux demo's end-to-end
 // test checks it, a click on a numbered button heard (the page reports the
 // playing channels on its console) and on an empty one not, and the budgets:
-// transfer size, first frame, CPU while idle.
-// Usage: node page.js DIST_FOLDER OUT_FOLDER   (NODE_PATH finds puppeteer-core)
+// transfer size, first frame, CPU while idle. The game's page: player 1 moved
+// by the arrow keys, and each recorded replay ending on the line the desktop
+// game printed for it.
+// Usage: node page.js DIST_FOLDER OUT_FOLDER [REPLAY_LINES]
+//   (NODE_PATH finds puppeteer-core; REPLAY_LINES holds "NAME.rpl: LINE" lines)
 'use strict';
 const fs = require('fs');
 const path = require('path');
@@ -33,6 +36,7 @@ async function main() {
   try {
     await testDemo(browser, url);
     await testSounds(browser, url);
+    await testGame(browser, url);
   } finally {
     await browser.close();
     server.close();
@@ -144,8 +148,9 @@ async function openPage(context, url) {
   const { page, lines } = await watchedPage(context, 800, 700);
   await page.goto(url, { waitUntil: 'load' });
   const first = await waitFor(lines, /^first frame at/, 10000);
-  const box = await (await page.$('#canvas')).boundingBox();
-  return { page, lines, box, ok: first !== null };
+  const canvas = await page.$('#canvas');
+  const box = canvas !== null ? await canvas.boundingBox() : null;
+  return { page, lines, box, ok: first !== null && box !== null };
 }
 
 // The demo's picture of a page, as a pixel reader.
@@ -207,6 +212,53 @@ async function testSounds(browser, url) {
   await sleep(500);
   check(labelled(await picture(p.page, path.join(OUT, 'reloaded.png')), 89), 'and still there when the page is opened again');
   await context.close();
+}
+
+// The game's page: player 1 (the blue figure) walks right on the arrow key,
+// seen on the picture; a replay packed with the page, named in its link,
+// ends on the line the desktop game gave for it.
+async function testGame(browser, url) {
+  let p = await openPage(browser, url + 'game.html?seed=1&level=level1.map');
+  check(p.ok, 'the game page draws its first frame');
+  if (!p.ok) { console.log(p.lines.join('\n')); return; }
+  await sleep(500);
+  const blueX = async (name) => {
+    const pixel = await picture(p.page, path.join(OUT, name));
+    let sum = 0, n = 0;
+    for (let y = 18; y < 480; y++) for (let x = 0; x < 640; x++) {
+      if (pixel(x, y).join(',') === '40,80,255') { sum += x; n++; }
+    }
+    return n > 0 ? sum / n : NaN;
+  };
+  const before = await blueX('game-before.png');
+  await p.page.keyboard.down('ArrowRight');
+  await sleep(800);
+  await p.page.keyboard.up('ArrowRight');
+  await sleep(200);
+  const after = await blueX('game-right.png');
+  check(after - before >= 16, `the right arrow moves player 1 right (from x ${before.toFixed(1)} to ${after.toFixed(1)})`);
+  await p.page.keyboard.down('ArrowLeft');
+  await sleep(400);
+  await p.page.keyboard.up('ArrowLeft');
+  await sleep(200);
+  const back = await blueX('game-left.png');
+  check(back < after - 8, `the left arrow moves it back (to x ${back.toFixed(1)})`);
+  const errors = p.lines.filter((l) => /page error|Aborted|exception/i.test(l));
+  check(errors.length === 0, `no errors on the game's console${errors.length ? ': ' + errors.join(' | ') : ''}`);
+  await p.page.close();
+
+  const file = process.argv[4];
+  const wanted = file ? fs.readFileSync(file, 'utf8').split('\n').filter((l) => l) : [];
+  check(wanted.length > 0, `replays to play (${wanted.length} from the desktop game)`);
+  for (const entry of wanted) {
+    const [, name, line] = /^(\S+): (.*)$/.exec(entry);
+    const { page, lines } = await watchedPage(browser, 800, 700);
+    await page.goto(url + 'game.html?replay=' + encodeURIComponent(name), { waitUntil: 'load' });
+    const got = await waitFor(lines, /^level \S+ steps \d+ .*hash [0-9a-f]+$/, 20000);
+    check(got !== null && got[0] === line, `replay ${name} in the browser: ${got ? got[0] : 'no result line'}` +
+          (got && got[0] !== line ? ` (desktop: ${line})` : ''));
+    await page.close();
+  }
 }
 
 // Waits for a console line matching re; its match, or null after timeoutMs.
