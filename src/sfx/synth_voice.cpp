@@ -98,11 +98,11 @@ SynthVoice::SynthVoice(const SynthSettings& settings) : s_(settings) {
   // Without an offset or a sweep the phaser's delay stays 0 throughout.
   phaserOn_ = phaserOffset_ != 0 || phaserSlide_ != 0;
   switch (s_.wave) {
-    case SynthSquare: subSamples_ = RunFor<SynthSquare>(lowPassOn_, phaserOn_); break;
-    case SynthSawtooth: subSamples_ = RunFor<SynthSawtooth>(lowPassOn_, phaserOn_); break;
-    case SynthSine: subSamples_ = RunFor<SynthSine>(lowPassOn_, phaserOn_); break;
-    case SynthNoise: subSamples_ = RunFor<SynthNoise>(lowPassOn_, phaserOn_); break;
-    default: subSamples_ = RunFor<SynthTriangle>(lowPassOn_, phaserOn_); break;
+    case SynthSquare: block_ = RunFor<SynthSquare>(lowPassOn_, phaserOn_); break;
+    case SynthSawtooth: block_ = RunFor<SynthSawtooth>(lowPassOn_, phaserOn_); break;
+    case SynthSine: block_ = RunFor<SynthSine>(lowPassOn_, phaserOn_); break;
+    case SynthNoise: block_ = RunFor<SynthNoise>(lowPassOn_, phaserOn_); break;
+    default: block_ = RunFor<SynthTriangle>(lowPassOn_, phaserOn_); break;
   }
 }
 
@@ -129,7 +129,10 @@ void SynthVoice::RefillNoise() {
   noiseDrawn_ += 32;
 }
 
-bool SynthVoice::Next(double* out) {
+// The per-sample steps before the sub-samples: the pitch, the envelope, the
+// duty, the phaser's delay and the high-pass's cut-off. False once the voice
+// has ended.
+inline bool SynthVoice::Step(int* periodOut, double* envOut, int* delayOut) {
   if (repeatTime_ != 0 && ++sinceRepeat_ >= repeatTime_) Restart();
   // The arpeggio's one change of pitch; its time counts from the start of
   // the voice, so after a repeat it comes at once.
@@ -174,8 +177,26 @@ bool SynthVoice::Next(double* out) {
   if (highW_ < 0.00001) highW_ = 0.00001;
   if (highW_ > 0.1) highW_ = 0.1;
 
-  *out = (this->*subSamples_)(period, env, delay) / SynthOversampling;
+  *periodOut = period;
+  *envOut = env;
+  *delayOut = delay;
   return true;
+}
+
+int SynthVoice::Render(double* out, int count) { return (this->*block_)(out, count); }
+
+// A block of samples made in one call with the sub-sample loop inlined, so
+// the per-sample steps cost no call through a pointer each.
+template <int Wave, bool LowPass, bool Phaser>
+int SynthVoice::Block(double* out, int count) {
+  for (int i = 0; i < count; i++) {
+    int period = 0, delay = 0;
+    double env = 0;
+    if (!Step(&period, &env, &delay)) return i;
+    double sum = LowPass || Phaser ? SubSamples<Wave, LowPass, Phaser>(period, env, delay) : HighPassOnly<Wave>(period, env);
+    out[i] = sum / SynthOversampling;
+  }
+  return count;
 }
 
 // What the waves need of the period and the duty, made again when they
@@ -231,7 +252,7 @@ inline double SynthVoice::WaveAt(int phase, int period) {
 }
 
 template <int Wave, bool LowPass, bool Phaser>
-double SynthVoice::SubSamples(int period, double env, int delay) {
+inline double SynthVoice::SubSamples(int period, double env, int delay) {
   // The state lives in locals for the loop: the phaser buffer's stores
   // could otherwise alias the members and keep them out of registers.
   int phase = phase_, pos = phaserPos_;
@@ -291,7 +312,7 @@ double SynthVoice::SubSamples(int period, double env, int delay) {
 // is made of) q0 S8 + sum d_j S(9-j), S(n) the sum of the first n powers of
 // c: the same sound to rounding, without the chain.
 template <int Wave>
-double SynthVoice::HighPassOnly(int period, double env, int) {
+inline double SynthVoice::HighPassOnly(int period, double env) {
   if (highW_ != powersFor_) {
     powersFor_ = highW_;
     double c = 1 - highW_;
@@ -326,16 +347,22 @@ double SynthVoice::HighPassOnly(int period, double env, int) {
 }
 
 template <int Wave>
-SynthVoice::SubSampleRun SynthVoice::RunFor(bool lowPass, bool phaser) {
-  if (lowPass) return phaser ? &SynthVoice::SubSamples<Wave, true, true> : &SynthVoice::SubSamples<Wave, true, false>;
-  return phaser ? &SynthVoice::SubSamples<Wave, false, true> : &SynthVoice::HighPassOnly<Wave>;
+SynthVoice::BlockRun SynthVoice::RunFor(bool lowPass, bool phaser) {
+  if (lowPass) return phaser ? &SynthVoice::Block<Wave, true, true> : &SynthVoice::Block<Wave, true, false>;
+  return phaser ? &SynthVoice::Block<Wave, false, true> : &SynthVoice::Block<Wave, false, false>;
 }
 
 int64_t RenderSynthVoice(const SynthSettings& settings, int64_t limit, std::vector<double>* samples) {
   samples->clear();
   SynthVoice voice(settings);
-  double x = 0;
-  while (static_cast<int64_t>(samples->size()) < limit && voice.Next(&x)) samples->push_back(x * voice.Gain());
+  double block[SynthBlock];
+  for (int64_t left = limit; left > 0;) {
+    int want = left < SynthBlock ? static_cast<int>(left) : SynthBlock;
+    int made = voice.Render(block, want);
+    for (int k = 0; k < made; k++) samples->push_back(block[k] * voice.Gain());
+    if (made < want) break;
+    left -= made;
+  }
   return voice.NoiseDrawn();
 }
 
@@ -352,10 +379,16 @@ inline void AddClipped(int16_t* to, double x) {
 int AddSynthVoice(int16_t* buffer, int count, const SynthSettings& settings, int64_t* noiseDrawn) {
   SynthVoice voice(settings);
   int i = 0;
-  double a = 0, b = 0;
+  double block[SynthBlock];
   // Each frame is the mean of two of the voice's samples; a last lone sample
-  // is dropped, as the tools do when they write at half their rate.
-  for (; i < count && voice.Next(&a) && voice.Next(&b); i++) AddClipped(buffer + i, (a + b) / 2 * voice.Gain());
+  // is dropped, as the tools do when they write at half their rate. No more
+  // samples are made than the frames take: the noise's draws count.
+  while (i < count) {
+    int want = count - i < SynthBlock / 2 ? 2 * (count - i) : SynthBlock;
+    int made = voice.Render(block, want);
+    for (int k = 0; k + 1 < made; k += 2, i++) AddClipped(buffer + i, (block[k] + block[k + 1]) / 2 * voice.Gain());
+    if (made < want) break;
+  }
   *noiseDrawn = voice.NoiseDrawn();
   return i;
 }
@@ -363,8 +396,13 @@ int AddSynthVoice(int16_t* buffer, int count, const SynthSettings& settings, int
 int AddSynthVoiceAtRate(int16_t* buffer, int count, const SynthSettings& settings, int64_t* noiseDrawn) {
   SynthVoice voice(settings);
   int i = 0;
-  double a = 0;
-  for (; i < count && voice.Next(&a); i++) AddClipped(buffer + i, a * voice.Gain());
+  double block[SynthBlock];
+  while (i < count) {
+    int want = count - i < SynthBlock ? count - i : SynthBlock;
+    int made = voice.Render(block, want);
+    for (int k = 0; k < made; k++, i++) AddClipped(buffer + i, block[k] * voice.Gain());
+    if (made < want) break;
+  }
   *noiseDrawn = voice.NoiseDrawn();
   return i;
 }

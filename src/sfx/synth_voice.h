@@ -15,6 +15,8 @@ namespace zorta {
 
 const int SynthRate = 44100;
 const int SynthOversampling = 8;
+// Samples the voice makes per call (even, for the pairs at the bank's rate).
+const int SynthBlock = 256;
 
 // The voice's length in samples at SynthRate if nothing cuts it short: the
 // three envelope stages. The frequency cut-off may end it sooner.
@@ -25,9 +27,9 @@ int64_t SynthEnvelopeSamples(const SynthSettings& settings);
 class SynthVoice {
  public:
   explicit SynthVoice(const SynthSettings& settings);
-  // The next sample at SynthRate, before the volume's gain and any
-  // clipping: false once the voice has ended.
-  bool Next(double* sample);
+  // Up to `count` next samples at SynthRate, before the volume's gain and
+  // any clipping: fewer once the voice has ended (then no more).
+  int Render(double* samples, int count);
   // The factor the volume parameter gives a sample.
   double Gain() const { return gain_; }
   // Numbers drawn from the random generator so far.
@@ -36,6 +38,9 @@ class SynthVoice {
  private:
   void Restart();
   void RefillNoise();
+  bool Step(int* period, double* env, int* delay);
+  template <int Wave, bool LowPass, bool Phaser>
+  int Block(double* out, int count);
   // One sample's eight sub-samples, made for one wave, with or without the
   // low-pass and the phaser, so the loop carries no tests it need not.
   template <int Wave, bool LowPass, bool Phaser>
@@ -43,16 +48,16 @@ class SynthVoice {
   // Without the low-pass and the phaser, the high-pass over the eight
   // sub-samples at once, from powers of its factor.
   template <int Wave>
-  double HighPassOnly(int period, double env, int delay);
+  double HighPassOnly(int period, double env);
   template <int Wave>
   void SetUpWave(int period);
   void FindEdge(int period);
   template <int Wave>
   double WaveAt(int phase, int period);
-  using SubSampleRun = double (SynthVoice::*)(int, double, int);
+  using BlockRun = int (SynthVoice::*)(double*, int);
   template <int Wave>
-  static SubSampleRun RunFor(bool lowPass, bool phaser);
-  SubSampleRun subSamples_;
+  static BlockRun RunFor(bool lowPass, bool phaser);
+  BlockRun block_;
 
   SynthSettings s_;
   double period_, periodMax_, periodMult_, periodMultSlide_;
