@@ -54,30 +54,31 @@ int64_t SynthEnvelopeSamples(const SynthSettings& s) {
 
 SynthVoice::SynthVoice(const SynthSettings& settings) : s_(settings) {
   const double* v = s_.value;
-  Restart();
+  Steps& st = st_;
+  Restart(st, v);
   lowW_ = std::pow(v[SynthLowPass], 3) * 0.1;
   lowPassOn_ = v[SynthLowPass] != 1;
   lowWMult_ = 1 + v[SynthLowPassSweep] * 0.0001;
   lowDamp_ = 5 / (1 + std::pow(v[SynthResonance], 2) * 20) * (0.01 + lowW_);
   if (lowDamp_ > 0.8) lowDamp_ = 0.8;
-  highW_ = std::pow(v[SynthHighPass], 2) * 0.1;
-  highWMult_ = 1 + v[SynthHighPassSweep] * 0.0003;
-  vibSpeed_ = std::pow(v[SynthVibratoSpeed], 2) * 0.01;
-  vibAmp_ = v[SynthVibrato] * 0.5;
-  vibPhase_ = 0;
-  envLength_[0] = StageLength(v[SynthAttack]);
-  envLength_[1] = StageLength(v[SynthSustain]);
-  envLength_[2] = StageLength(v[SynthDecay]);
-  envStage_ = 0;
-  envElapsed_ = 0;
+  st.highW = std::pow(v[SynthHighPass], 2) * 0.1;
+  st.highWMult = 1 + v[SynthHighPassSweep] * 0.0003;
+  st.vibSpeed = std::pow(v[SynthVibratoSpeed], 2) * 0.01;
+  st.vibAmp = v[SynthVibrato] * 0.5;
+  st.vibPhase = 0;
+  st.envLength[0] = StageLength(v[SynthAttack]);
+  st.envLength[1] = StageLength(v[SynthSustain]);
+  st.envLength[2] = StageLength(v[SynthDecay]);
+  st.envStage = 0;
+  st.envElapsed = 0;
   // The phaser's offset and sweep keep the sign of their parameters.
-  phaserOffset_ = std::pow(v[SynthPhaser], 2) * 1020;
-  if (v[SynthPhaser] < 0) phaserOffset_ = -phaserOffset_;
-  phaserSlide_ = std::pow(v[SynthPhaserSweep], 2) * 1;
-  if (v[SynthPhaserSweep] < 0) phaserSlide_ = -phaserSlide_;
-  repeatTime_ = v[SynthRepeat] == 0 ? 0 : static_cast<int64_t>(std::floor(std::pow(1 - v[SynthRepeat], 2) * 20000 + 32));
+  st.phaserOffset = std::pow(v[SynthPhaser], 2) * 1020;
+  if (v[SynthPhaser] < 0) st.phaserOffset = -st.phaserOffset;
+  st.phaserSlide = std::pow(v[SynthPhaserSweep], 2) * 1;
+  if (v[SynthPhaserSweep] < 0) st.phaserSlide = -st.phaserSlide;
+  st.repeatTime = v[SynthRepeat] == 0 ? 0 : static_cast<int64_t>(std::floor(std::pow(1 - v[SynthRepeat], 2) * 20000 + 32));
   gain_ = std::exp(v[SynthVolume]) - 1;
-  t_ = 0;
+  st.t = 0;
   phase_ = 0;
   phaserPos_ = 0;
   lowPos_ = lowVel_ = highPos_ = 0;
@@ -96,32 +97,31 @@ SynthVoice::SynthVoice(const SynthSettings& settings) : s_(settings) {
     for (double& n : noise_) n = 0;
   }
   // Without an offset or a sweep the phaser's delay stays 0 throughout.
-  phaserOn_ = phaserOffset_ != 0 || phaserSlide_ != 0;
+  st.phaserOn = st.phaserOffset != 0 || st.phaserSlide != 0;
   switch (s_.wave) {
-    case SynthSquare: block_ = RunFor<SynthSquare>(lowPassOn_, phaserOn_); break;
-    case SynthSawtooth: block_ = RunFor<SynthSawtooth>(lowPassOn_, phaserOn_); break;
-    case SynthSine: block_ = RunFor<SynthSine>(lowPassOn_, phaserOn_); break;
-    case SynthNoise: block_ = RunFor<SynthNoise>(lowPassOn_, phaserOn_); break;
-    default: block_ = RunFor<SynthTriangle>(lowPassOn_, phaserOn_); break;
+    case SynthSquare: block_ = RunFor<SynthSquare>(lowPassOn_, st.phaserOn); break;
+    case SynthSawtooth: block_ = RunFor<SynthSawtooth>(lowPassOn_, st.phaserOn); break;
+    case SynthSine: block_ = RunFor<SynthSine>(lowPassOn_, st.phaserOn); break;
+    case SynthNoise: block_ = RunFor<SynthNoise>(lowPassOn_, st.phaserOn); break;
+    default: block_ = RunFor<SynthTriangle>(lowPassOn_, st.phaserOn); break;
   }
 }
 
 // What a repeat starts again: the pitch, its slides, the duty and the arpeggio.
-void SynthVoice::Restart() {
-  const double* v = s_.value;
-  sinceRepeat_ = 0;
-  period_ = 100 / (v[SynthFreq] * v[SynthFreq] + 0.001);
-  periodMax_ = 100 / (v[SynthLimit] * v[SynthLimit] + 0.001);
-  cutOff_ = v[SynthLimit] > 0;
-  periodMult_ = 1 - std::pow(v[SynthSlide], 3) * 0.01;
-  periodMultSlide_ = -std::pow(v[SynthDeltaSlide], 3) * 0.000001;
-  duty_ = 0.5 - v[SynthDuty] * 0.5;
-  dutySlide_ = -v[SynthDutySweep] * 0.00005;
+void SynthVoice::Restart(Steps& st, const double* v) {
+  st.sinceRepeat = 0;
+  st.period = 100 / (v[SynthFreq] * v[SynthFreq] + 0.001);
+  st.periodMax = 100 / (v[SynthLimit] * v[SynthLimit] + 0.001);
+  st.cutOff = v[SynthLimit] > 0;
+  st.periodMult = 1 - std::pow(v[SynthSlide], 3) * 0.01;
+  st.periodMultSlide = -std::pow(v[SynthDeltaSlide], 3) * 0.000001;
+  st.duty = 0.5 - v[SynthDuty] * 0.5;
+  st.dutySlide = -v[SynthDutySweep] * 0.00005;
   if (v[SynthArp] >= 0)
-    arpMult_ = 1 - std::pow(v[SynthArp], 2) * 0.9;
+    st.arpMult = 1 - std::pow(v[SynthArp], 2) * 0.9;
   else
-    arpMult_ = 1 + std::pow(v[SynthArp], 2) * 10;
-  arpTime_ = v[SynthArpSpeed] == 1 ? 0 : static_cast<int64_t>(std::floor(std::pow(1 - v[SynthArpSpeed], 2) * 20000 + 32));
+    st.arpMult = 1 + std::pow(v[SynthArp], 2) * 10;
+  st.arpTime = v[SynthArpSpeed] == 1 ? 0 : static_cast<int64_t>(std::floor(std::pow(1 - v[SynthArpSpeed], 2) * 20000 + 32));
 }
 
 void SynthVoice::RefillNoise() {
@@ -132,50 +132,50 @@ void SynthVoice::RefillNoise() {
 // The per-sample steps before the sub-samples: the pitch, the envelope, the
 // duty, the phaser's delay and the high-pass's cut-off. False once the voice
 // has ended.
-inline bool SynthVoice::Step(int* periodOut, double* envOut, int* delayOut) {
-  if (repeatTime_ != 0 && ++sinceRepeat_ >= repeatTime_) Restart();
+inline bool SynthVoice::Step(Steps& st, const double* v, int* periodOut, double* envOut, int* delayOut) {
+  if (st.repeatTime != 0 && ++st.sinceRepeat >= st.repeatTime) Restart(st, v);
   // The arpeggio's one change of pitch; its time counts from the start of
   // the voice, so after a repeat it comes at once.
-  if (arpTime_ != 0 && t_ >= arpTime_) {
-    arpTime_ = 0;
-    period_ *= arpMult_;
+  if (st.arpTime != 0 && st.t >= st.arpTime) {
+    st.arpTime = 0;
+    st.period *= st.arpMult;
   }
-  t_++;
-  periodMult_ += periodMultSlide_;
-  period_ *= periodMult_;
-  if (period_ > periodMax_) {
-    period_ = periodMax_;
-    if (cutOff_) return false;
+  st.t++;
+  st.periodMult += st.periodMultSlide;
+  st.period *= st.periodMult;
+  if (st.period > st.periodMax) {
+    st.period = st.periodMax;
+    if (st.cutOff) return false;
   }
-  double wobbled = period_;
-  if (vibAmp_ > 0) {
-    vibPhase_ += vibSpeed_;
-    wobbled = period_ * (1 + std::sin(vibPhase_) * vibAmp_);
+  double wobbled = st.period;
+  if (st.vibAmp > 0) {
+    st.vibPhase += st.vibSpeed;
+    wobbled = st.period * (1 + std::sin(st.vibPhase) * st.vibAmp);
   }
   // At most 1.5 times the longest period, 100000: truncation is the floor.
   int period = wobbled < SynthOversampling ? SynthOversampling : static_cast<int>(wobbled);
-  duty_ += dutySlide_;
-  if (duty_ < 0) duty_ = 0;
-  if (duty_ > 0.5) duty_ = 0.5;
+  st.duty += st.dutySlide;
+  if (st.duty < 0) st.duty = 0;
+  if (st.duty > 0.5) st.duty = 0.5;
 
-  if (++envElapsed_ > envLength_[envStage_]) {
-    envElapsed_ = 0;
-    if (++envStage_ > 2) return false;
+  if (++st.envElapsed > st.envLength[st.envStage]) {
+    st.envElapsed = 0;
+    if (++st.envStage > 2) return false;
   }
   // A stage of length 0 is at its start for its one sample.
-  int64_t length = envLength_[envStage_];
-  double f = length > 0 ? static_cast<double>(envElapsed_) / static_cast<double>(length) : 0.0;
-  double env = envStage_ == 0 ? f : envStage_ == 1 ? 1 + (1 - f) * 2 * s_.value[SynthPunch] : 1 - f;
+  int64_t length = st.envLength[st.envStage];
+  double f = length > 0 ? static_cast<double>(st.envElapsed) / static_cast<double>(length) : 0.0;
+  double env = st.envStage == 0 ? f : st.envStage == 1 ? 1 + (1 - f) * 2 * v[SynthPunch] : 1 - f;
 
   int delay = 0;
-  if (phaserOn_) {
-    phaserOffset_ += phaserSlide_;
-    delay = static_cast<int>(std::fabs(std::floor(phaserOffset_)));
+  if (st.phaserOn) {
+    st.phaserOffset += st.phaserSlide;
+    delay = static_cast<int>(std::fabs(std::floor(st.phaserOffset)));
     if (delay > 1023) delay = 1023;
   }
-  highW_ *= highWMult_;
-  if (highW_ < 0.00001) highW_ = 0.00001;
-  if (highW_ > 0.1) highW_ = 0.1;
+  st.highW *= st.highWMult;
+  if (st.highW < 0.00001) st.highW = 0.00001;
+  if (st.highW > 0.1) st.highW = 0.1;
 
   *periodOut = period;
   *envOut = env;
@@ -189,14 +189,20 @@ int SynthVoice::Render(double* out, int count) { return (this->*block_)(out, cou
 // the per-sample steps cost no call through a pointer each.
 template <int Wave, bool LowPass, bool Phaser>
 int SynthVoice::Block(double* out, int count) {
-  for (int i = 0; i < count; i++) {
+  // The steps' state in a local for the block: the noise's refill (a call)
+  // and the phaser's stores would otherwise keep the members in memory.
+  Steps st = st_;
+  const double* v = s_.value;
+  int i = 0;
+  for (; i < count; i++) {
     int period = 0, delay = 0;
     double env = 0;
-    if (!Step(&period, &env, &delay)) return i;
-    double sum = LowPass || Phaser ? SubSamples<Wave, LowPass, Phaser>(period, env, delay) : HighPassOnly<Wave>(period, env);
+    if (!Step(st, v, &period, &env, &delay)) break;
+    double sum = LowPass || Phaser ? SubSamples<Wave, LowPass, Phaser>(period, env, delay, st) : HighPassOnly<Wave>(period, env, st);
     out[i] = sum / SynthOversampling;
   }
-  return count;
+  st_ = st;
+  return i;
 }
 
 // What the waves need of the period and the duty, made again when they
@@ -205,22 +211,22 @@ int SynthVoice::Block(double* out, int count) {
 // the phases below one edge, found with the very quotients it compares. Only
 // the square reads the duty.
 template <int Wave>
-inline void SynthVoice::SetUpWave(int period) {
-  if (period == wavePeriod_ && (Wave != SynthSquare || duty_ == waveDuty_)) return;
+inline void SynthVoice::SetUpWave(int period, double duty) {
+  if (period == wavePeriod_ && (Wave != SynthSquare || duty == waveDuty_)) return;
   if (period != wavePeriod_) {
     sinePeriods_++;
     inverse_ = 1.0 / period;
     wavePeriod_ = period;
   }
-  if (Wave == SynthSquare) FindEdge(period);
+  if (Wave == SynthSquare) FindEdge(period, duty);
 }
 
-void SynthVoice::FindEdge(int period) {
-  waveDuty_ = duty_;
-  int e = static_cast<int>(std::ceil(duty_ * period));
+void SynthVoice::FindEdge(int period, double duty) {
+  waveDuty_ = duty;
+  int e = static_cast<int>(std::ceil(duty * period));
   if (e > period) e = period;
-  while (e > 0 && static_cast<double>(e - 1) / period >= duty_) e--;
-  while (e < period && static_cast<double>(e) / period < duty_) e++;
+  while (e > 0 && static_cast<double>(e - 1) / period >= duty) e--;
+  while (e < period && static_cast<double>(e) / period < duty) e++;
   edge_ = e;
 }
 
@@ -252,13 +258,13 @@ inline double SynthVoice::WaveAt(int phase, int period) {
 }
 
 template <int Wave, bool LowPass, bool Phaser>
-inline double SynthVoice::SubSamples(int period, double env, int delay) {
+inline double SynthVoice::SubSamples(int period, double env, int delay, const Steps& st) {
   // The state lives in locals for the loop: the phaser buffer's stores
   // could otherwise alias the members and keep them out of registers.
   int phase = phase_, pos = phaserPos_;
   double lowPos = lowPos_, lowVel = lowVel_, highPos = highPos_, lowW = lowW_;
-  const double highW = highW_, lowWMult = lowWMult_, lowDamp = lowDamp_;
-  SetUpWave<Wave>(period);
+  const double highW = st.highW, lowWMult = lowWMult_, lowDamp = lowDamp_;
+  SetUpWave<Wave>(period, st.duty);
   double* buffer = phaserBuffer_;
   double sum = 0;
   for (int k = 0; k < SynthOversampling; k++) {
@@ -312,10 +318,10 @@ inline double SynthVoice::SubSamples(int period, double env, int delay) {
 // is made of) q0 S8 + sum d_j S(9-j), S(n) the sum of the first n powers of
 // c: the same sound to rounding, without the chain.
 template <int Wave>
-inline double SynthVoice::HighPassOnly(int period, double env) {
-  if (highW_ != powersFor_) {
-    powersFor_ = highW_;
-    double c = 1 - highW_;
+inline double SynthVoice::HighPassOnly(int period, double env, const Steps& st) {
+  if (st.highW != powersFor_) {
+    powersFor_ = st.highW;
+    double c = 1 - st.highW;
     power_[0] = 1;
     powerSum_[0] = 0;
     for (int n = 1; n <= SynthOversampling; n++) {
@@ -323,7 +329,7 @@ inline double SynthVoice::HighPassOnly(int period, double env) {
       powerSum_[n] = powerSum_[n - 1] + power_[n];
     }
   }
-  SetUpWave<Wave>(period);
+  SetUpWave<Wave>(period, st.duty);
   int phase = phase_;
   double before = lowPos_, x = before;
   double last = power_[SynthOversampling] * highPos_, sum = powerSum_[SynthOversampling] * highPos_;

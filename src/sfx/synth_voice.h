@@ -36,22 +36,40 @@ class SynthVoice {
   int64_t NoiseDrawn() const { return noiseDrawn_; }
 
  private:
-  void Restart();
+  // What changes from sample to sample before the sub-samples; a block
+  // keeps it in a local.
+  struct Steps {
+    double period, periodMax, periodMult, periodMultSlide;
+    bool cutOff;
+    double duty, dutySlide;
+    double arpMult;
+    int64_t arpTime;
+    int64_t repeatTime, sinceRepeat;
+    double highW, highWMult;
+    bool phaserOn;
+    double vibSpeed, vibAmp, vibPhase;
+    int64_t envLength[3];
+    int envStage;
+    int64_t envElapsed;
+    double phaserOffset, phaserSlide;
+    int64_t t;
+  };
+  static void Restart(Steps& st, const double* v);
   void RefillNoise();
-  bool Step(int* period, double* env, int* delay);
+  static bool Step(Steps& st, const double* v, int* period, double* env, int* delay);
   template <int Wave, bool LowPass, bool Phaser>
   int Block(double* out, int count);
   // One sample's eight sub-samples, made for one wave, with or without the
   // low-pass and the phaser, so the loop carries no tests it need not.
   template <int Wave, bool LowPass, bool Phaser>
-  double SubSamples(int period, double env, int delay);
+  double SubSamples(int period, double env, int delay, const Steps& st);
   // Without the low-pass and the phaser, the high-pass over the eight
   // sub-samples at once, from powers of its factor.
   template <int Wave>
-  double HighPassOnly(int period, double env);
+  double HighPassOnly(int period, double env, const Steps& st);
   template <int Wave>
-  void SetUpWave(int period);
-  void FindEdge(int period);
+  void SetUpWave(int period, double duty);
+  void FindEdge(int period, double duty);
   template <int Wave>
   double WaveAt(int phase, int period);
   using BlockRun = int (SynthVoice::*)(double*, int);
@@ -60,21 +78,10 @@ class SynthVoice {
   BlockRun block_;
 
   SynthSettings s_;
-  double period_, periodMax_, periodMult_, periodMultSlide_;
-  bool cutOff_;
-  double duty_, dutySlide_;
-  double arpMult_;
-  int64_t arpTime_;
-  int64_t repeatTime_, sinceRepeat_;
-  double lowW_, lowWMult_, lowDamp_, highW_, highWMult_;
-  bool lowPassOn_, phaserOn_;
-  double vibSpeed_, vibAmp_, vibPhase_;
-  int64_t envLength_[3];
-  int envStage_;
-  int64_t envElapsed_;
-  double phaserOffset_, phaserSlide_;
+  Steps st_;
+  double lowW_, lowWMult_, lowDamp_;
+  bool lowPassOn_;
   double gain_;
-  int64_t t_;
   int phase_;
   int phaserPos_;
   double lowPos_, lowVel_, highPos_;
