@@ -92,7 +92,7 @@ SynthVoice::SynthVoice(const SynthSettings& settings) : s_(settings) {
   if (s_.wave == SynthSine)
     for (uint32_t& m : sineMade_) m = 0;
   if (s_.wave == SynthNoise) {
-    RefillNoise();
+    DrawNoise(noise_);
   } else {
     for (double& n : noise_) n = 0;
   }
@@ -124,65 +124,27 @@ void SynthVoice::Restart(Steps& st, const double* v) {
   st.arpTime = v[SynthArpSpeed] == 1 ? 0 : static_cast<int64_t>(std::floor(std::pow(1 - v[SynthArpSpeed], 2) * 20000 + 32));
 }
 
-void SynthVoice::RefillNoise() {
-  for (double& n : noise_) n = RandomUnit() * 2 - 1;
+void SynthVoice::DrawNoise(double* into) {
+  for (int i = 0; i < 32; i++) into[i] = RandomUnit() * 2 - 1;
   noiseDrawn_ += 32;
 }
 
-// The per-sample steps before the sub-samples: the pitch, the envelope, the
-// duty, the phaser's delay and the high-pass's cut-off. False once the voice
-// has ended.
-inline bool SynthVoice::Step(Steps& st, const double* v, int* periodOut, double* envOut, int* delayOut) {
-  if (st.repeatTime != 0 && ++st.sinceRepeat >= st.repeatTime) Restart(st, v);
-  // The arpeggio's one change of pitch; its time counts from the start of
-  // the voice, so after a repeat it comes at once.
-  if (st.arpTime != 0 && st.t >= st.arpTime) {
-    st.arpTime = 0;
-    st.period *= st.arpMult;
+// The noise for the periods a sample's sub-samples will start, drawn before
+// the loop so that it makes no call that would keep its sums in memory; the
+// draws are the same, in the same order. A period is at least eight, so
+// there are at most two: the first sub-sample's when the period has just
+// shrunk below the phase, and one more.
+template <int Wave>
+inline void SynthVoice::DrawAhead(int phase, int period) {
+  if (Wave != SynthNoise) return;
+  int p = phase + 1, starts = 0;
+  if (p >= period) {
+    p %= period;
+    starts++;
   }
-  st.t++;
-  st.periodMult += st.periodMultSlide;
-  st.period *= st.periodMult;
-  if (st.period > st.periodMax) {
-    st.period = st.periodMax;
-    if (st.cutOff) return false;
-  }
-  double wobbled = st.period;
-  if (st.vibAmp > 0) {
-    st.vibPhase += st.vibSpeed;
-    wobbled = st.period * (1 + std::sin(st.vibPhase) * st.vibAmp);
-  }
-  // At most 1.5 times the longest period, 100000: truncation is the floor.
-  int period = wobbled < SynthOversampling ? SynthOversampling : static_cast<int>(wobbled);
-  st.duty += st.dutySlide;
-  if (st.duty < 0) st.duty = 0;
-  if (st.duty > 0.5) st.duty = 0.5;
-
-  if (++st.envElapsed > st.envLength[st.envStage]) {
-    st.envElapsed = 0;
-    if (++st.envStage > 2) return false;
-  }
-  // A stage of length 0 is at its start for its one sample.
-  int64_t length = st.envLength[st.envStage];
-  double f = length > 0 ? static_cast<double>(st.envElapsed) / static_cast<double>(length) : 0.0;
-  double env = st.envStage == 0 ? f : st.envStage == 1 ? 1 + (1 - f) * 2 * v[SynthPunch] : 1 - f;
-
-  int delay = 0;
-  if (st.phaserOn) {
-    st.phaserOffset += st.phaserSlide;
-    delay = static_cast<int>(std::fabs(std::floor(st.phaserOffset)));
-    if (delay > 1023) delay = 1023;
-  }
-  st.highW *= st.highWMult;
-  if (st.highW < 0.00001) st.highW = 0.00001;
-  if (st.highW > 0.1) st.highW = 0.1;
-
-  *periodOut = period;
-  *envOut = env;
-  *delayOut = delay;
-  return true;
+  if (p + SynthOversampling - 1 >= period) starts++;
+  for (int n = 0; n < starts; n++) DrawNoise(nextNoise_[n]);
 }
-
 int SynthVoice::Render(double* out, int count) { return (this->*block_)(out, count); }
 
 // A block of samples made in one call with the sub-sample loop inlined, so
@@ -195,9 +157,51 @@ int SynthVoice::Block(double* out, int count) {
   const double* v = s_.value;
   int i = 0;
   for (; i < count; i++) {
-    int period = 0, delay = 0;
-    double env = 0;
-    if (!Step(st, v, &period, &env, &delay)) break;
+    // The per-sample steps: the pitch, the duty, the envelope, the phaser's
+    // delay and the high-pass's cut-off; the voice ends at a break.
+    if (st.repeatTime != 0 && ++st.sinceRepeat >= st.repeatTime) Restart(st, v);
+    // The arpeggio's one change of pitch; its time counts from the start of
+    // the voice, so after a repeat it comes at once.
+    if (st.arpTime != 0 && st.t >= st.arpTime) {
+      st.arpTime = 0;
+      st.period *= st.arpMult;
+    }
+    st.t++;
+    st.periodMult += st.periodMultSlide;
+    st.period *= st.periodMult;
+    if (st.period > st.periodMax) {
+      st.period = st.periodMax;
+      if (st.cutOff) break;
+    }
+    double wobbled = st.period;
+    if (st.vibAmp > 0) {
+      st.vibPhase += st.vibSpeed;
+      wobbled = st.period * (1 + std::sin(st.vibPhase) * st.vibAmp);
+    }
+    // At most 1.5 times the longest period, 100000: truncation is the floor.
+    int period = wobbled < SynthOversampling ? SynthOversampling : static_cast<int>(wobbled);
+    st.duty += st.dutySlide;
+    if (st.duty < 0) st.duty = 0;
+    if (st.duty > 0.5) st.duty = 0.5;
+
+    if (++st.envElapsed > st.envLength[st.envStage]) {
+      st.envElapsed = 0;
+      if (++st.envStage > 2) break;
+    }
+    // A stage of length 0 is at its start for its one sample.
+    int64_t length = st.envLength[st.envStage];
+    double f = length > 0 ? static_cast<double>(st.envElapsed) / static_cast<double>(length) : 0.0;
+    double env = st.envStage == 0 ? f : st.envStage == 1 ? 1 + (1 - f) * 2 * v[SynthPunch] : 1 - f;
+
+    int delay = 0;
+    if (Phaser) {
+      st.phaserOffset += st.phaserSlide;
+      delay = static_cast<int>(std::fabs(std::floor(st.phaserOffset)));
+      if (delay > 1023) delay = 1023;
+    }
+    st.highW *= st.highWMult;
+    if (st.highW < 0.00001) st.highW = 0.00001;
+    if (st.highW > 0.1) st.highW = 0.1;
     double sum = LowPass || Phaser ? SubSamples<Wave, LowPass, Phaser>(period, env, delay, st) : HighPassOnly<Wave>(period, env, st);
     out[i] = sum / SynthOversampling;
   }
@@ -265,13 +269,15 @@ inline double SynthVoice::SubSamples(int period, double env, int delay, const St
   double lowPos = lowPos_, lowVel = lowVel_, highPos = highPos_, lowW = lowW_;
   const double highW = st.highW, lowWMult = lowWMult_, lowDamp = lowDamp_;
   SetUpWave<Wave>(period, st.duty);
+  DrawAhead<Wave>(phase, period);
+  int next = 0;
   double* buffer = phaserBuffer_;
   double sum = 0;
   for (int k = 0; k < SynthOversampling; k++) {
     phase++;
     if (phase >= period) {
       phase %= period;
-      if (Wave == SynthNoise) RefillNoise();
+      if (Wave == SynthNoise) std::memcpy(noise_, nextNoise_[next++], sizeof noise_);
     }
     double x = WaveAt<Wave>(phase, period);
     // Low-pass: a damped spring that follows the wave; off, it is the wave
@@ -331,13 +337,15 @@ inline double SynthVoice::HighPassOnly(int period, double env, const Steps& st) 
   }
   SetUpWave<Wave>(period, st.duty);
   int phase = phase_;
+  DrawAhead<Wave>(phase, period);
+  int next = 0;
   double before = lowPos_, x = before;
   double last = power_[SynthOversampling] * highPos_, sum = powerSum_[SynthOversampling] * highPos_;
   for (int k = 1; k <= SynthOversampling; k++) {
     phase++;
     if (phase >= period) {
       phase %= period;
-      if (Wave == SynthNoise) RefillNoise();
+      if (Wave == SynthNoise) std::memcpy(noise_, nextNoise_[next++], sizeof noise_);
     }
     x = WaveAt<Wave>(phase, period);
     double d = x - before;

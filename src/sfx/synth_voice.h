@@ -55,8 +55,9 @@ class SynthVoice {
     int64_t t;
   };
   static void Restart(Steps& st, const double* v);
-  void RefillNoise();
-  static bool Step(Steps& st, const double* v, int* period, double* env, int* delay);
+  void DrawNoise(double* into);
+  template <int Wave>
+  void DrawAhead(int phase, int period);
   template <int Wave, bool LowPass, bool Phaser>
   int Block(double* out, int count);
   // One sample's eight sub-samples, made for one wave, with or without the
@@ -85,7 +86,7 @@ class SynthVoice {
   int phase_;
   int phaserPos_;
   double lowPos_, lowVel_, highPos_;
-  double noise_[32];
+  double noise_[32], nextNoise_[2][32];
   double phaserBuffer_[1024];
   // For HighPassOnly: highW_ they were made for, 1 - highW_ to the powers 1
   // to 8, and the sums of its first n powers.
