@@ -56,10 +56,10 @@ SynthVoice::SynthVoice(const SynthSettings& settings) : s_(settings) {
   const double* v = s_.value;
   Steps& st = st_;
   Restart(st, v);
-  lowW_ = std::pow(v[SynthLowPass], 3) * 0.1;
+  st.lowW = std::pow(v[SynthLowPass], 3) * 0.1;
   lowPassOn_ = v[SynthLowPass] != 1;
   lowWMult_ = 1 + v[SynthLowPassSweep] * 0.0001;
-  lowDamp_ = 5 / (1 + std::pow(v[SynthResonance], 2) * 20) * (0.01 + lowW_);
+  lowDamp_ = 5 / (1 + std::pow(v[SynthResonance], 2) * 20) * (0.01 + st.lowW);
   if (lowDamp_ > 0.8) lowDamp_ = 0.8;
   st.highW = std::pow(v[SynthHighPass], 2) * 0.1;
   st.highWMult = 1 + v[SynthHighPassSweep] * 0.0003;
@@ -79,9 +79,9 @@ SynthVoice::SynthVoice(const SynthSettings& settings) : s_(settings) {
   st.repeatTime = v[SynthRepeat] == 0 ? 0 : static_cast<int64_t>(std::floor(std::pow(1 - v[SynthRepeat], 2) * 20000 + 32));
   gain_ = std::exp(v[SynthVolume]) - 1;
   st.t = 0;
-  phase_ = 0;
-  phaserPos_ = 0;
-  lowPos_ = lowVel_ = highPos_ = 0;
+  st.phase = 0;
+  st.phaserPos = 0;
+  st.lowPos = st.lowVel = st.highPos = 0;
   noiseDrawn_ = 0;
   for (double& p : phaserBuffer_) p = 0;
   powersFor_ = -1;
@@ -262,11 +262,11 @@ inline double SynthVoice::WaveAt(int phase, int period) {
 }
 
 template <int Wave, bool LowPass, bool Phaser>
-inline double SynthVoice::SubSamples(int period, double env, int delay, const Steps& st) {
+inline double SynthVoice::SubSamples(int period, double env, int delay, Steps& st) {
   // The state lives in locals for the loop: the phaser buffer's stores
   // could otherwise alias the members and keep them out of registers.
-  int phase = phase_, pos = phaserPos_;
-  double lowPos = lowPos_, lowVel = lowVel_, highPos = highPos_, lowW = lowW_;
+  int phase = st.phase, pos = st.phaserPos;
+  double lowPos = st.lowPos, lowVel = st.lowVel, highPos = st.highPos, lowW = st.lowW;
   const double highW = st.highW, lowWMult = lowWMult_, lowDamp = lowDamp_;
   SetUpWave<Wave>(period, st.duty);
   DrawAhead<Wave>(phase, period);
@@ -308,12 +308,12 @@ inline double SynthVoice::SubSamples(int period, double env, int delay, const St
     }
     sum += x * env;
   }
-  phase_ = phase;
-  phaserPos_ = pos;
-  lowPos_ = lowPos;
-  lowVel_ = LowPass ? lowVel : 0;
-  highPos_ = highPos;
-  lowW_ = lowW;
+  st.phase = phase;
+  st.phaserPos = pos;
+  st.lowPos = lowPos;
+  st.lowVel = LowPass ? lowVel : 0;
+  st.highPos = highPos;
+  st.lowW = lowW;
   return sum;
 }
 
@@ -324,7 +324,7 @@ inline double SynthVoice::SubSamples(int period, double env, int delay, const St
 // is made of) q0 S8 + sum d_j S(9-j), S(n) the sum of the first n powers of
 // c: the same sound to rounding, without the chain.
 template <int Wave>
-inline double SynthVoice::HighPassOnly(int period, double env, const Steps& st) {
+inline double SynthVoice::HighPassOnly(int period, double env, Steps& st) {
   if (st.highW != powersFor_) {
     powersFor_ = st.highW;
     double c = 1 - st.highW;
@@ -336,11 +336,11 @@ inline double SynthVoice::HighPassOnly(int period, double env, const Steps& st) 
     }
   }
   SetUpWave<Wave>(period, st.duty);
-  int phase = phase_;
+  int phase = st.phase;
   DrawAhead<Wave>(phase, period);
   int next = 0;
-  double before = lowPos_, x = before;
-  double last = power_[SynthOversampling] * highPos_, sum = powerSum_[SynthOversampling] * highPos_;
+  double before = st.lowPos, x = before;
+  double last = power_[SynthOversampling] * st.highPos, sum = powerSum_[SynthOversampling] * st.highPos;
   for (int k = 1; k <= SynthOversampling; k++) {
     phase++;
     if (phase >= period) {
@@ -353,9 +353,9 @@ inline double SynthVoice::HighPassOnly(int period, double env, const Steps& st) 
     last += power_[SynthOversampling + 1 - k] * d;
     sum += powerSum_[SynthOversampling + 1 - k] * d;
   }
-  phase_ = phase;
-  lowPos_ = x;
-  highPos_ = last;
+  st.phase = phase;
+  st.lowPos = x;
+  st.highPos = last;
   // With the phaser at 0 each sub-sample is added to itself.
   return 2 * sum * env;
 }

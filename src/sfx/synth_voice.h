@@ -53,6 +53,9 @@ class SynthVoice {
     int64_t envElapsed;
     double phaserOffset, phaserSlide;
     int64_t t;
+    // The oscillator's phase and the filters' state.
+    int phase, phaserPos;
+    double lowPos, lowVel, highPos, lowW;
   };
   static void Restart(Steps& st, const double* v);
   void DrawNoise(double* into);
@@ -63,11 +66,11 @@ class SynthVoice {
   // One sample's eight sub-samples, made for one wave, with or without the
   // low-pass and the phaser, so the loop carries no tests it need not.
   template <int Wave, bool LowPass, bool Phaser>
-  double SubSamples(int period, double env, int delay, const Steps& st);
+  double SubSamples(int period, double env, int delay, Steps& st);
   // Without the low-pass and the phaser, the high-pass over the eight
   // sub-samples at once, from powers of its factor.
   template <int Wave>
-  double HighPassOnly(int period, double env, const Steps& st);
+  double HighPassOnly(int period, double env, Steps& st);
   template <int Wave>
   void SetUpWave(int period, double duty);
   void FindEdge(int period, double duty);
@@ -80,15 +83,12 @@ class SynthVoice {
 
   SynthSettings s_;
   Steps st_;
-  double lowW_, lowWMult_, lowDamp_;
+  double lowWMult_, lowDamp_;
   bool lowPassOn_;
   double gain_;
-  int phase_;
-  int phaserPos_;
-  double lowPos_, lowVel_, highPos_;
   double noise_[32], nextNoise_[2][32];
   double phaserBuffer_[1024];
-  // For HighPassOnly: highW_ they were made for, 1 - highW_ to the powers 1
+  // For HighPassOnly: the high-pass factor they were made for, 1 - highW_ to the powers 1
   // to 8, and the sums of its first n powers.
   double powersFor_, power_[SynthOversampling + 1], powerSum_[SynthOversampling + 1];
   // For WaveAt: the period and duty they were made for, 1 / period, and
