@@ -286,3 +286,44 @@ TEST(SynthVoiceSpeed, TheQuickPathIsTheStepByStepSound) {
     EXPECT_LT(most, 1e-9) << "wave " << wave;
   }
 }
+
+// The noise draws 32 numbers at each start of a period, and a pitch that
+// jumps up (here at each repeat of a falling slide) can leave the phase past
+// the new period, so one sample's eight sub-samples start two periods. The
+// draws count them all, whether the sample is made by the quick path or
+// step by step.
+TEST(SynthVoiceSpeed, NoiseDrawsAtEveryStartOfAPeriod) {
+  SynthSettings s = DefaultSynthSettings();
+  s.wave = SynthNoise;
+  s.value[SynthFreq] = 0.5;
+  s.value[SynthSlide] = -0.9;
+  s.value[SynthRepeat] = 0.9;
+  // The phase counted on its own: the period grows by a factor each sample
+  // and falls back at each repeat.
+  const double start = 100 / (0.5 * 0.5 + 0.001), factor = 1 - std::pow(-0.9, 3) * 0.01;
+  const int64_t repeat = static_cast<int64_t>(std::floor(std::pow(1 - 0.9, 2) * 20000 + 32));
+  const int64_t length = SynthEnvelopeSamples(s);
+  double exact = start;
+  int phase = 0;
+  int64_t starts = 0, twice = 0;
+  for (int64_t i = 0; i < length; i++) {
+    if ((i + 1) % repeat == 0) exact = start;
+    exact *= factor;
+    int period = static_cast<int>(exact), here = 0;
+    for (int k = 0; k < SynthOversampling; k++)
+      if (++phase >= period) {
+        phase %= period;
+        here++;
+      }
+    starts += here;
+    twice += here == 2;
+  }
+  ASSERT_GT(twice, 0);
+  for (double phaser : {0.0, 1e-9}) {
+    s.value[SynthPhaser] = phaser;
+    std::vector<double> samples;
+    SeedRandom(3);
+    EXPECT_EQ(RenderSynthVoice(s, length, &samples), 32 * (starts + 1)) << phaser;
+    EXPECT_EQ(static_cast<int64_t>(samples.size()), length);
+  }
+}
