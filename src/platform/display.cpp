@@ -248,37 +248,6 @@ SDL_Rect FitRect(int srcW, int srcH, int winW, int winH) {
   return r;
 }
 
-#ifdef __EMSCRIPTEN__
-// The web's C library compares and copies a byte at a time, or hands a long
-// copy to JavaScript; a resting page does both every frame. Eight bytes at a
-// time in the WebAssembly itself costs a fraction of that.
-bool SameBytes(const uint8_t* a, const uint8_t* b, size_t n) {
-  size_t i = 0;
-  for (; i + 8 <= n; i += 8) {
-    uint64_t x, y;
-    memcpy(&x, a + i, 8);
-    memcpy(&y, b + i, 8);
-    if (x != y) return false;
-  }
-  for (; i < n; i++)
-    if (a[i] != b[i]) return false;
-  return true;
-}
-
-void CopyBytes(uint8_t* to, const uint8_t* from, size_t n) {
-  size_t i = 0;
-  for (; i + 8 <= n; i += 8) {
-    uint64_t x;
-    memcpy(&x, from + i, 8);
-    memcpy(to + i, &x, 8);
-  }
-  for (; i < n; i++) to[i] = from[i];
-}
-#else
-bool SameBytes(const uint8_t* a, const uint8_t* b, size_t n) { return memcmp(a, b, n) == 0; }
-void CopyBytes(uint8_t* to, const uint8_t* from, size_t n) { memcpy(to, from, n); }
-#endif
-
 // Whether `src` is, pixel for pixel, the picture last shown at `to` in a window
 // of the same size with nothing drawn over it since: then showing it again
 // changes nothing on the screen. Otherwise it becomes the picture last shown,
@@ -297,7 +266,7 @@ bool AlreadyShown(DirectDraw* dd, const DirectDrawSurface* src, const SDL_Rect& 
   const uint8_t* from = static_cast<const uint8_t*>(sdl->pixels);
   int y = 0;
   for (; same && y < sdl->h; y++) {
-    if (!SameBytes(dd->shown.data() + row * y, from + static_cast<size_t>(sdl->pitch) * y, row)) same = false;
+    if (memcmp(dd->shown.data() + row * y, from + static_cast<size_t>(sdl->pitch) * y, row) != 0) same = false;
   }
   if (same) return true;
   // Rows before y are known to be equal already.
@@ -399,7 +368,7 @@ void FillRows(DirectDrawSurface* s, const RECT& r, uint32_t colour) {
     for (int x = 0; x < w; x++) p[x] = static_cast<uint16_t>(colour);
   }
   uint8_t* row = first + pitch;
-  for (int y = r.top + 1; y < r.bottom; y++, row += pitch) CopyBytes(row, first, static_cast<size_t>(w) * bytes);
+  for (int y = r.top + 1; y < r.bottom; y++, row += pitch) memcpy(row, first, static_cast<size_t>(w) * bytes);
 }
 
 // A copy between surfaces of one layout, as SDL's blits make it: whole rows
