@@ -3,9 +3,11 @@ JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 WIN_BUILD ?= build-win
+WEB_BUILD ?= build-web
+WEB_PORT ?= 8080
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps build build-asan run run-game test test-unit test-asan bench fuzz soak clean install docs deps-windows windows test-windows
+.PHONY: all deps build build-asan run run-game test test-unit test-asan bench fuzz soak clean install docs deps-windows windows test-windows deps-web web serve-web test-web
 
 all: build
 
@@ -38,7 +40,9 @@ test: build build-asan
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 	@if [ -x fuzz/run-all ]; then bash fuzz/run-all; fi
 
+# The synth voice's benchmark times jsfxr in Node beside it and prints the ratio.
 bench: build
+	@bash tests/reference/install-jsfxr.sh $(BUILD)/jsfxr > /dev/null || echo "jsfxr could not be installed: bench_synth times ours alone"
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
 
 soak: build
@@ -67,5 +71,20 @@ windows: deps-windows
 test-windows: deps-windows
 	JOBS=$(JOBS) bash scripts/windows/test.sh $(WIN_BUILD)
 
+# The web: the demo as a page built with Emscripten, its libraries from
+# Debian's own source packages (built once per version), tested in Chromium.
+deps-web:
+	@bash scripts/deps-web
+
+web: deps-web
+	JOBS=$(JOBS) bash scripts/web/build.sh $(WEB_BUILD)
+
+# The built page on http://localhost:$(WEB_PORT)/ (Ctrl+C ends it).
+serve-web: web
+	node tests/web/serve.js $(WEB_BUILD)/dist $(WEB_PORT)
+
+test-web: deps-web
+	JOBS=$(JOBS) bash scripts/web/test.sh $(WEB_BUILD)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz $(WIN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz $(WIN_BUILD) $(WEB_BUILD)

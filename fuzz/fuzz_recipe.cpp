@@ -15,9 +15,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   SeedRandom(0);
   std::vector<int16_t> frames;
   RecipeError error;
-  int volume = -1;
-  if (RenderRecipe(text, size, &frames, &volume, &error)) {
-    if (frames.empty() || frames.size() > static_cast<size_t>(RecipeMaxFrames) || volume < 0 || volume > 255) abort();
+  int volume = -1, rate = 0;
+  // At the recipe's own rate, as the program makes it: twice the frames at the voice's.
+  if (RenderRecipe(text, size, &frames, &volume, &error, &rate)) {
+    size_t most = static_cast<size_t>(RecipeMaxFrames) * (rate == RecipeSynthRate ? 2 : 1);
+    if ((rate != RecipeBankRate && rate != RecipeSynthRate) || frames.empty() || frames.size() > most ||
+        volume < 0 || volume > 255)
+      abort();
     return 0;
   }
   if (error.message.empty() || error.line < 1 || error.column < 1) abort();

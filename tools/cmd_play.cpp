@@ -33,6 +33,7 @@ struct Item {
   std::string path;
   std::vector<int16_t> frames;
   int volume;
+  int rate;
 };
 
 bool LooksLikeSlots(const std::string& arg) {
@@ -50,15 +51,15 @@ int RunPlay() {
   for (const std::string& arg : SlotOptions) {
     if (!LooksLikeSlots(arg)) {
       // A recipe file, made now so that a mistake stops before anything plays.
-      Item item{-1, arg, {}, 0};
-      if (!RenderRecipeFile(arg, seed, &item.frames, &item.volume, &error))
+      Item item{-1, arg, {}, 0, BankRate};
+      if (!RenderRecipeFile(arg, seed, &item.frames, &item.volume, &error, &item.rate))
         return RecipeFileError(Name, error);
       items.push_back(item);
       continue;
     }
     std::vector<int> some;
     if (!ParseSlotSequence(arg, &some, &error)) return ToolError(Name, "%s", error.c_str());
-    for (int s : some) items.push_back({s, "", {}, 0});
+    for (int s : some) items.push_back({s, "", {}, 0, BankRate});
   }
   if (items.empty()) return ToolUsageError(Name, "no slot given (for example: zorta-tool play 0 5 81)");
   for (const Item& item : items)
@@ -78,9 +79,9 @@ int RunPlay() {
   for (const Item& item : items) {
     SampleHandle sample = item.slot >= 0 ? SoundBank[item.slot]
                                          : SampleFromFrames(item.frames.data(), static_cast<int>(item.frames.size()),
-                                                            item.volume);
+                                                            item.volume, item.rate);
     int frames = FSOUND_Sample_GetLength(sample);
-    double ms = frames * 1000.0 / BankRate;
+    double ms = frames * 1000.0 / item.rate;
     if (item.slot >= 0)
       printf("playing slot %d (%d frames, %.0f ms)\n", item.slot, frames, ms);
     else

@@ -79,8 +79,9 @@ int RunPlot() {
   if (bank) sources.push_back("the contact sheet"), outputs.push_back(outdir + "/bank.png");
   if (!OutputsAreDistinct(sources, outputs, Files, &error)) return ToolError(Name, "%s", error.c_str());
   std::vector<std::vector<int16_t>> sounds(Files.size());
+  std::vector<int> rates(Files.size(), BankRate);
   for (size_t i = 0; i < Files.size(); i++)
-    if (!RenderRecipeFile(Files[i], seed, &sounds[i], nullptr, &error))
+    if (!RenderRecipeFile(Files[i], seed, &sounds[i], nullptr, &error, &rates[i]))
       return RecipeFileError(Name, error);
   std::vector<bool> chosen;
   std::vector<std::vector<int16_t>> waves(SoundBankEffects);
@@ -93,7 +94,7 @@ int RunPlot() {
   }
   int files = 0;
   for (size_t i = 0; i < Files.size(); i++) {
-    if (!WriteSoundPlot(RecipeBaseName(Files[i]), sounds[i], BankRate, width, height, paths[i], &error))
+    if (!WriteSoundPlot(RecipeBaseName(Files[i]), sounds[i], rates[i], width, height, paths[i], &error))
       return ToolError(Name, "%s", error.c_str());
     printf("wrote %s (%dx%d)\n", paths[i].c_str(), width, height);
     files++;

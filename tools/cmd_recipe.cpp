@@ -46,12 +46,13 @@ int RunCheck() {
     std::vector<int16_t> frames;
     int volume = 0;
     std::string error;
-    if (!RenderRecipeFile(path, -1, &frames, &volume, &error)) {
+    int rate = BankRate;
+    if (!RenderRecipeFile(path, -1, &frames, &volume, &error, &rate)) {
       RecipeFileError("check", error);
       bad++;
       continue;
     }
-    printf("%s: ok (%zu frames, %.1f ms, volume %d)\n", path.c_str(), frames.size(), frames.size() * 1000.0 / BankRate,
+    printf("%s: ok (%zu frames, %.1f ms, volume %d)\n", path.c_str(), frames.size(), frames.size() * 1000.0 / rate,
            volume);
   }
   return bad == 0 ? 0 : 1;
@@ -96,10 +97,11 @@ int RunRender() {
 
   // Every file is checked before anything is written.
   std::vector<std::vector<int16_t>> sounds(files.size());
+  std::vector<int> rates(files.size(), BankRate);
   int bad = 0;
   for (size_t i = 0; i < files.size(); i++) {
     std::string problem;
-    if (!RenderRecipeFile(files[i], seed, &sounds[i], nullptr, &problem)) {
+    if (!RenderRecipeFile(files[i], seed, &sounds[i], nullptr, &problem, &rates[i])) {
       RecipeFileError(name, problem);
       bad++;
     }
@@ -111,9 +113,10 @@ int RunRender() {
     const std::string& path = paths[i];
     HeaderNames names{"Zorta sound " + base, "SOUND_" + Identifier(base, true), "sound_" + Identifier(base, false),
                       name};
-    if (!WriteSound(path, format, static_cast<int>(rate), &sounds[i], names, &error))
-      return ToolError(name, "%s", error.c_str());
-    printf("wrote %s (%zu frames, %ld Hz)\n", path.c_str(), sounds[i].size(), rate);
+    // Without --rate each file keeps its recipe's own rate.
+    int to = RenderRate.empty() ? rates[i] : static_cast<int>(rate);
+    if (!WriteSound(path, format, to, &sounds[i], names, &error, rates[i])) return ToolError(name, "%s", error.c_str());
+    printf("wrote %s (%zu frames, %d Hz)\n", path.c_str(), sounds[i].size(), to);
   }
   return 0;
 }
@@ -134,7 +137,8 @@ void SetUp(CLI::App* tool) {
                      "write recipe files as audio, one file each named after the recipe (laser.txt -> laser.wav)",
                      RunRender);
   render->add_option("--format", RenderFormat, "wav, flac, ogg, raw or h, as for export; default wav")->type_name("FORMAT");
-  render->add_option("--rate", RenderRate, "sample rate in Hz, 1000 to 384000 (default: the bank's 22050)")
+  render->add_option("--rate", RenderRate, "sample rate in Hz, 1000 to 384000 (default: the recipe's own, "
+                                       "44100 for synth statements alone, else the bank's 22050)")
       ->type_name("HZ");
   render->add_option("--seed", RenderSeed,
                      "seed of the noise generator, in place of the recipes' seed lines (default: a recipe's own, "

@@ -97,14 +97,10 @@ int RunMutate() {
     at = comma + 1;
   }
 
-  std::string text, error;
-  if (!ReadRecipeFile(MutateFile, &text, &error)) return ToolError(name, "%s", error.c_str());
+  std::string error;
   SynthSettings settings;
   int volume = 0;
-  if (!ReadSynthRecipe(text.data(), text.size(), &settings, &volume, &error))
-    // "file:line:column: message", or "file: message" when there is no place.
-    return ToolError(name, "%s:%s%s", MutateFile.c_str(), error[0] >= '0' && error[0] <= '9' ? "" : " ",
-                     error.c_str());
+  if (!ReadSynthRecipeFile(MutateFile, &settings, &volume, &error)) return ToolError(name, "%s", error.c_str());
   std::string comment = RecipeBaseName(MutateFile) + " mutated, seed " + std::to_string(seed) + ", amount " +
                         MutateAmount + " (zorta-tool mutate)";
   std::string out =

@@ -24,9 +24,9 @@ struct FormatName {
 };
 const FormatName Formats[] = {{"wav", Wav}, {"flac", Flac}, {"ogg", Ogg}, {"raw", Raw}, {"h", Header}};
 
-// Converts the bank's 22050 Hz frames to another rate with libsamplerate.
-bool Resample(const std::vector<int16_t>& in, int rate, std::vector<int16_t>* out, std::string* error) {
-  double ratio = static_cast<double>(rate) / BankRate;
+// Converts frames at `from` Hz to another rate with libsamplerate.
+bool Resample(const std::vector<int16_t>& in, int from, int rate, std::vector<int16_t>* out, std::string* error) {
+  double ratio = static_cast<double>(rate) / from;
   long outFrames = static_cast<long>(static_cast<double>(in.size()) * ratio) + 16;
   std::vector<float> src(in.size()), dst(static_cast<size_t>(outFrames));
   src_short_to_float_array(in.data(), src.data(), static_cast<int>(in.size()));
@@ -189,34 +189,46 @@ bool ParseSoundOutput(const std::string& formatText, const std::string& rateText
 }
 
 bool WriteSound(const std::string& path, SoundFormat format, int rate, std::vector<int16_t>* frames,
-                const HeaderNames& names, std::string* error) {
-  if (rate != BankRate && !Resample(std::vector<int16_t>(*frames), rate, frames, error)) return false;
+                const HeaderNames& names, std::string* error, int from) {
+  if (rate != from && !Resample(std::vector<int16_t>(*frames), from, rate, frames, error)) return false;
   if (format == Raw) return WriteRaw(path, *frames, error);
   if (format == Header) return WriteHeader(path, names, rate, *frames, error);
   return WriteSoundFile(path, format, rate, *frames, error);
 }
 
-bool ReadRecipeFile(const std::string& path, std::string* text, std::string* error) {
+bool ReadFileAtMost(const std::string& path, size_t limit, std::string* data, int* code) {
   FILE* f = fopen(path.c_str(), "rb");
   if (f == nullptr) {
-    *error = "cannot read '" + path + "': " + strerror(errno);
+    *code = errno;
     return false;
   }
-  text->clear();
+  data->clear();
   char chunk[4096];
   size_t n;
-  while (text->size() <= RecipeMaxText && (n = fread(chunk, 1, sizeof chunk, f)) > 0) text->append(chunk, n);
+  while (data->size() <= limit && (n = fread(chunk, 1, sizeof chunk, f)) > 0) data->append(chunk, n);
   bool failed = ferror(f) != 0;
   fclose(f);
-  if (failed) {
-    *error = "cannot read '" + path + "'";
-    return false;
-  }
-  return true;
+  *code = 0;
+  return !failed;
+}
+
+bool ReadRecipeFile(const std::string& path, std::string* text, std::string* error) {
+  int code = 0;
+  if (ReadFileAtMost(path, RecipeMaxText, text, &code)) return true;
+  *error = "cannot read '" + path + "'" + (code != 0 ? std::string(": ") + strerror(code) : "");
+  return false;
+}
+
+bool ReadSynthRecipeFile(const std::string& path, SynthSettings* settings, int* volume, std::string* error) {
+  std::string text;
+  if (!ReadRecipeFile(path, &text, error)) return false;
+  if (ReadSynthRecipe(text.data(), text.size(), settings, volume, error)) return true;
+  *error = path + ":" + ((*error)[0] >= '0' && (*error)[0] <= '9' ? "" : " ") + *error;
+  return false;
 }
 
 bool RenderRecipeFile(const std::string& path, long seed, std::vector<int16_t>* frames, int* volume,
-                      std::string* error) {
+                      std::string* error, int* rate) {
   std::string text;
   if (!ReadRecipeFile(path, &text, error)) return false;
   SeedRandom(seed < 0 ? 0 : static_cast<double>(seed));
@@ -225,10 +237,9 @@ bool RenderRecipeFile(const std::string& path, long seed, std::vector<int16_t>* 
   if (CompileRecipe(text.data(), text.size(), &recipe, &e)) {
     // A seed given on the command line stands for the file's own.
     if (seed >= 0) recipe.seed = -1;
-    frames->assign(static_cast<size_t>(recipe.frames), 0);
-    ClearSamples(frames->data(), recipe.frames);
     if (volume != nullptr) *volume = recipe.volume;
-    if (RunRecipe(recipe, frames->data(), &e)) return true;
+    if (rate != nullptr) *rate = recipe.rate;
+    if (RunRecipeInto(recipe, rate != nullptr ? recipe.rate : RecipeBankRate, frames, &e)) return true;
   }
   *error = path + ":" + std::to_string(e.line) + ":" + std::to_string(e.column) + ": " + e.message;
   return false;

@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "bank_access.h"
+#include "zorta/sfx.h"
+
 namespace zorta {
 
 enum SoundFormat { Wav, Flac, Ogg, Raw, Header };
@@ -25,20 +28,29 @@ struct HeaderNames {
   std::string lower;
   std::string command;
 };
-// Writes frames made at the bank's rate as `format` at `rate`, resampling
-// them in place with libsamplerate when the rates differ. False, with the
-// reason, on failure.
+// Writes frames made at `from` (the bank's rate unless said) as `format` at
+// `rate`, resampling them in place with libsamplerate when the rates differ.
+// False, with the reason, on failure.
 bool WriteSound(const std::string& path, SoundFormat format, int rate, std::vector<int16_t>* frames,
-                const HeaderNames& names, std::string* error);
+                const HeaderNames& names, std::string* error, int from = BankRate);
 
+// Reads at most `limit` bytes of a file, plus one to tell a longer file.
+// False on failure, with errno's value in *code (0 for a failed read).
+bool ReadFileAtMost(const std::string& path, size_t limit, std::string* data, int* code);
 // Reads a recipe file (at most the language's size limit, plus one byte to
 // tell a longer file). False with "cannot read ..." on failure.
 bool ReadRecipeFile(const std::string& path, std::string* text, std::string* error);
+// The first synth statement of a recipe file, as ReadSynthRecipe reads it.
+// False with "cannot read ...", "file:line:column: message", or "file:
+// message" when the message has no place.
+bool ReadSynthRecipeFile(const std::string& path, SynthSettings* settings, int* volume, std::string* error);
 // Reads, compiles and runs a recipe with its noise from the random generator
 // seeded with `seed`, or for -1 as the recipe's seed line says (seed 0 without
 // one, as at a normal start); on failure error is "path:line:column: message".
+// With `rate` the frames are at the recipe's own rate, written there (44100
+// for a recipe of synth statements only); without, at the bank's.
 bool RenderRecipeFile(const std::string& path, long seed, std::vector<int16_t>* frames, int* volume,
-                      std::string* error);
+                      std::string* error, int* rate = nullptr);
 // "Sounds/laser.txt" -> "laser".
 std::string RecipeBaseName(const std::string& path);
 

@@ -117,4 +117,40 @@ std::string SynthRecipeText(const SynthSettings& settings, int volume, const cha
 /// recipe has no synth statement.
 int ReadSynthRecipe(const char* text, size_t size, SynthSettings* settings, int* volume, std::string* error);
 
+/// The files of the other tools of the synth's family that hold its parameters.
+enum SynthFileFormat : uint8_t {
+  SynthFileSfs,    // sfxr's binary .sfs, versions 100 to 102 (written as 102)
+  SynthFileJsfxr,  // jsfxr's JSON: the object of its parameters
+  SynthFileB58,    // jsfxr's base58 share code, bare or at the end of a link after '#'
+  SynthFileRfx,    // rFXGen's binary .rfx, version 200
+  SynthFileFormatCount  // how many there are
+};
+/// The formats' names on zorta-tool's command line ("sfs", "jsfxr", "b58", "rfx").
+extern const char* const SynthFileFormatNames[SynthFileFormatCount];
+/// The format of a name, -1 for none.
+int SynthFileFormatIndex(const char* name);
+/// The largest such file read, in bytes: every real one is far smaller.
+const size_t SynthFileMaxSize = 65536;
+/// jsfxr's name of each parameter, by SynthParam slot ("p_env_attack", ..., "sound_vol").
+extern const char* const JsfxrParamNames[SynthParamCount];
+/// The format a file's content has (its signature, version or shape), -1 for none.
+int DetectSynthFile(const char* data, size_t size);
+/// A parameter read from another tool's file put into the settings: a value
+/// outside the parameter's range is clamped into it, with a line in *notes
+/// ("freq 1.5 is outside 0 to 1: 1 taken"); a value that is no finite number
+/// is refused (0 with the message in *error). -1 on success.
+int SetSynthFileValue(SynthSettings* settings, int slot, double value, std::string* notes, std::string* error);
+/// A parameter stored as a 32-bit float back as the number it was written
+/// from: the ten-thousandth that rounds (or, as jsfxr does, cuts) to it, else
+/// the shortest decimal that reads back as the same float.
+double SynthValueFromFloat(float value);
+/// Reads an .sfs, .rfx or share code (format from DetectSynthFile; JSON is
+/// the tool's). Fields the format lacks keep their defaults. -1 on success; 0
+/// with the message ("truncated: 40 of the 105 bytes of a version 102 .sfs").
+int ReadSynthFile(const char* data, size_t size, int format, SynthSettings* settings, std::string* notes,
+                  std::string* error);
+/// Writes an .sfs (version 102), .rfx or share code (without a line end).
+/// The triangle, which none of them has, is refused: 0 with the message.
+int WriteSynthFile(const SynthSettings& settings, int format, std::string* out, std::string* error);
+
 }  // namespace zorta

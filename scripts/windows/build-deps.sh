@@ -14,65 +14,17 @@ JOBS=${JOBS:-2}
 HOST=x86_64-w64-mingw32
 TOOLCHAIN=$TOP/cmake/mingw-w64-x86_64.cmake
 
-# Source package of each library, from the Linux -dev package of the same code.
 DEV_PACKAGES=(zlib1g-dev libpng-dev libfreetype-dev libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev)
 declare -A SOURCE VERSION
-for dev in "${DEV_PACKAGES[@]}"; do
-  read -r src ver < <(dpkg-query -W -f='${source:Package} ${source:Version}\n' "$dev")
-  SOURCE[$dev]=$src
-  VERSION[$dev]=$ver
-done
+. "$TOP/scripts/debian-sources.sh"
+debian_source_versions
 
-key=$( { for dev in "${DEV_PACKAGES[@]}"; do echo "${SOURCE[$dev]}=${VERSION[$dev]}"; done
-         cat "$0" "$TOOLCHAIN"; } | sha256sum | cut -c1-16)
-PREFIX=$BUILD/deps/$key
-if [ -f "$PREFIX/.done" ]; then
+if debian_libraries_ready "$(cat "$0" "$TOOLCHAIN")"; then
   echo "Windows libraries up to date in $PREFIX"
-  ln -sfn "$key" "$BUILD/deps/current"
   exit 0
 fi
-
-WORK=$BUILD/deps-work
-rm -rf "$WORK" "$PREFIX"
-mkdir -p "$WORK/apt/lists/partial" "$WORK/apt/cache/archives/partial" "$WORK/src" "$PREFIX"
-
-# A private source list beside the system's own: the Debian archives the
-# system installs from, as deb-src. The system's apt configuration is not touched.
-for f in /etc/apt/sources.list.d/*.sources; do
-  [ -f "$f" ] || continue
-  grep -q 'debian' "$f" || continue
-  sed 's/^Types:.*/Types: deb-src/' "$f" >"$WORK/apt/$(basename "$f")"
-done
-if [ -f /etc/apt/sources.list ]; then
-  { grep -E '^deb .*debian' /etc/apt/sources.list || true; } | sed 's/^deb /deb-src /' >"$WORK/apt/system.list"
-fi
-APT=(-o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$WORK/apt" -o Dir::State::Lists="$WORK/apt/lists"
-     -o Dir::Cache="$WORK/apt/cache")
-# As root, apt would hand the download to its own user, who cannot write here.
-[ "$(id -u)" -ne 0 ] || APT+=(-o APT::Sandbox::User=root)
-apt-get "${APT[@]}" update -qq
+fetch_debian_sources
 cd "$WORK/src"
-for dev in "${DEV_PACKAGES[@]}"; do
-  # A security update may have replaced the installed revision in the archive:
-  # then the newest revision of the same upstream release.
-  # A security update may have replaced the installed revision in the archive
-  # (or a mirror may lack the newest): then the newest revision of the same
-  # upstream release that can be had.
-  got=""
-  for v in "${VERSION[$dev]}" $(apt-cache "${APT[@]}" showsrc "${SOURCE[$dev]}" | sed -n 's/^Version: //p' | sort -rV); do
-    up=${v#*:}
-    want=${VERSION[$dev]#*:}
-    [ "${up%-*}" = "${want%-*}" ] || continue
-    if apt-get "${APT[@]}" source -qq --download-only "${SOURCE[$dev]}=$v" >/dev/null 2>&1; then got=$v; break; fi
-    rm -f "${SOURCE[$dev]}"_*
-  done
-  [ -n "$got" ] || { echo "no source of ${SOURCE[$dev]} ${VERSION[$dev]%-*} in Debian's archive" >&2; exit 1; }
-  dsc=$(ls "${SOURCE[$dev]}"_*.dsc | head -1)
-  fetched=$(sed -n 's/^Version: //p' "$dsc")
-  [ "$fetched" = "${VERSION[$dev]}" ] || echo "${SOURCE[$dev]}: $fetched in place of ${VERSION[$dev]}, the same upstream release"
-  VERSION[$dev]=$fetched
-  dpkg-source --no-check -x "$dsc" "${SOURCE[$dev]}" >/dev/null
-done
 
 cmake_lib() {  # source folder, then CMake options
   local src=$1
@@ -130,21 +82,5 @@ cmake_lib "${SOURCE[libsdl2-mixer-dev]}" -DBUILD_SHARED_LIBS=ON -DSDL2MIXER_VEND
   -DSDL2MIXER_CMD=OFF -DSDL2MIXER_FLAC=OFF -DSDL2MIXER_MOD=OFF -DSDL2MIXER_MP3=OFF -DSDL2MIXER_MIDI=OFF \
   -DSDL2MIXER_OPUS=OFF -DSDL2MIXER_VORBIS=OFF -DSDL2MIXER_WAVE=ON
 
-# The licences travel with the libraries into the package.
-mkdir -p "$PREFIX/licenses"
-cp zlib/README "$PREFIX/licenses/zlib.txt"
-cp "${SOURCE[libpng-dev]}/LICENSE" "$PREFIX/licenses/libpng.txt"
-cp freetype/docs/FTL.TXT "$PREFIX/licenses/FreeType.txt"
-cp "${SOURCE[libsdl2-dev]}/LICENSE.txt" "$PREFIX/licenses/SDL2.txt"
-cp "${SOURCE[libsdl2-mixer-dev]}/LICENSE.txt" "$PREFIX/licenses/SDL2_mixer.txt"
-cp "${SOURCE[libsdl2-ttf-dev]}/LICENSE.txt" "$PREFIX/licenses/SDL2_ttf.txt"
-
-for dev in "${DEV_PACKAGES[@]}"; do echo "${SOURCE[$dev]} ${VERSION[$dev]}"; done >"$PREFIX/VERSIONS"
-touch "$PREFIX/.done"
-ln -sfn "$key" "$BUILD/deps/current"
-# Libraries of other versions are not used again.
-for old in "$BUILD/deps"/*; do
-  [ -L "$old" ] || [ "$(basename "$old")" = "$key" ] || rm -rf "$old"
-done
-rm -rf "$WORK"
+finish_debian_libraries
 echo "Windows libraries built in $PREFIX"

@@ -119,6 +119,8 @@ void ShowUserSoundError(const char* file, int line, int column, const char* mess
 void LoadUserSoundsAtStart() {
   shownSoundErrors.clear();
   gatherSoundErrors = -1;
+  // Every version of the users' sounds is kept, so no change is lost.
+  SetUserSoundHistory(-1);
   StartUserSounds();
 }
 
@@ -127,8 +129,17 @@ void PollUserSoundsInFrame() {
   if (gatherSoundErrors && !UserSoundsBuilding()) gatherSoundErrors = 0;
 }
 
+// A sound the page's visitor added is heard as soon as it is in its slot.
+int PlayAddedUserSound(const char* name) {
+  int slot = UserSoundSlot(name);
+  if (slot < 0 || SoundBank[slot] == nullptr) return 0;
+  PlayBankSound(slot);
+  return -1;
+}
+
 void ConnectShell() {
   SetUserSoundReport(ShowUserSoundError);
+  WinSetAddedFileHandler(PlayAddedUserSound);
   SetRootWindowDraw(WorldFrame);
   SetDisplayModeChangeActions(ReleaseAllImageSurfaces, CreateAllImageSurfaces);
 }
@@ -312,6 +323,30 @@ int RunLoopTurn(int* exitCode) {
   return -1;
 }
 
+namespace {
+// The state of the running loop, kept outside RunShellWith: in the browser
+// the loop runs on after that call has gone.
+struct ShellLoop {
+  int exitCode = 0;
+  bool closing = false;
+};
+ShellLoop shellLoop;
+
+int ShellTurn(void* context) {
+  ShellLoop* loop = static_cast<ShellLoop*>(context);
+  if (!RunLoopTurn(&loop->exitCode)) {
+    WinDestroyWindow();
+    return 0;
+  }
+  // The frame limit closes the window as its close button would.
+  if (shellRun.frames != 0 && FramesRun >= shellRun.frames && !loop->closing) {
+    loop->closing = true;
+    WinPostMessage(WM_CLOSE, 0, 0);
+  }
+  return -1;
+}
+}  // namespace
+
 int RunShell(void* instance, int showCommand, void (*setUp)()) {
   ShellRun run;
   run.beforeWindow = setUp;
@@ -339,17 +374,9 @@ int RunShellWith(void* instance, int showCommand, const ShellRun& run) {
   ResetClipRect();
   PostWindowInit();
   if (run.afterWindow != nullptr && !ShutdownDone) run.afterWindow();
-  int exitCode = 0;
-  bool closing = false;
-  while (RunLoopTurn(&exitCode)) {
-    // The frame limit closes the window as its close button would.
-    if (run.frames != 0 && FramesRun >= run.frames && !closing) {
-      closing = true;
-      WinPostMessage(WM_CLOSE, 0, 0);
-    }
-  }
-  WinDestroyWindow();
-  return exitCode;
+  shellLoop = ShellLoop();
+  WinRunLoop(ShellTurn, &shellLoop);
+  return shellLoop.exitCode;
 }
 
 }  // namespace zorta

@@ -64,7 +64,12 @@ void SleepMs(uint32_t ms) {
     return;
   }
 #endif
+#ifdef __EMSCRIPTEN__
+  // The page cannot sleep: the browser paces its frames.
+  (void)ms;
+#else
   SDL_Delay(ms);
+#endif
 }
 
 #ifdef ZORTA_TESTING

@@ -11,6 +11,8 @@
 #include "platform/path.h"
 
 #ifdef _WIN32
+#include <direct.h>
+
 #include "platform/win32_api.h"
 #else
 #include <dirent.h>
@@ -185,6 +187,25 @@ ReadFileResult ReadRegularFile(const char* path, size_t limit, std::string* byte
 #endif
   if (!regular) return ReadFileNotRegular;
   return failed ? ReadFileFailed : ReadFileDone;
+}
+
+int CreateFolder(const char* path) {
+  if (path == nullptr) return 0;
+  std::string host = HostPath(path);
+#ifdef _WIN32
+  int made = _mkdir(host.c_str());
+#else
+  int made = mkdir(host.c_str(), 0777);
+#endif
+  struct stat st;
+  return (made == 0 || errno == EEXIST) && stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? -1 : 0;
+}
+
+int RemoveFile(const char* path) {
+  if (path == nullptr) return 0;
+  std::string host = HostPath(path);
+  struct stat st;
+  return remove(host.c_str()) == 0 || stat(host.c_str(), &st) != 0 ? -1 : 0;
 }
 
 }  // namespace zorta

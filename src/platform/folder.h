@@ -45,4 +45,10 @@ enum ReadFileResult { ReadFileDone, ReadFileFailed, ReadFileNotRegular };
 // opened, and opened without blocking in case it changes in between.
 ReadFileResult ReadRegularFile(const char* path, size_t limit, std::string* bytes);
 
+// Makes one folder (its parent must exist). -1 when it is there afterwards,
+// made now or before; 0 otherwise.
+int CreateFolder(const char* path);
+// Removes a file. -1 when it is gone afterwards, 0 when it could not be removed.
+int RemoveFile(const char* path);
+
 }  // namespace zorta

@@ -4,6 +4,8 @@
 #include <SDL_ttf.h>
 #ifdef _WIN32
 #include "platform/win32_api.h"
+#elif defined(__EMSCRIPTEN__)
+// No font service on a web page: the one face is packed with it.
 #else
 #include <fontconfig/fontconfig.h>
 #endif
@@ -137,6 +139,10 @@ std::string MatchFile(const char* family) {
   }
   return sans ? ShippedFont() : "";
 }
+#elif defined(__EMSCRIPTEN__)
+// A web page has no fonts of its own to ask for: every face is the DejaVu
+// Sans packed with the page, as fontconfig gives it for "MS Sans Serif" on Linux.
+std::string MatchFile(const char*) { return "/DejaVuSans.ttf"; }
 #else
 std::string MatchFile(const char* family) {
   std::string file;

@@ -180,6 +180,11 @@ int WinCreateWindow(const char* title, int x, int y, int w, int h, WindowProc pr
   // menu ask the program to end.
   SDL_SetHint(SDL_HINT_WINDOWS_NO_CLOSE_ON_ALT_F4, "1");
 #endif
+#ifdef __EMSCRIPTEN__
+  // Keys reach the program while its picture has the focus; the page's text
+  // box keeps its own.
+  SDL_SetHint(SDL_HINT_EMSCRIPTEN_KEYBOARD_ELEMENT, "#canvas");
+#endif
   window = SDL_CreateWindow(title, x, y, w, h, SDL_WINDOW_HIDDEN);
   if (window == nullptr) {
     lastError = SDL_GetError();
@@ -251,6 +256,10 @@ void WinWaitMessage() {
   }
 #endif
   if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return;
+#ifdef __EMSCRIPTEN__
+  // The page must not block: the browser's loop calls again next frame.
+  return;
+#endif
   // SDL holds some window events back (on X11 the focus-in comes some 200 ms
   // after the window is mapped) and hands them out only when events are
   // pumped: wake now and then to pump, or the activation waits for the next

@@ -80,6 +80,18 @@ void WinWaitMessage();         // blocks until a message is waiting
 void WinPostMessage(uint32_t message, WPARAM wParam, LPARAM lParam);
 void WinPostQuitMessage(int exitCode);
 LRESULT WinDefWindowProc(uint32_t message, WPARAM wParam, LPARAM lParam);
+// Calls `turn(context)` until it returns 0. On the desktop a plain loop that
+// then returns; in the browser each call is one frame of the page's own loop,
+// which paces it, and this call never returns (the page lives on).
+void WinRunLoop(int (*turn)(void* context), void* context);
+// -1 where the program may start threads of its own; 0 on a web page, whose
+// work all runs on the browser's one thread.
+int WinThreadsAvailable();
+// On a web page, where the visitor adds a file (a sound typed or dropped on
+// the page, saved by it in the page's file system): `added` is called with
+// the file's name once a turn, after the turn, until it answers -1 or some
+// seconds have passed. Never called on the desktop.
+void WinSetAddedFileHandler(int (*added)(const char* name));
 
 // Mouse and cursor.
 void WinSetCapture();

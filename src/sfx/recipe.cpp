@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <unordered_map>
 
 #include "base/timing.h"
@@ -20,6 +23,26 @@ const double Third = 0.3333333333333333;  // the default amplitude
 const double PassStep = 0.0002;           // the usual offset between passes
 const double StepPerHz = 0.000045351473922902495;
 const int MaxDepth = 48;                  // nesting of blocks and of expressions
+
+// The decimal number s[0..n) (digits, a point, an exponent) as the nearest
+// double, whatever the locale: false when out of range.
+bool ReadDecimal(const char* s, size_t n, double* v) {
+#ifndef _LIBCPP_VERSION
+  std::from_chars_result r = std::from_chars(s, s + n, *v);
+  return r.ec == std::errc() && r.ptr == s + n;
+#else
+  // LLVM's C++ library (Emscripten's) has no from_chars for reals; its C
+  // library rounds strtod correctly and knows only the "C" locale. Like
+  // from_chars, a failure leaves *v alone.
+  std::string text(s, n);
+  char* end = nullptr;
+  errno = 0;
+  double r = std::strtod(text.c_str(), &end);
+  if (errno != 0 || end != text.c_str() + n) return false;
+  *v = r;
+  return true;
+#endif
+}
 
 enum Wave : uint8_t { SineWave, SawWave, PulseWave, NoiseWave, MixedWaves };
 
@@ -117,10 +140,8 @@ Token NextToken(Lexer* lx) {
       }
     }
     t.kind = TkNumber;
-    // from_chars rounds correctly and ignores the locale, on every C library.
     double v = 0;
-    std::from_chars_result r = std::from_chars(s, s + n, v);
-    if (r.ec != std::errc() || r.ptr != s + n) {
+    if (!ReadDecimal(s, n, &v)) {
       t.kind = TkBad;
       t.text = "number out of range";
     }
@@ -445,7 +466,7 @@ int ParseTimes(Parser* ps, int32_t* at) {
     if (digits) {
       Token n = Take(ps);
       double v = 0;
-      std::from_chars(n.text.data() + 1, n.text.data() + n.text.size(), v);
+      ReadDecimal(n.text.data() + 1, n.text.size() - 1, &v);
       int32_t here = static_cast<int32_t>(ps->out->code.size());
       ps->out->code.push_back({OpConst, 0, v});
       ps->out->code.push_back({OpEnd, n.line, static_cast<double>(n.column)});
@@ -594,7 +615,7 @@ int ParseStatement(Parser* ps, Node* n) {
     n->st.var = SlotOf(ps, t.text);
     return -1;
   }
-  if (word == "frames" || word == "volume" || word == "seed")
+  if (word == "frames" || word == "volume" || word == "seed" || word == "rate")
     return FailAt(ps, t, "'" + word + "' belongs in the header, before every other statement");
   Take(ps);
   int wave = WaveOf(t);
@@ -792,6 +813,7 @@ struct Machine {
   int64_t work;
   int64_t noise;
   RecipeError* error;
+  int scale;  // samples per frame: 2 at the synth voice's own rate
 };
 
 int StopAt(Machine* m, int line, int column, const std::string& message) {
@@ -971,10 +993,14 @@ int ExecuteSynth(Machine* m, const RecipeStatement& st, int64_t shift) {
     }
     settings.value[items[i].wave] = v;
   }
-  int64_t frames = std::min(count, SynthEnvelopeSamples(settings) / 2);
-  if (!AddWork(m, st, 2 * SynthOversampling * frames)) return 0;
+  // At its own rate the voice fills both samples of each frame of its run.
+  int64_t frames = std::min(count * m->scale, SynthEnvelopeSamples(settings) / (2 / m->scale));
+  if (!AddWork(m, st, 2 / m->scale * SynthOversampling * frames)) return 0;
   int64_t drawn = 0;
-  AddSynthVoice(m->buffer + start, static_cast<int>(frames), settings, &drawn);
+  if (m->scale == 2)
+    AddSynthVoiceAtRate(m->buffer + start * 2, static_cast<int>(frames), settings, &drawn);
+  else
+    AddSynthVoice(m->buffer + start, static_cast<int>(frames), settings, &drawn);
   m->noise += drawn;
   return -1;
 }
@@ -1133,8 +1159,9 @@ int HeaderNumber(Parser* ps, const Token& word, int64_t low, int64_t high, int64
   return ParseExpr(ps, &expr) && HeaderValue(ps, word, expr, low, high, out) ? -1 : 0;
 }
 
-int ParseHeader(Parser* ps) {
+int ParseHeader(Parser* ps, int64_t* rate) {
   int64_t frames = -1, volume = -1;
+  *rate = -1;
   ps->out->seed = -1;
   ps->out->skip = 0;
   for (;;) {
@@ -1143,10 +1170,18 @@ int ParseHeader(Parser* ps) {
     bool isFrames = IsWord(t, "frames"), isVolume = IsWord(t, "volume");
     // seed is no keyword, so recipes may still name a variable so.
     bool isSeed = IsWord(t, "seed") && !IsSymbol(Peek(ps, 1), "=");
-    if (!isFrames && !isVolume && !isSeed) break;
+    bool isRate = IsWord(t, "rate") && !IsSymbol(Peek(ps, 1), "=");
+    if (!isFrames && !isVolume && !isSeed && !isRate) break;
     Take(ps);
-    if ((isFrames && frames >= 0) || (isVolume && volume >= 0) || (isSeed && ps->out->seed >= 0))
+    if ((isFrames && frames >= 0) || (isVolume && volume >= 0) || (isSeed && ps->out->seed >= 0) ||
+        (isRate && *rate >= 0))
       return FailAt(ps, t, Lower(t.text) + " is given twice");
+    if (isRate) {
+      Token value = Peek(ps);
+      if (!HeaderNumber(ps, t, RecipeBankRate, RecipeSynthRate, rate)) return 0;
+      if (*rate != RecipeBankRate && *rate != RecipeSynthRate)
+        return FailAt(ps, value, "rate is 22050 or 44100, not " + std::to_string(*rate));
+    }
     if (isFrames && !HeaderNumber(ps, t, 1, RecipeMaxFrames, &frames)) return 0;
     if (isVolume && !HeaderNumber(ps, t, 0, 255, &volume)) return 0;
     if (isSeed) {
@@ -1214,6 +1249,7 @@ int Utf16ToUtf8(const unsigned char* p, size_t size, std::string* out, RecipeErr
 int CompileRecipe(const char* text, size_t size, CompiledRecipe* recipe, RecipeError* error) {
   *recipe = CompiledRecipe();
   recipe->seed = -1;
+  recipe->rate = RecipeBankRate;
   error->line = 1;
   error->column = 1;
   error->message.clear();
@@ -1246,16 +1282,40 @@ int CompileRecipe(const char* text, size_t size, CompiledRecipe* recipe, RecipeE
     ps.tokens.push_back(t);
     if (t.kind == TkEnd) break;
   }
-  if (!ParseHeader(&ps)) return 0;
+  int64_t rate = -1;
+  if (!ParseHeader(&ps, &rate)) return 0;
   std::vector<Node> top;
   if (!ParseStatements(&ps, &top, false)) return 0;
   Place(top, recipe, &recipe->top, &recipe->topEnd);
   recipe->variables = static_cast<int32_t>(ps.names.size());
+  // The other statements work on frames at the bank's rate: a recipe that
+  // holds one stays there, its synth voice averaged down.
+  bool hasSynth = false;
+  const RecipeStatement* other = nullptr;
+  for (const RecipeStatement& st : recipe->statements) {
+    if (st.kind == StSynth) hasSynth = true;
+    if (st.kind != StSynth && st.kind != StAssign && st.kind != StFor && st.kind != StIf && st.kind != StElseIf &&
+        st.kind != StElse && st.kind != StRep && other == nullptr)
+      other = &st;
+  }
+  if (rate == RecipeSynthRate && other != nullptr) {
+    error->line = other->line;
+    error->column = other->column;
+    error->message = "a recipe at rate 44100 holds only synth statements (with names, loops, ifs and rep)";
+    return 0;
+  }
+  bool synthOnly = hasSynth && other == nullptr;
+  recipe->rate = rate >= 0 ? static_cast<int32_t>(rate) : synthOnly ? RecipeSynthRate : RecipeBankRate;
   return -1;
 }
 
-int RunRecipe(const CompiledRecipe& recipe, int16_t* buffer, RecipeError* error, RecipeUse* use) {
-  Machine m{&recipe, buffer, std::vector<double>(static_cast<size_t>(recipe.variables) + 1, 0.0), 0, 0, error};
+int64_t RecipeLength(const CompiledRecipe& recipe, int rate) {
+  return static_cast<int64_t>(recipe.frames) * (rate == RecipeSynthRate && recipe.rate == RecipeSynthRate ? 2 : 1);
+}
+
+int RunRecipe(const CompiledRecipe& recipe, int16_t* buffer, RecipeError* error, RecipeUse* use, int rate) {
+  int scale = RecipeLength(recipe, rate) > recipe.frames ? 2 : 1;
+  Machine m{&recipe, buffer, std::vector<double>(static_cast<size_t>(recipe.variables) + 1, 0.0), 0, 0, error, scale};
   if (recipe.seed >= 0) {
     SeedRandom(static_cast<double>(recipe.seed));
     for (int64_t k = 0; k < recipe.skip; k++) RandomUnit();
@@ -1299,13 +1359,20 @@ int RecipeSynthSettings(const CompiledRecipe& recipe, SynthSettings* settings, R
   return -1;
 }
 
-int RenderRecipe(const char* text, size_t size, std::vector<int16_t>* frames, int* volume, RecipeError* error) {
+int RunRecipeInto(const CompiledRecipe& recipe, int rate, std::vector<int16_t>* frames, RecipeError* error) {
+  int64_t length = RecipeLength(recipe, rate);
+  frames->assign(static_cast<size_t>(length), 0);
+  ClearSamples(frames->data(), static_cast<int>(length));
+  return RunRecipe(recipe, frames->data(), error, nullptr, rate);
+}
+
+int RenderRecipe(const char* text, size_t size, std::vector<int16_t>* frames, int* volume, RecipeError* error,
+                 int* rate) {
   CompiledRecipe recipe;
   if (!CompileRecipe(text, size, &recipe, error)) return 0;
-  frames->assign(static_cast<size_t>(recipe.frames), 0);
-  ClearSamples(frames->data(), recipe.frames);
   if (volume != nullptr) *volume = recipe.volume;
-  return RunRecipe(recipe, frames->data(), error);
+  if (rate != nullptr) *rate = recipe.rate;
+  return RunRecipeInto(recipe, rate != nullptr ? recipe.rate : RecipeBankRate, frames, error);
 }
 
 }  // namespace zorta

@@ -22,6 +22,10 @@ struct RecipeError {
 // Limits that keep a hostile recipe from freezing the program or running it
 // out of memory. Each one exceeded is an error naming it.
 const int RecipeMaxFrames = 30 * 22050;            // 30 s at the bank's rate
+// The rates a recipe plays at: the bank's, and the synth voice's own, which a
+// recipe made only of synth statements keeps (its frames still count 1/22050 s).
+const int RecipeBankRate = 22050;
+const int RecipeSynthRate = 44100;
 const int64_t RecipeMaxLoop = 100000;               // passes of one loop, Rep or Passes
 // One budget of work for a whole run: each frame a call processes (an echo's
 // frames once per tap), each statement, loop pass, arpeggio note, operation
@@ -66,6 +70,9 @@ struct CompiledRecipe {
   // numbers drawn, before the run. seed is -1 without that line.
   int64_t seed;
   int64_t skip;
+  // RecipeSynthRate for a recipe whose only sounds are synth statements (or
+  // with the header's "rate 44100"), else RecipeBankRate.
+  int32_t rate;
 };
 
 // What a run used: its work against RecipeMaxWork, and the numbers its noise
@@ -79,18 +86,29 @@ struct RecipeUse {
 // byte-order mark, or UTF-16 with its mark (as Windows editors save it).
 // -1 on success; 0 with the first error in *error.
 int CompileRecipe(const char* text, size_t size, CompiledRecipe* recipe, RecipeError* error);
-// Runs a compiled recipe over `buffer` (recipe.frames values, cleared, the
+// The values a run at `rate` fills: the frames, twice as many at the synth's rate.
+int64_t RecipeLength(const CompiledRecipe& recipe, int rate);
+// Runs a compiled recipe over `buffer` (RecipeLength values, cleared, the
 // oscillator reset by the caller), seeding the noise first when the recipe has
 // a seed line. -1 on success; 0 with the error when a run leaves the buffer or
 // a limit is met; the buffer then holds a partial sound. `use` may be null.
-int RunRecipe(const CompiledRecipe& recipe, int16_t* buffer, RecipeError* error, RecipeUse* use = nullptr);
+// `rate` is the bank's (where the synth voice is averaged down) or the
+// recipe's own.
+int RunRecipe(const CompiledRecipe& recipe, int16_t* buffer, RecipeError* error, RecipeUse* use = nullptr,
+              int rate = RecipeBankRate);
 // The first synth statement as written (by line and column) back as
 // settings, its parameters constant expressions within their ranges. -1 on
 // success; 0 with the error, at the parameter for a bad one, at line 0 when
 // there is no synth statement.
 int RecipeSynthSettings(const CompiledRecipe& recipe, SynthSettings* settings, RecipeError* error);
+// A buffer of the recipe's length at `rate`, cleared (the oscillator reset),
+// and the recipe run over it. -1 or 0, as RunRecipe.
+int RunRecipeInto(const CompiledRecipe& recipe, int rate, std::vector<int16_t>* frames, RecipeError* error);
 // Compile, clear a buffer of its frames (resetting the oscillator) and run,
 // outside the sound library: what the tools and the checks use. -1 or 0.
-int RenderRecipe(const char* text, size_t size, std::vector<int16_t>* frames, int* volume, RecipeError* error);
+// Without `rate` the frames are at the bank's rate; with it, at the
+// recipe's own, written there.
+int RenderRecipe(const char* text, size_t size, std::vector<int16_t>* frames, int* volume, RecipeError* error,
+                 int* rate = nullptr);
 
 }  // namespace zorta

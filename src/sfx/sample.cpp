@@ -79,8 +79,8 @@ SampleHandle FinishSample() {
   return current;
 }
 
-SampleHandle SampleFromFrames(const int16_t* frames, int count, int volume) {
-  int16_t* buffer = CreateSample(count, 22050, volume);
+SampleHandle SampleFromFrames(const int16_t* frames, int count, int volume, int rate) {
+  int16_t* buffer = CreateSample(count, rate, volume);
   if (buffer != nullptr) memcpy(buffer, frames, static_cast<size_t>(count) * sizeof(int16_t));
   return FinishSample();
 }

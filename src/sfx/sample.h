@@ -22,9 +22,10 @@ void ClearSamples(int16_t* buffer, int count);
 void ResetOscillator();
 void ApplyEnvelope(int16_t* buffer, int count, double attackFraction);
 SampleHandle FinishSample();
-// A whole sample made from finished frames at the bank's rate: create, copy,
-// finish. The handle, or 0 when the sound library has none to give.
-SampleHandle SampleFromFrames(const int16_t* frames, int count, int volume);
+// A whole sample made from finished frames at `rate` (the bank's, or the
+// synth voice's own): create, copy, finish. The handle, or 0 when the sound
+// library has none to give.
+SampleHandle SampleFromFrames(const int16_t* frames, int count, int volume, int rate);
 
 // The one real-to-sample conversion: truncate toward zero, keep the low 16
 // bits (two's-complement wrap, never saturate). Goes through 64 bits because

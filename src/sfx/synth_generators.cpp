@@ -5,6 +5,7 @@
 // recipe text holds each value exactly.
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -264,12 +265,15 @@ void Click(Dice* d, Draft* s) {
 int64_t Units(double x) { return std::fabs(x) < 1e9 ? static_cast<int64_t>(std::floor(x * One + 0.5)) : 0; }
 
 // A value as recipe text that reads back as the same double: ten-thousandths
-// in at most four decimals, anything else to seventeen digits.
+// in at most four decimals, anything else in the fewest digits that do.
 std::string SynthNumber(double x) {
   int64_t n = Units(x);
   char b[40];
   if (static_cast<double>(n) / One != x) {
-    snprintf(b, sizeof b, "%.17g", x);
+    for (int digits = 1; digits <= 17; digits++) {
+      snprintf(b, sizeof b, "%.*g", digits, x);
+      if (std::strtod(b, nullptr) == x) break;
+    }
     return b;
   }
   int64_t size = n < 0 ? -n : n;

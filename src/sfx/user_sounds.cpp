@@ -15,9 +15,11 @@
 #include "io/file.h"
 #include "platform/folder.h"
 #include "platform/sound.h"
+#include "platform/window.h"
 #include "sfx/recipe.h"
 #include "sfx/sample.h"
 #include "sfx/sound_bank.h"
+#include "sfx/sound_history.h"
 
 namespace zorta {
 
@@ -33,6 +35,7 @@ struct UserSound {
   int32_t refused;     // -1 once it was told it gets no slot
   uint64_t asked;      // the latest build asked for
   uint64_t answered;   // the latest build come back
+  uint64_t play;       // the build to play as soon as it is in its slot, 0 for none
 };
 std::vector<UserSound> Sounds;
 UserSoundReport Report = nullptr;
@@ -42,6 +45,7 @@ int64_t LastId = 0;
 uint64_t LastTicket = 0;
 std::map<std::string, int> Recorded;  // the slots of files without a number, as last recorded
 std::string RecordText;               // the record's text as last read or written
+int32_t KeepHistory = 0;              // -1: every version read is kept (sound_history.h)
 
 // A file to make, and what came of it. The noise generator's state goes
 // along, so a recipe's noise starts where the program's stood.
@@ -55,10 +59,12 @@ struct Built {
   int64_t id;
   uint64_t ticket;
   ReadFileResult read;
+  std::string text;
   int ok;
   std::vector<int16_t> frames;
   int volume;
   RecipeError error;
+  int rate;  // the recipe's own: its synth voice alone plays at 44100 Hz
 };
 
 // The building thread and what it shares with the frame's, under `lock`.
@@ -210,13 +216,12 @@ void WriteRecord() {
 
 // On the building thread: reads and makes one file.
 Built Build(const Job& job) {
-  Built b{job.id, job.ticket, ReadFileFailed, 0, {}, 0, {0, 0, ""}};
-  std::string text;
+  Built b{job.id, job.ticket, ReadFileFailed, {}, 0, {}, 0, {0, 0, ""}, RecipeBankRate};
   // One byte over the limit is enough to have the recipe refused for its size.
-  b.read = ReadRegularFile(job.path.c_str(), RecipeMaxText + 1, &text);
+  b.read = ReadRegularFile(job.path.c_str(), RecipeMaxText + 1, &b.text);
   if (b.read != ReadFileDone) return b;
   RandomState = job.random;
-  b.ok = RenderRecipe(text.data(), text.size(), &b.frames, &b.volume, &b.error);
+  b.ok = RenderRecipe(b.text.data(), b.text.size(), &b.frames, &b.volume, &b.error, &b.rate);
   return b;
 }
 
@@ -244,6 +249,21 @@ void BuildLoop() {
   Work.idle.notify_all();
 }
 
+// Where no thread can be started (a web page): the jobs built at once on the
+// frame's thread, under `lock` as the building thread would leave them.
+void BuildWaitingJobs() {
+  // A build draws on the generator handed with its job; the frame's own
+  // sequence goes on afterwards as if the build had run elsewhere.
+  RandomGenerator frames = RandomState;
+  while (!Work.jobs.empty()) {
+    Job job = std::move(Work.jobs.front());
+    Work.jobs.pop_front();
+    if (Work.hook != nullptr) Work.hook(job.path.c_str());
+    Work.done.push_back(Build(job));
+  }
+  RandomState = frames;
+}
+
 // Hands the file to the building thread; a build of it still waiting there
 // is replaced, one under way is left to come back stale.
 void Submit(UserSound* s) {
@@ -256,6 +276,10 @@ void Submit(UserSound* s) {
       *same = std::move(job);
     else
       Work.jobs.push_back(std::move(job));
+    if (!WinThreadsAvailable()) {
+      BuildWaitingJobs();
+      return;
+    }
     if (!Work.thread.joinable()) Work.thread = std::thread(BuildLoop);
   }
   Work.wake.notify_one();
@@ -291,12 +315,14 @@ void Install() {
       continue;
     }
     s->unreadable = 0;
+    // A broken recipe is still the user's work: it is kept like any other.
+    if (KeepHistory && s->slot >= 0) RecordSoundVersion(UserSoundFolder, s->slot, s->name.c_str(), b.text);
     if (!b.ok) {
       Tell(s->name, b.error.line, b.error.column, b.error.message);
       continue;
     }
     if (s->slot < 0) continue;  // it lost its slot meanwhile
-    SampleHandle fresh = SampleFromFrames(b.frames.data(), static_cast<int>(b.frames.size()), b.volume);
+    SampleHandle fresh = SampleFromFrames(b.frames.data(), static_cast<int>(b.frames.size()), b.volume, b.rate);
     if (fresh == nullptr) {
       Tell(s->name, 0, 0, "the sound library has no room for the sound");
       continue;
@@ -304,6 +330,8 @@ void Install() {
     SampleHandle old = SoundBank[s->slot];
     SoundBank[s->slot] = fresh;
     if (old != nullptr) FSOUND_Sample_Free(old);
+    if (s->play == b.ticket) FSOUND_PlaySound(FSOUND_FREE, fresh);
+    s->play = 0;
   }
 }
 
@@ -402,7 +430,7 @@ void Look(bool atStart) {
       continue;
     }
     if (known == nullptr) {
-      Sounds.push_back({name, ++LastId, -1, {-1, -1}, stamp, 0, 0, 0, 0, 0});
+      Sounds.push_back({name, ++LastId, -1, {-1, -1}, stamp, 0, 0, 0, 0, 0, 0});
       if (atStart) waiting.push_back(LastId);  // a file added while running waits for a steady second look
       continue;
     }
@@ -460,8 +488,47 @@ void PollUserSounds(uint32_t nowMs) {
   Look(false);
 }
 
+void SetUserSoundHistory(int keep) { KeepHistory = keep ? -1 : 0; }
+
+int UserSoundWritten(const char* name, int play) {
+  FileStamp stamp{0, 0};
+  if (name == nullptr || !GetFileStamp(PathOf(name).c_str(), &stamp)) return -1;
+  UserSound* s = Find(name);
+  if (s == nullptr) {
+    Sounds.push_back({name, ++LastId, -1, stamp, stamp, 0, 0, 0, 0, 0, 0});
+    Place({LastId});
+    WriteRecord();
+    s = &Sounds.back();
+  } else {
+    s->missing = 0;
+    s->seen = s->loaded = stamp;
+    if (s->slot < 0)
+      Place({s->id});
+    else
+      Submit(s);  // any build of the older text comes back stale
+  }
+  if (play && s->slot >= 0) s->play = s->asked;
+  return s->slot;
+}
+
+void UserSoundRemoved(const char* name) {
+  for (size_t i = 0; name != nullptr && i < Sounds.size(); i++) {
+    if (Sounds[i].name != name) continue;
+    Release(&Sounds[i]);
+    Sounds.erase(Sounds.begin() + static_cast<std::ptrdiff_t>(i));
+    WriteRecord();
+    return;
+  }
+}
+
+std::string UserSoundFileAt(int slot) {
+  UserSound* s = slot >= 0 ? Holder(slot) : nullptr;
+  return s != nullptr ? s->name : std::string();
+}
+
 void ForgetUserSounds() {
   Work.Stop();
+  KeepHistory = 0;
   Sounds.clear();
   Recorded.clear();
   RecordText.clear();

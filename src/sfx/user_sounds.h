@@ -8,6 +8,7 @@
 // holds up a frame; the frame's thread puts the finished sounds in the bank.
 #pragma once
 #include <cstdint>
+#include <string>
 
 namespace zorta {
 
@@ -44,7 +45,7 @@ int UserSoundsBuilding();
 // a number at once; a file that could not be read is tried at every look.
 void PollUserSounds(uint32_t nowMs);
 // Stops the building thread (a build under way ends first) and forgets the
-// files; their samples go with the bank (FreeSoundBank).
+// files, and the history's switch; their samples go with the bank (FreeSoundBank).
 void ForgetUserSounds();
 // The slot a user file holds, or -1.
 int UserSoundSlot(const char* name);
@@ -55,5 +56,17 @@ void SetUserSoundBuildHook(UserSoundBuildHook hook);
 // Waits until every file handed to the building thread is built, and puts
 // the results in their slots.
 void WaitForUserSounds();
+
+// -1: every version of a file read is kept in the folder's history
+// (sound_history.h), unless it is the slot's current version. Off until set.
+void SetUserSoundHistory(int keep);
+// The program has just written Sounds/NAME whole: it is made at once, not
+// after the looks a file saved from elsewhere waits for, and when `play` is
+// nonzero it plays as soon as it is in its slot. The slot it holds, or -1.
+int UserSoundWritten(const char* name, int play);
+// The program has just removed Sounds/NAME: its slot is empty at once.
+void UserSoundRemoved(const char* name);
+// The file that holds the slot ("120-laser.txt"), or "" for none.
+std::string UserSoundFileAt(int slot);
 
 }  // namespace zorta

@@ -25,7 +25,7 @@ help_of() {
 }
 
 help_of
-for c in export plot play new mutate convert info map "map build" "map info" "map tiles"; do
+for c in export plot play new mutate history import export-params convert info map "map build" "map info" "map tiles"; do
   help_of $c
 done
 grep -q "zorta-tool export \[--format wav|flac|ogg|raw|h\] \[--rate HZ\] \[--slots LIST\] OUTDIR" <("$TOOL" --help) ||

@@ -18,6 +18,16 @@ for kind in pickup laser explosion powerup hit jump blip random tone click synth
 done
 "$TOOL" check out/*.txt > check.log || fail "check of the new recipes: $(cat check.log)"
 [ "$(grep -c ': ok (' check.log)" = 22 ] || fail "check: $(cat check.log)"
+# A recipe of the voice alone is made at the voice's 44100 Hz, twice the
+# frames for the same length; render keeps that rate unless told another.
+"$TOOL" check out/pickup-1.txt | grep -qx "out/pickup-1.txt: ok (24410 frames, 553.5 ms, volume 255)" ||
+  fail "check of a voice: $("$TOOL" check out/pickup-1.txt)"
+"$TOOL" render out/pickup-1.txt wav > render.log && grep -qx "wrote wav/pickup-1.wav (24410 frames, 44100 Hz)" render.log ||
+  fail "render of a voice: $(cat render.log)"
+[ "$(od -An -tu4 -j24 -N4 wav/pickup-1.wav | tr -d ' ')" = 44100 ] || fail "the WAV is not at 44100 Hz"
+"$TOOL" render --rate 22050 out/pickup-1.txt wav22 > render.log && grep -q "frames, 22050 Hz)" render.log ||
+  fail "render --rate 22050: $(cat render.log)"
+"$TOOL" plot out/pickup-1.txt plots > /dev/null && [ -s plots/pickup-1.png ] || fail "plot of a voice"
 # Seeds count on from --seed; without a folder the recipes go to stdout.
 "$TOOL" new laser --seed 2 > two.txt && cmp two.txt "$DATA/new/laser-2.txt" || fail "new laser --seed 2 on stdout"
 "$TOOL" new hit --seed 40 --count 3 many/ > /dev/null && [ "$(ls many | tr '\n' ' ')" = "hit-40.txt hit-41.txt hit-42.txt " ] ||

@@ -1,7 +1,8 @@
 // Prints the synth voice of the parameters given (wave=NAME name=value ...),
-// one sample a line, for the comparison with the reference tool. With --bank
-// the voice goes through a recipe and comes out at the bank's rate, as 16-bit
-// frames: all of the recipe's frames, so a voice too long or too short shows.
+// one sample a line, for the comparison with the reference tool. With
+// --recipe the voice goes through a recipe of it alone, which plays at the
+// voice's own rate, as 16-bit samples: all of the recipe's, so a voice too
+// long or too short shows.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,13 +16,13 @@
 using namespace zorta;
 
 int main(int argc, char** argv) {
-  bool bank = false;
+  bool recipe = false;
   SynthSettings settings = DefaultSynthSettings();
   std::string items;
   for (int i = 1; i < argc; i++) {
     const char* eq = strchr(argv[i], '=');
-    if (strcmp(argv[i], "--bank") == 0) {
-      bank = true;
+    if (strcmp(argv[i], "--recipe") == 0) {
+      recipe = true;
       continue;
     }
     if (eq == nullptr) {
@@ -44,19 +45,20 @@ int main(int argc, char** argv) {
     items += ", " + name + " = " + (eq + 1);
   }
   if (items.compare(0, 2, ", ") == 0) items.erase(0, 2);
-  if (!bank) {
+  if (!recipe) {
     std::vector<double> samples;
     SeedRandom(0);
     RenderSynthVoice(settings, SynthEnvelopeSamples(settings), &samples);
     for (double s : samples) printf("%.9g\n", s);
     return 0;
   }
-  // Room for the whole voice and a few frames after it.
+  // Room for the whole voice and a few frames (of two samples) after it.
   int64_t frames = SynthEnvelopeSamples(settings) / 2 + 16;
   std::string text = "frames " + std::to_string(frames) + "\nvolume 255\nseed 0\nsynth(" + items + ")\n";
   std::vector<int16_t> out;
   RecipeError error;
-  if (!RenderRecipe(text.data(), text.size(), &out, nullptr, &error)) {
+  int rate = 0;
+  if (!RenderRecipe(text.data(), text.size(), &out, nullptr, &error, &rate) || rate != SynthRate) {
     fprintf(stderr, "synth_render: %d:%d: %s\n%s", error.line, error.column, error.message.c_str(), text.c_str());
     return 1;
   }

@@ -11,7 +11,11 @@ scripts/deps-windows when `make windows` first runs: they are checked, against
 both lists, with --windows, which `make test-windows` runs once it has
 installed them.
 
-usage: deps_listed.py [--windows] [SOURCE_DIR [DEPS_SCRIPT]]
+The web build's scripts (scripts/web/, tests/web/) likewise, with --web,
+against scripts/deps and scripts/deps-web, which `make test-web` runs.
+scripts/debian-sources.sh, which both cross-builds share, is checked with either.
+
+usage: deps_listed.py [--windows] [--web] [SOURCE_DIR [DEPS_SCRIPT]]
 """
 import os
 import re
@@ -19,13 +23,30 @@ import subprocess
 import sys
 
 WINDOWS = "--windows" in sys.argv[1:]
-ARGS = [a for a in sys.argv[1:] if a != "--windows"]
+WEB = "--web" in sys.argv[1:]
+ARGS = [a for a in sys.argv[1:] if a not in ("--windows", "--web")]
 ROOT = os.path.abspath(ARGS[0] if ARGS else os.path.join(os.path.dirname(__file__), "..", ".."))
 DEPS = ARGS[1] if len(ARGS) > 1 else os.path.join(ROOT, "scripts", "deps")
 
 def windows_only(path):
     rel = os.path.relpath(path, ROOT)
     return rel.startswith(("scripts/windows/", "tests/windows/")) or rel == "docs/screenshot-windows.sh"
+
+def web_only(path):
+    return os.path.relpath(path, ROOT).startswith(("scripts/web/", "tests/web/"))
+
+def cross_only(path):
+    """Shared by the cross-builds alone: checked with either of them."""
+    return os.path.relpath(path, ROOT) == "scripts/debian-sources.sh"
+
+def checked(path):
+    if cross_only(path):
+        return WINDOWS or WEB
+    if windows_only(path):
+        return WINDOWS
+    if web_only(path):
+        return WEB
+    return True
 
 # Words at a command's place that are not programs: the shell's own words
 # and what commonly follows a wrapper such as `nice` or `timeout`.
@@ -46,7 +67,7 @@ def shell_files():
             for f in files:
                 path = os.path.join(folder, f)
                 if f.endswith((".sh", ".bash", ".sh.in")) or f in ("run", "run-all", "deps"):
-                    if WINDOWS or not windows_only(path):
+                    if checked(path):
                         names.append(path)
     return sorted(names)
 
@@ -141,7 +162,8 @@ def cpp_commands(path):
 
 def listed_packages():
     packages = []
-    lists = [DEPS] + ([os.path.join(os.path.dirname(DEPS), "deps-windows")] if WINDOWS else [])
+    lists = [DEPS] + ([os.path.join(os.path.dirname(DEPS), "deps-windows")] if WINDOWS else []) \
+        + ([os.path.join(os.path.dirname(DEPS), "deps-web")] if WEB else [])
     for path in lists:
         if not os.path.exists(path):
             continue
@@ -216,7 +238,7 @@ def main():
             failures += 1
         else:
             print(f"{command}: {pkg}")
-    print(f"{len(calls)} programs called, {failures} not provided by scripts/deps{' and scripts/deps-windows' if WINDOWS else ''}")
+    print(f"{len(calls)} programs called, {failures} not provided by scripts/deps{' and scripts/deps-windows' if WINDOWS else ''}{' and scripts/deps-web' if WEB else ''}")
     return 1 if failures else 0
 
 sys.exit(main())

@@ -1,6 +1,11 @@
 // The demo screen drawn by the GUI pass in the root window: layout, labels,
 // hover colour, clicks and the sounds they start.
+#include <unistd.h>
+
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
 #include <vector>
 
 #include "../gui/gui_fixture.h"
@@ -8,6 +13,8 @@
 #include "app/demo_screen.h"
 #include "gui/builtin_windows.h"
 #include "sfx/sound_bank.h"
+#include "sfx/user_sounds.h"
+#include "zorta/sfx.h"
 #include "platform/testing.h"
 #include "world/world.h"
 
@@ -226,6 +233,75 @@ TEST_F(DemoTest, TheDialogOverTheDemoTakesTheMouseFromItsButtonsUntilItCloses) {
   Frame(underX, underY, false);
   Frame(underX, underY, true);
   EXPECT_EQ(PlayCalls(), 2);
+}
+
+// The right button opens the menu of what a slot holds and plays nothing;
+// the menus' choices reach the user's file only through their questions.
+TEST_F(DemoTest, TheRightButtonOpensTheMenuOfWhatTheSlotHoldsAndPlaysNothing) {
+  const std::string home = std::filesystem::current_path().string(), dir = home + "/demo-menus";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir + "/Sounds");
+  ASSERT_EQ(chdir(dir.c_str()), 0);
+  const std::string mine = "frames 300\nvolume 100\nsine 0.02 a(0.25)\n";
+  std::ofstream("Sounds/130-mine.txt", std::ios::binary) << mine;
+  LoadUserSounds();
+  ASSERT_NE(SoundBank[130], nullptr);
+  auto rightClick = [](int slot) {
+    int x = ButtonX(slot) + 10, y = ButtonY(slot) + 5;
+    Frame(x, y, false);
+    Frame(x, y, false, true);
+    Frame(x, y, false);
+  };
+  auto entries = [] {
+    std::vector<std::string> names;
+    for (int i = 0; ListPopup.open && i < ListPopup.source->count; i++) names.push_back(ListPopup.source->items[i].name);
+    return names;
+  };
+  auto closeAll = [] { Click(635, 475); };  // below the last row: no button
+  // Rows of the menu opened at the pointer over slot 130.
+  auto choose = [](int row) { Click(ButtonX(130) + 30, ButtonY(130) + 5 + 10 + 12 * row); };
+
+  rightClick(7);
+  EXPECT_EQ(entries(), std::vector<std::string>{"Copy to a new slot"});
+  closeAll();
+  EXPECT_FALSE(ListPopup.open);
+  rightClick(131);
+  EXPECT_EQ(entries(), std::vector<std::string>(SynthKindNames, SynthKindNames + SynthKindCount));
+  closeAll();
+  rightClick(130);
+  EXPECT_EQ(entries(), (std::vector<std::string>{"Mutate", "Another of this kind", "Undo", "Redo", "Delete"}));
+
+  // A hand-written recipe is no synth voice to mutate: a message says so.
+  choose(0);
+  Frame(635, 475, false);
+  ASSERT_TRUE(MessageWindow.open);
+  EXPECT_NE(std::string(MessageWindow.text).find("Sounds/130-mine.txt is no synth sound"), std::string::npos)
+      << MessageWindow.text;
+  closeAll();
+  EXPECT_FALSE(MessageWindow.open);
+
+  // Delete asks; No keeps the file, Yes removes it and empties the slot.
+  for (int yes = 0; yes < 2; yes++) {
+    rightClick(130);
+    choose(4);
+    Frame(635, 475, false);
+    ASSERT_TRUE(ConfirmDialog.open);
+    EXPECT_EQ(ModalWindow, &ConfirmDialog);
+    Click(20 + 600 - (yes ? 72 : 38) + 10, 200 + 8 + 7);
+    EXPECT_FALSE(ConfirmDialog.open);
+    EXPECT_EQ(std::filesystem::exists("Sounds/130-mine.txt"), !yes) << yes;
+  }
+  EXPECT_EQ(SoundBank[130], nullptr);
+  EXPECT_EQ(PlayCalls(), 0);
+  {
+    // Closed before the folder is removed: Windows will not remove an open file.
+    std::ifstream kept("Sounds/.history/130/0001.txt", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), mine);
+  }
+
+  ForgetUserSounds();
+  ASSERT_EQ(chdir(home.c_str()), 0);
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

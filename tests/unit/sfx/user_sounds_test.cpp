@@ -429,3 +429,24 @@ TEST_F(UserSounds, OnlyRegularFilesAreReadAndAFileThatBecomesReadableIsRead) {
   EXPECT_EQ(Frames(120), Rendered(Low));
   EXPECT_EQ(Reports.size(), 2u);  // each failure told once
 }
+
+TEST_F(UserSounds, ASynthVoiceAlonePlaysAtItsOwnRate) {
+  const std::string voice = "frames 300\nvolume 90\nsynth(saw, freq = 0.5, sustain = 0.05, decay = 0.02)\n";
+  Write("95-voice.txt", voice);
+  Write("96-mixed.txt", voice + "sine 0.02 a(0.1)\n");
+  LoadUserSounds();
+  for (const Reported& r : Reports) ADD_FAILURE() << r.file << ":" << r.line << ":" << r.column << ": " << r.message;
+  int freq = 0, vol = 0;
+  FSOUND_Sample_GetDefaults(SoundBank[95], &freq, &vol, nullptr, nullptr);
+  EXPECT_EQ(freq, 44100);
+  EXPECT_EQ(vol, 90);
+  Samples own;
+  RecipeError e;
+  int rate = 0;
+  ASSERT_TRUE(RenderRecipe(voice.data(), voice.size(), &own, nullptr, &e, &rate)) << e.message;
+  EXPECT_EQ(Frames(95), own);
+  EXPECT_EQ(Frames(95).size(), 600u);
+  FSOUND_Sample_GetDefaults(SoundBank[96], &freq, nullptr, nullptr, nullptr);
+  EXPECT_EQ(freq, 22050);
+  EXPECT_EQ(Frames(96).size(), 300u);
+}

@@ -60,7 +60,8 @@ TEST(SynthGenerators, SeedsGiveOtherSoundsAndTheFixedKindsIgnoreThem) {
 
 // Each value a whole number of ten-thousandths, written in at most four
 // decimals and read back by the recipe parser as the very same double; other
-// values (from a hand-written file) to seventeen digits, just as exact.
+// values (from a hand-written or imported file) in as few digits as read back
+// just as exactly.
 TEST(SynthGenerators, WrittenNumbersReadBackExactly) {
   SynthSettings s = DefaultSynthSettings();
   for (int n = -10000; n <= 10000; n++) {
@@ -77,6 +78,8 @@ TEST(SynthGenerators, WrittenNumbersReadBackExactly) {
     s.value[SynthDecay] = odd;
     EXPECT_EQ(Read(SynthRecipeText(s, 9, "")).value[SynthDecay], odd);
   }
+  s.value[SynthDecay] = 0.25063586;  // a float's value read from another tool's file
+  EXPECT_NE(SynthRecipeText(s, 9, "").find("decay = 0.25063586,"), std::string::npos) << SynthRecipeText(s, 9, "");
   // Every kind's values, all the waves, the volume and a comment.
   for (int kind = 0; kind < SynthKindCount; kind++)
     for (uint32_t seed = 0; seed < 50; seed++) {
