@@ -260,6 +260,7 @@ void ImportObjects(Importer* im, const TiledLayer& layer, double originX, double
   for (const TiledObject& o : layer.objects) {
     MapObjectDescription d;
     d.type = o.type;
+    d.y2 = 1;  // the placement's scale, as a map built from JSON has it unless told
     d.x = static_cast<float>((o.x + layer.offsetX - originX) * scale);
     d.y = static_cast<float>((o.y + layer.offsetY - originY) * scale);
     for (const TiledPoint& p : o.points) {

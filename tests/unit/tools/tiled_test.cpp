@@ -357,6 +357,7 @@ TEST_F(TiledImportTest, TransparencyMainLayerAndObjects) {
   EXPECT_EQ(o.reals[1], 0.5f);
   EXPECT_EQ(o.ints[2], -3);
   EXPECT_EQ(o.flags, (1u << 2) | (16u << 1));
+  EXPECT_EQ(o.y2, 1) << "drawn at scale 0";
   std::string notes;
   for (const std::string& n : out.notes) notes += n + "\n";
   EXPECT_NE(notes.find("16 pixel tiles scaled up 2 times to 32\n"), std::string::npos) << notes;
