@@ -65,6 +65,8 @@ struct Importer {
   std::map<std::string, Rgba> images;
   int32_t tile = 0;  // the map's tile size in pixels
   size_t partlyTransparent = 0, opaqueMagenta = 0;
+  std::vector<std::string> madeFrom;  // what each of out->tileSets holds, for messages
+  std::map<const TiledTileSet*, int32_t> kept;  // tile sets gone over whole: their tile counts
 };
 
 const Rgba* Image(Importer* im, const std::string& path) {
@@ -130,12 +132,13 @@ bool FindTile(Importer* im, uint32_t gid, const std::string& layer, TileSource* 
   return true;
 }
 
-// Copies a tile into 32 x 32 cell `cell` of the layer's RGB picture: scaled
-// up by whole pixels, then the diagonal flip, then the horizontal and
-// vertical ones, as Tiled applies them.
-void PutTile(Importer* im, const TileSource& src, uint32_t flags, int32_t cell, std::vector<uint8_t>* rgb) {
+// Copies a tile into 32 x 32 cell `cell` of an RGB picture `columns` cells
+// wide: scaled up by whole pixels, then the diagonal flip, then the
+// horizontal and vertical ones, as Tiled applies them.
+void PutTile(Importer* im, const TileSource& src, uint32_t flags, int32_t cell, int32_t columns,
+             std::vector<uint8_t>* rgb) {
   int32_t scale = Tile / im->tile;
-  int32_t cx = (cell % GfxColumns) * Tile, cy = (cell / GfxColumns) * Tile;
+  int32_t cx = (cell % columns) * Tile, cy = (cell / columns) * Tile;
   for (int32_t y = 0; y < Tile; y++)
     for (int32_t x = 0; x < Tile; x++) {
       int32_t ux = flags & TiledFlipX ? Tile - 1 - x : x;
@@ -143,7 +146,7 @@ void PutTile(Importer* im, const TileSource& src, uint32_t flags, int32_t cell, 
       if (flags & TiledFlipDiagonal) std::swap(ux, uy);
       const uint8_t* p =
           &src.image->pixels[(static_cast<size_t>(src.y + uy / scale) * src.image->width + src.x + ux / scale) * 4];
-      uint8_t* q = &(*rgb)[(static_cast<size_t>(cy + y) * GfxColumns * Tile + cx + x) * 3];
+      uint8_t* q = &(*rgb)[(static_cast<size_t>(cy + y) * columns * Tile + cx + x) * 3];
       // Our tiles are opaque or keyed: half transparent and more is keyed.
       if (p[3] != 0 && p[3] != 255) im->partlyTransparent++;
       if (p[3] < 128) {
@@ -177,6 +180,111 @@ size_t MainLayerIndex(const std::vector<const TiledLayer*>& layers) {
   return best;
 }
 
+// Each file the import writes holds one thing: a layer's tiles or a tile set.
+bool AddTileSet(Importer* im, ImportedTileSet&& set, const std::string& what) {
+  for (size_t i = 0; i < im->out->tileSets.size(); i++)
+    if (im->out->tileSets[i].path == set.path)
+      return Fail(im->error, im->tiled->file + ": " + im->madeFrom[i] + " and " + what + " would both be '" + set.path +
+                                 "' (rename the tile set)");
+  im->out->tileSets.push_back(std::move(set));
+  im->madeFrom.push_back(what);
+  return true;
+}
+
+// A tile set with the bool property `keepnumbers` goes over whole, as
+// TileSets/NAME.gfx with its own columns, so its local tile k is cell k for
+// every layer that draws from it (a game may test cells by value).
+bool KeepsNumbers(const TiledTileSet& set) { return PropertyIsTrue(set.properties, "keepnumbers"); }
+
+bool KeptTileSet(Importer* im, const TiledTileSet& set, const std::string& layer, int32_t* count) {
+  auto done = im->kept.find(&set);
+  if (done != im->kept.end()) return *count = done->second, true;
+  std::string where = im->tiled->file + ": tile set '" + set.name + "' keeps its tile numbers";
+  if (set.name.empty() || set.name == "." || set.name == ".." || set.name.find_first_of("/\\") != std::string::npos)
+    return Fail(im->error, where + ", and its name cannot name a file");
+  if (set.image.empty()) return Fail(im->error, where + ", so it needs one image for all its tiles");
+  const Rgba* image = Image(im, set.image);
+  if (image == nullptr) return false;
+  int64_t columns = (image->width - 2 * set.margin + set.spacing) / (set.tileWidth + set.spacing);
+  int64_t rows = (image->height - 2 * set.margin + set.spacing) / (set.tileHeight + set.spacing);
+  if (columns <= 0 || rows <= 0 || columns * rows > static_cast<int64_t>(MaxLayerTiles))
+    return Fail(im->error, where + ", and image '" + set.image + "' holds " +
+                               std::to_string(columns > 0 && rows > 0 ? columns * rows : 0) + " tiles, not 1 to " +
+                               std::to_string(MaxLayerTiles));
+  std::vector<uint8_t> rgb(static_cast<size_t>(columns * rows) * Tile * Tile * 3, 0);
+  for (int32_t id = 0; id < columns * rows; id++) {
+    TileSource src;
+    if (!FindTile(im, set.firstGid + static_cast<uint32_t>(id), layer, &src)) return false;
+    PutTile(im, src, 0, id, static_cast<int32_t>(columns), &rgb);
+  }
+  ImportedTileSet out;
+  out.path = "TileSets/" + set.name + ".gfx";
+  out.bytes = GfxTileSet(rgb.data(), static_cast<int32_t>(columns) * Tile, static_cast<int32_t>(rows) * Tile);
+  if (!AddTileSet(im, std::move(out), "tile set '" + set.name + "'")) return false;
+  *count = im->kept[&set] = static_cast<int32_t>(columns * rows);
+  return true;
+}
+
+// The cells of a layer drawn from a tile set that keeps its numbers: each
+// holds its tile's local id, 0 the empty cell. Ids past the tile set's tiles
+// are kept as values a game may test, never drawn (Tiled shows them missing).
+bool KeptCells(Importer* im, const TiledLayer& layer, const TiledTileSet& set, int64_t originX, int64_t originY,
+               int64_t width, MapLayerDescription* d) {
+  std::string where = im->tiled->file + ": layer '" + layer.name + "'";
+  std::string keeps = "tile set '" + set.name + "' keeps its tile numbers";
+  int32_t count = 0;
+  if (!KeptTileSet(im, set, layer.name, &count)) return false;
+  std::map<int64_t, size_t> past;  // cells of each id past the tile set's tiles
+  for (int64_t row = 0; row < layer.height; row++)
+    for (int64_t col = 0; col < layer.width; col++) {
+      uint32_t v = layer.gids[static_cast<size_t>(row * layer.width + col)] & ~TiledFlipHex;
+      uint32_t gid = v & TiledGidMask;
+      if (gid == 0) continue;
+      std::string at = where + ": the tile at column " + std::to_string(col) + ", row " + std::to_string(row);
+      if (SetOf(*im->tiled, gid) != &set)
+        return Fail(im->error, at + " is not from tile set '" + set.name + "', and " + keeps +
+                                   " (a layer draws from it alone)");
+      if (v != gid)
+        return Fail(im->error, at + " is flipped or rotated, and " + keeps + " (a flipped copy has no number)");
+      int64_t id = gid - set.firstGid;
+      if (id == 0) return Fail(im->error, at + " is tile 0, and " + keeps + ": 0 is the empty cell");
+      if (id > UINT16_MAX)
+        return Fail(im->error, at + " is tile " + std::to_string(id) + ", and " + keeps + ": a cell holds at most " +
+                                   std::to_string(UINT16_MAX));
+      if (id >= count) past[id]++;
+      d->tiles[static_cast<size_t>((row + layer.y - originY) * width + col + layer.x - originX)] =
+          static_cast<uint16_t>(id);
+    }
+  d->image = "TileSets/" + set.name + ".gfx";
+  for (const auto& p : past)
+    im->out->notes.push_back("layer '" + layer.name + "': tile " + std::to_string(p.first) + " in " +
+                             std::to_string(p.second) + (p.second == 1 ? " cell" : " cells") + " is past the " +
+                             std::to_string(count) + " tiles of tile set '" + set.name +
+                             "': kept as the value, never drawn");
+  return true;
+}
+
+// The tile set whose numbers the layer keeps, or null.
+const TiledTileSet* KeptSetOf(const TiledMap& tiled, const TiledLayer& layer) {
+  bool any = false;
+  for (const TiledTileSet& set : tiled.tileSets) any = any || KeepsNumbers(set);
+  if (!any) return nullptr;
+  for (uint32_t v : layer.gids) {
+    const TiledTileSet* set = (v & TiledGidMask) != 0 ? SetOf(tiled, v & TiledGidMask) : nullptr;
+    if (set != nullptr && KeepsNumbers(*set)) return set;
+  }
+  return nullptr;
+}
+
+void LayerNotes(Importer* im, const TiledLayer& layer) {
+  std::vector<std::string>& notes = im->out->notes;
+  std::string named = "layer '" + layer.name + "': ";
+  if (layer.opacity != 1) notes.push_back(named + "opacity " + Number(layer.opacity) + " dropped, drawn opaque");
+  if (!layer.tint.empty()) notes.push_back(named + "tint " + layer.tint + " dropped");
+  if (layer.offsetX != 0 || layer.offsetY != 0)
+    notes.push_back(named + "offset " + Number(layer.offsetX) + ", " + Number(layer.offsetY) + " dropped");
+}
+
 bool ImportTileLayer(Importer* im, const TiledLayer& layer, const std::string& name, size_t index, int64_t originX,
                      int64_t originY, int64_t width, int64_t height, MapLayerDescription* d) {
   std::string where = im->tiled->file + ": layer '" + layer.name + "'";
@@ -189,6 +297,12 @@ bool ImportTileLayer(Importer* im, const TiledLayer& layer, const std::string& n
   d->wrapX = layer.repeatX || PropertyIsTrue(layer.properties, "repeatx") ? 1 : 0;
   d->wrapY = layer.repeatY || PropertyIsTrue(layer.properties, "repeaty") ? 1 : 0;
   d->tiles.assign(static_cast<size_t>(width * height), 0);
+  const TiledTileSet* kept = KeptSetOf(*im->tiled, layer);
+  if (kept != nullptr) {
+    if (!KeptCells(im, layer, *kept, originX, originY, width, d)) return false;
+    LayerNotes(im, layer);
+    return true;
+  }
   // Each distinct value (flips included) is a cell, in the order first met.
   std::map<uint32_t, uint16_t> cells;
   std::vector<uint32_t> order;
@@ -210,19 +324,14 @@ bool ImportTileLayer(Importer* im, const TiledLayer& layer, const std::string& n
   for (size_t i = 0; i < order.size(); i++) {
     TileSource src;
     if (!FindTile(im, order[i] & TiledGidMask, layer.name, &src)) return false;
-    PutTile(im, src, order[i], static_cast<int32_t>(i + 1), &rgb);
+    PutTile(im, src, order[i], static_cast<int32_t>(i + 1), GfxColumns, &rgb);
   }
   ImportedTileSet set;
   set.path = "TileSets/" + name + "-" + std::to_string(index) + ".gfx";
   set.bytes = GfxTileSet(rgb.data(), GfxColumns * Tile, rows * Tile);
   d->image = set.path;
-  im->out->tileSets.push_back(std::move(set));
-  std::vector<std::string>& notes = im->out->notes;
-  std::string named = "layer '" + layer.name + "': ";
-  if (layer.opacity != 1) notes.push_back(named + "opacity " + Number(layer.opacity) + " dropped, drawn opaque");
-  if (!layer.tint.empty()) notes.push_back(named + "tint " + layer.tint + " dropped");
-  if (layer.offsetX != 0 || layer.offsetY != 0)
-    notes.push_back(named + "offset " + Number(layer.offsetX) + ", " + Number(layer.offsetY) + " dropped");
+  if (!AddTileSet(im, std::move(set), "the tiles of layer '" + layer.name + "'")) return false;
+  LayerNotes(im, layer);
   return true;
 }
 
@@ -260,6 +369,7 @@ void ImportObjects(Importer* im, const TiledLayer& layer, double originX, double
   for (const TiledObject& o : layer.objects) {
     MapObjectDescription d;
     d.type = o.type;
+    d.y2 = 1;  // the placement's scale, as a map built from JSON has it unless told
     d.x = static_cast<float>((o.x + layer.offsetX - originX) * scale);
     d.y = static_cast<float>((o.y + layer.offsetY - originY) * scale);
     for (const TiledPoint& p : o.points) {
@@ -334,7 +444,7 @@ bool ImportTiledMap(const TiledMap& tiled, const std::string& name, TiledImport*
                            std::to_string(tiled.tileHeight) +
                            " pixels cannot be imported: Zorta's tiles are 32 x 32 pixels; maps of 32, 16 or 8 pixel "
                            "square tiles import (16 and 8 scaled up 2 and 4 times)");
-  Importer im = {&tiled, out, error, {}, tiled.tileWidth, 0, 0};
+  Importer im = {&tiled, out, error, {}, tiled.tileWidth, 0, 0, {}, {}};
   out->scale = Tile / tiled.tileWidth;
   if (out->scale > 1)
     out->notes.push_back(std::to_string(tiled.tileWidth) + " pixel tiles scaled up " + std::to_string(out->scale) +

@@ -258,6 +258,7 @@ bool XmlTileSetBody(const pugi::xml_node& ts, TiledTileSet* set, const std::stri
     if (frame && !IntAttr(frame, "tileid", 0, TiledGidMask, 0, &tile.firstFrame, where, error)) return false;
     set->tiles.push_back(tile);
   }
+  XmlProperties(ts, &set->properties);
   return true;
 }
 
@@ -597,6 +598,7 @@ bool ParseJsonTileSet(const Json& j, TiledTileSet* set, const std::string& file,
       set->tiles.push_back(tile);
     }
   }
+  JsonProperties(j, &set->properties);
   return true;
 }
 

@@ -42,6 +42,7 @@ struct TiledTileSet {
   int32_t imageWidth = 0, imageHeight = 0;
   int32_t offsetX = 0, offsetY = 0;
   std::vector<TiledTile> tiles;
+  std::vector<TiledProperty> properties;
 };
 
 struct TiledPoint {

@@ -122,6 +122,37 @@ TEST_F(TiledMaps, JsonIsTiledsOnlyByItsContent) {
   EXPECT_EQ(LayerList.count, 0);
 }
 
+// A tile set that keeps its numbers loads whole, its local tile ids in the
+// cells; one of its tiles flipped stops the load as `map import` refuses it.
+TEST_F(TiledMaps, KeptNumbersLoadAsImported) {
+  WriteTilePng();
+  std::string map = R"(<map orientation="orthogonal" width="2" height="1" tilewidth="32" tileheight="32">)"
+                    R"(<tileset firstgid="1" name="t" tilewidth="32" tileheight="32"><properties>)"
+                    R"(<property name="keepnumbers" type="bool" value="true"/></properties>)"
+                    R"(<image source="tiles.png"/></tileset>)"
+                    R"(<layer name="A" width="2" height="1"><data encoding="csv">0,2</data></layer>)"
+                    R"(<layer name="Main" width="2" height="1"><data encoding="csv">2,CELL</data></layer></map>)";
+  std::string tmx = map;
+  tmx.replace(tmx.find("CELL"), 4, "2");
+  WriteBytes("Maps/kept.tmx", Bytes(tmx.begin(), tmx.end()));
+  LoadMap("kept.tmx");
+  ASSERT_FALSE(ShutdownDone) << ErrorText;
+  ASSERT_EQ(LayerList.count, 2);
+  for (int i = 0; i < 2; i++) {
+    EXPECT_EQ(LayerAt(i)->tiles[1], 1);
+    ASSERT_NE(LayerAt(i)->image, nullptr);
+    EXPECT_EQ(LayerAt(i)->image->width, 64) << "layer " << i << " is not the whole tile set";
+  }
+  tmx = map;
+  tmx.replace(tmx.find("CELL"), 4, "1073741826");
+  WriteBytes("Maps/kept.tmx", Bytes(tmx.begin(), tmx.end()));
+  LoadMap("kept.tmx");
+  EXPECT_TRUE(ShutdownDone);
+  EXPECT_STREQ(ErrorText,
+               "LoadMap() - Maps/kept.tmx: layer 'Main': the tile at column 1, row 0 is flipped or rotated, and tile "
+               "set 't' keeps its tile numbers (a flipped copy has no number)");
+}
+
 TEST_F(TiledMaps, BrokenOneStopsWithItsMessage) {
   WriteTilePng();
   std::string tmx = Tmx("gone.png");
