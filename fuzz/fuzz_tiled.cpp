@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tiled_read.h"
+#include "world/tiled_read.h"
 
 using namespace zorta;
 

@@ -23,7 +23,8 @@ install(TARGETS ${ZORTA_LIBRARIES} zorta_libpng zorta_framework EXPORT ZortaTarg
 install(EXPORT ZortaTargets NAMESPACE Zorta:: DESTINATION ${ZORTA_CMAKE_DIR})
 # The outside libraries the exported targets name, found again by the
 # package: the same pkg-config modules the build used.
-set(ZORTA_PC_MODULES "SDL2 sdl2" "SDL2_MIXER SDL2_mixer" "SDL2_TTF SDL2_ttf" "PNG libpng")
+set(ZORTA_PC_MODULES "SDL2 sdl2" "SDL2_MIXER SDL2_mixer" "SDL2_TTF SDL2_ttf" "PNG libpng" "PUGIXML pugixml" "ZSTD libzstd"
+    "ZLIB zlib")
 if(NOT WIN32)
   list(APPEND ZORTA_PC_MODULES "FONTCONFIG fontconfig")
 endif()

@@ -77,6 +77,47 @@ fetch_debian_sources() {
   while read -r dev fetched; do VERSION[$dev]=$fetched; done <"$WORK/fetched"
 }
 
+# zlib as a static library, compiled directly (Debian's source leaves out the
+# Windows makefile and resource file its own build scripts want), into
+# $PREFIX with its zlib.pc. Run from $WORK/src. Arguments: the C compiler and
+# archiver commands, then the compiler's flags.
+build_zlib() {
+  local cc=$1 ar=$2 c
+  shift 2
+  echo "zlib ${VERSION[zlib1g-dev]}"
+  mkdir -p zlib/build-cross "$PREFIX/include" "$PREFIX/lib/pkgconfig"
+  for c in adler32 compress crc32 deflate gzclose gzlib gzread gzwrite infback inffast inflate inftrees trees \
+           uncompr zutil; do
+    $cc -O2 "$@" -c "zlib/$c.c" -o "zlib/build-cross/$c.o" 2>>zlib.log
+  done
+  $ar rcs "$PREFIX/lib/libz.a" zlib/build-cross/*.o
+  cp zlib/zlib.h zlib/zconf.h "$PREFIX/include/"
+  cat >"$PREFIX/lib/pkgconfig/zlib.pc" <<PC
+prefix=$PREFIX
+libdir=\${prefix}/lib
+includedir=\${prefix}/include
+Name: zlib
+Description: zlib compression library
+Version: ${VERSION[zlib1g-dev]#*:}
+Libs: -L\${libdir} -lz
+Cflags: -I\${includedir}
+PC
+}
+
+# The libraries the world floor reads Tiled maps with, static: pugixml (XML),
+# zstd (decompression only, one thread) and nlohmann-json (headers). Arguments:
+# the function that builds a CMake project (source folder, then options).
+build_tiled_libraries() {
+  local cmake_lib=$1
+  echo "pugixml ${VERSION[libpugixml-dev]}"
+  $cmake_lib "${SOURCE[libpugixml-dev]}" -DBUILD_SHARED_LIBS=OFF -DPUGIXML_BUILD_TESTS=OFF
+  echo "zstd ${VERSION[libzstd-dev]}"
+  $cmake_lib "${SOURCE[libzstd-dev]}/build/cmake" -DZSTD_BUILD_PROGRAMS=OFF -DZSTD_BUILD_TESTS=OFF \
+    -DZSTD_BUILD_SHARED=OFF -DZSTD_BUILD_STATIC=ON -DZSTD_MULTITHREAD_SUPPORT=OFF -DZSTD_LEGACY_SUPPORT=OFF
+  echo "nlohmann-json ${VERSION[nlohmann-json3-dev]}"
+  $cmake_lib "${SOURCE[nlohmann-json3-dev]}" -DJSON_BuildTests=OFF -DJSON_Install=ON
+}
+
 # Run from $WORK/src once the libraries are built: their licences into
 # $PREFIX/licenses, their versions into $PREFIX/VERSIONS, the prefix marked
 # complete as $BUILD/deps/current, and the libraries of other versions and
@@ -89,6 +130,9 @@ finish_debian_libraries() {
   cp freetype/docs/FTL.TXT "$PREFIX/licenses/FreeType.txt"
   cp "${SOURCE[libsdl2-dev]}/LICENSE.txt" "$PREFIX/licenses/SDL2.txt"
   cp "${SOURCE[libsdl2-mixer-dev]}/LICENSE.txt" "$PREFIX/licenses/SDL2_mixer.txt"
+  cp "${SOURCE[libpugixml-dev]}/LICENSE.md" "$PREFIX/licenses/pugixml.txt"
+  cp "${SOURCE[libzstd-dev]}/LICENSE" "$PREFIX/licenses/zstd.txt"
+  cp "${SOURCE[nlohmann-json3-dev]}/LICENSE.MIT" "$PREFIX/licenses/nlohmann-json.txt"
   cp "${SOURCE[libsdl2-ttf-dev]}/LICENSE.txt" "$PREFIX/licenses/SDL2_ttf.txt"
   for dev in "${DEV_PACKAGES[@]}"; do echo "${SOURCE[$dev]} ${VERSION[$dev]}"; done >"$PREFIX/VERSIONS"
   touch "$PREFIX/.done"

@@ -19,7 +19,7 @@
 #include "platform/path.h"
 #include "platform/window.h"
 #include "tiled_import.h"
-#include "tiled_read.h"
+#include "world/tiled_read.h"
 #include "world/map_codec.h"
 #include "world/world.h"
 

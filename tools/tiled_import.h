@@ -1,37 +1,12 @@
-// A Tiled map as a Zorta map: each tile layer becomes a map layer with a
-// tile set of its own holding exactly the tiles it uses (flipped and rotated
-// tiles as prepared copies, small tiles scaled up to 32 pixels), object
-// layers become placements, and whatever cannot be kept is listed.
+// `map import`: a Tiled map converted by the framework's importer and
+// written as a map file and its tile sets, all or nothing.
 #pragma once
-#include <cstdint>
 #include <cstdio>
 #include <string>
-#include <vector>
 
-#include "tiled_read.h"
-#include "world/map_codec.h"
+#include "world/tiled_import.h"
 
 namespace zorta {
-
-struct ImportedTileSet {
-  std::string path;  // relative to the data folder: "TileSets/NAME-K.gfx"
-  std::vector<uint8_t> bytes;
-};
-
-struct TiledImport {
-  MapDescription map;
-  std::vector<ImportedTileSet> tileSets;
-  int32_t scale = 1;               // 32 / the map's tile size
-  std::vector<std::string> notes;  // what was changed or dropped, one line each
-};
-
-// The 24-bit GFX tile set of an RGB image whose sides are multiples of 32:
-// cell t is the t-th 32 x 32 block, row by row, keyed where it holds magenta.
-std::vector<uint8_t> GfxTileSet(const uint8_t* rgb, int32_t width, int32_t height);
-
-// Converts a map read by ReadTiledMap; `name` names its tile sets. False with
-// a message naming the file and what is wrong.
-bool ImportTiledMap(const TiledMap& tiled, const std::string& name, TiledImport* out, std::string* error);
 
 // Reads, converts and writes the Tiled map at mapPath into outDir; mapFile
 // names the map file written. False with a message, nothing written.

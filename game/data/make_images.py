@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Draws the game's two pictures as 24-bit BMP files: the tile set (8 tiles
-of 32 x 32) and the sprite sheet (16 cells), magenta where they are see-through.
-`zorta-tool map tiles` cuts both into GFX files.  usage: make_images.py OUTDIR"""
+"""Draws the game's sprite sheet (16 cells of 32 x 32) as a 24-bit BMP file,
+magenta where it is see-through; `zorta-tool map tiles` cuts it into a GFX
+file. The levels' tile set is game/levels/game-tiles.png, drawn in Tiled's
+maps.  usage: make_images.py OUTDIR"""
 import math
 import struct
 import sys
@@ -41,37 +42,6 @@ class Picture:
         info = struct.pack("<IiiHHIIiiII", 40, self.w, self.h, 1, 24, 0, len(data), 2835, 2835, 0, 0)
         with open(path, "wb") as f:
             f.write(header + info + data)
-
-
-def tiles():
-    t = Picture(4, 2, (0, 0, 0))
-    # 1 grass, 2 sand path, 3 wall, 4 water (the far, wrapping layer),
-    # 5 cloud and 6 tree top (see-through, over the walkers), 7 dark floor.
-    t.rect(32, 0, 32, 32, (60, 140, 60))
-    for k in range(12):
-        t.put(32 + (k * 11) % 32, (k * 7) % 32, (90, 180, 80))
-    t.rect(64, 0, 32, 32, (200, 180, 120))
-    for k in range(10):
-        t.put(64 + (k * 13) % 32, (k * 5 + 3) % 32, (170, 150, 100))
-    t.rect(96, 0, 32, 32, (110, 110, 120))
-    for y in (0, 8, 16, 24):
-        t.rect(96, y, 32, 1, (70, 70, 80))
-        off = 0 if y % 16 == 0 else 8
-        for x in range(off, 32, 16):
-            t.rect(96 + x, y, 1, 8, (70, 70, 80))
-    t.rect(0, 32, 32, 32, (20, 40, 110))
-    for k in range(4):
-        y = 36 + k * 8
-        for x in range(0, 32):
-            t.put(x, y + int(2 * math.sin((x + k * 5) / 5.0)), (60, 100, 190))
-    t.rect(32, 32, 32, 32, MAGENTA)
-    t.ellipse(44, 50, 10, 7, (235, 235, 245))
-    t.ellipse(54, 48, 8, 8, (235, 235, 245))
-    t.rect(64, 32, 32, 32, MAGENTA)
-    t.ellipse(80, 48, 15, 14, (20, 90, 30))
-    t.ellipse(76, 44, 7, 6, (40, 130, 50))
-    t.rect(96, 32, 32, 32, (50, 50, 60))
-    return t
 
 
 def person(p, ox, oy, body, step):
@@ -116,5 +86,4 @@ def sprites():
 
 if __name__ == "__main__":
     out = sys.argv[1]
-    tiles().save(out + "/game-tiles.bmp")
     sprites().save(out + "/sprites.bmp")

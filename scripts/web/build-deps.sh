@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Cross-builds the libraries the web page links (SDL2, SDL2_mixer, SDL2_ttf
-# with FreeType, zlib and libpng) as static WebAssembly libraries with
-# Emscripten, from Debian's own source packages at the versions of the Linux
-# -dev packages installed here, into PREFIX. Emscripten's own library ports
+# with FreeType, zlib and libpng, and for Tiled maps pugixml, zstd and
+# nlohmann-json) as static WebAssembly libraries with Emscripten, from Debian's
+# own source packages at the versions of the Linux -dev packages installed
+# here, into PREFIX. Emscripten's own library ports
 # cannot be used: Debian freezes its cache. The result is keyed by those
 # versions and by this script: a second run with the same key does nothing.
 # Usage: scripts/web/build-deps.sh BUILD_DIR   (the prefix is BUILD_DIR/deps/KEY)
@@ -15,7 +16,8 @@ JOBS=${JOBS:-2}
 # Debian's acorn, which optimised links need, is where this Node may not look.
 export NODE_PATH=/usr/share/nodejs
 
-DEV_PACKAGES=(zlib1g-dev libpng-dev libfreetype-dev libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev)
+DEV_PACKAGES=(zlib1g-dev libpng-dev libfreetype-dev libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev
+              libpugixml-dev libzstd-dev nlohmann-json3-dev)
 declare -A SOURCE VERSION
 . "$TOP/scripts/debian-sources.sh"
 debian_source_versions
@@ -42,24 +44,7 @@ cmake_lib() {  # source folder, then CMake options
 export EM_PKG_CONFIG_PATH=$PREFIX/lib/pkgconfig PKG_CONFIG_LIBDIR=$PREFIX/lib/pkgconfig
 unset PKG_CONFIG_PATH
 
-echo "zlib ${VERSION[zlib1g-dev]}"
-mkdir -p zlib/build-web
-for c in adler32 compress crc32 deflate gzclose gzlib gzread gzwrite infback inffast inflate inftrees trees \
-         uncompr zutil; do
-  emcc -O2 -DHAVE_UNISTD_H -c "zlib/$c.c" -o "zlib/build-web/$c.o" 2>>zlib.log
-done
-emar rcs "$PREFIX/lib/libz.a" zlib/build-web/*.o
-cp zlib/zlib.h zlib/zconf.h "$PREFIX/include/"
-cat >"$PREFIX/lib/pkgconfig/zlib.pc" <<PC
-prefix=$PREFIX
-libdir=\${prefix}/lib
-includedir=\${prefix}/include
-Name: zlib
-Description: zlib compression library
-Version: ${VERSION[zlib1g-dev]#*:}
-Libs: -L\${libdir} -lz
-Cflags: -I\${includedir}
-PC
+build_zlib emcc emar -DHAVE_UNISTD_H
 ZLIB=(-DZLIB_ROOT="$PREFIX" -DZLIB_LIBRARY="$PREFIX/lib/libz.a" -DZLIB_INCLUDE_DIR="$PREFIX/include")
 
 echo "libpng ${VERSION[libpng-dev]}"
@@ -82,6 +67,8 @@ echo "SDL2_mixer ${VERSION[libsdl2-mixer-dev]}"
 cmake_lib "${SOURCE[libsdl2-mixer-dev]}" -DSDL2MIXER_VENDORED=OFF -DSDL2MIXER_SAMPLES=OFF \
   -DSDL2MIXER_CMD=OFF -DSDL2MIXER_FLAC=OFF -DSDL2MIXER_MOD=OFF -DSDL2MIXER_MP3=OFF -DSDL2MIXER_MIDI=OFF \
   -DSDL2MIXER_OPUS=OFF -DSDL2MIXER_VORBIS=OFF -DSDL2MIXER_WAVE=ON
+
+build_tiled_libraries cmake_lib
 
 finish_debian_libraries
 echo "web libraries built in $PREFIX"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Cross-builds the libraries zorta.exe links (SDL2, SDL2_mixer, SDL2_ttf with
-# FreeType, and zlib and libpng) for 64-bit Windows, from Debian's own source
-# packages at the versions of the Linux -dev packages installed here, into
-# PREFIX. The result is keyed by those versions and by this script: a second
+# FreeType, zlib and libpng, and for Tiled maps pugixml, zstd and nlohmann-json)
+# for 64-bit Windows, from Debian's own source packages at the versions of the
+# Linux -dev packages installed here, into PREFIX. The result is keyed by those versions and by this script: a second
 # run with the same key does nothing.
 # Usage: scripts/windows/build-deps.sh BUILD_DIR   (the prefix is BUILD_DIR/deps/KEY)
 set -euo pipefail
@@ -14,7 +14,8 @@ JOBS=${JOBS:-2}
 HOST=x86_64-w64-mingw32
 TOOLCHAIN=$TOP/cmake/mingw-w64-x86_64.cmake
 
-DEV_PACKAGES=(zlib1g-dev libpng-dev libfreetype-dev libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev)
+DEV_PACKAGES=(zlib1g-dev libpng-dev libfreetype-dev libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev
+              libpugixml-dev libzstd-dev nlohmann-json3-dev)
 declare -A SOURCE VERSION
 . "$TOP/scripts/debian-sources.sh"
 debian_source_versions
@@ -38,27 +39,7 @@ cmake_lib() {  # source folder, then CMake options
 export PKG_CONFIG_LIBDIR=$PREFIX/lib/pkgconfig
 unset PKG_CONFIG_PATH
 
-# zlib as a static library, compiled directly: Debian's source leaves out the
-# Windows makefile and resource file its own build scripts want.
-echo "zlib ${VERSION[zlib1g-dev]}"
-mkdir -p zlib/build-win "$PREFIX/include" "$PREFIX/lib"
-for c in adler32 compress crc32 deflate gzclose gzlib gzread gzwrite infback inffast inflate inftrees trees \
-         uncompr zutil; do
-  $HOST-gcc-posix -O2 -c "zlib/$c.c" -o "zlib/build-win/$c.o" 2>>zlib.log
-done
-$HOST-ar rcs "$PREFIX/lib/libz.a" zlib/build-win/*.o
-cp zlib/zlib.h zlib/zconf.h "$PREFIX/include/"
-mkdir -p "$PREFIX/lib/pkgconfig"
-cat >"$PREFIX/lib/pkgconfig/zlib.pc" <<PC
-prefix=$PREFIX
-libdir=\${prefix}/lib
-includedir=\${prefix}/include
-Name: zlib
-Description: zlib compression library
-Version: ${VERSION[zlib1g-dev]#*:}
-Libs: -L\${libdir} -lz
-Cflags: -I\${includedir}
-PC
+build_zlib $HOST-gcc-posix $HOST-ar
 
 echo "libpng ${VERSION[libpng-dev]}"
 cmake_lib "${SOURCE[libpng-dev]}" -Wno-dev -DPNG_TESTS=OFF -DPNG_STATIC=OFF -DPNG_EXECUTABLES=OFF \
@@ -81,6 +62,8 @@ echo "SDL2_mixer ${VERSION[libsdl2-mixer-dev]}"
 cmake_lib "${SOURCE[libsdl2-mixer-dev]}" -DBUILD_SHARED_LIBS=ON -DSDL2MIXER_VENDORED=OFF -DSDL2MIXER_SAMPLES=OFF \
   -DSDL2MIXER_CMD=OFF -DSDL2MIXER_FLAC=OFF -DSDL2MIXER_MOD=OFF -DSDL2MIXER_MP3=OFF -DSDL2MIXER_MIDI=OFF \
   -DSDL2MIXER_OPUS=OFF -DSDL2MIXER_VORBIS=OFF -DSDL2MIXER_WAVE=ON
+
+build_tiled_libraries cmake_lib
 
 finish_debian_libraries
 echo "Windows libraries built in $PREFIX"

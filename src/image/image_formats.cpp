@@ -753,9 +753,23 @@ const ImageFormat ImageFormats[ImageFormatCount] = {
     {"PNG", 1, "TestPNG", "LoadPNG", TestPNG, LoadPNG, -1},
 };
 
+MemoryImageFiles ImagesInMemory;
+
+const std::vector<uint8_t>* ImageInMemory(const char* path) {
+  for (const auto& file : ImagesInMemory)
+    if (NamesEqual(file.first.c_str(), path)) return &file.second;
+  return nullptr;
+}
+
+static FileHandle OpenImageFile(const char* path, int byteOrder) {
+  const std::vector<uint8_t>* bytes = ImageInMemory(path);
+  if (bytes != nullptr) return FileOpenMemory(bytes->data(), bytes->size(), byteOrder);
+  return FileOpen(path, "rb", byteOrder);
+}
+
 int RunProbe(const ImageFormat& format, const char* path, char* message) {
   if (message != nullptr) message[0] = 0;
-  FileHandle f = FileOpen(path, "rb", format.byteOrder);
+  FileHandle f = OpenImageFile(path, format.byteOrder);
   if (f == nullptr) {
     if (format.quietProbe) return 0;
     return Fail(message, "%s() - Couldn't open file '%s'", format.testName, path);
@@ -766,7 +780,7 @@ int RunProbe(const ImageFormat& format, const char* path, char* message) {
 }
 
 int RunLoader(const ImageFormat& format, const char* path, Image* image, char* message) {
-  FileHandle f = FileOpen(path, "rb", format.byteOrder);
+  FileHandle f = OpenImageFile(path, format.byteOrder);
   if (f == nullptr) return Fail(message, "%s() - Couldn't open file '%s'", format.loadName, path);
   int result = format.load(f, image, message);
   FileClose(f);

@@ -12,6 +12,9 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "io/file.h"
 
@@ -65,6 +68,13 @@ struct ImageFormat {
 enum { FormatBMP, FormatILBM, FormatGFX, FormatTGA, FormatBMPVariant, FormatPNG, ImageFormatCount };
 // In the order the image table asks their probes.
 extern const ImageFormat ImageFormats[ImageFormatCount];
+
+// Image files made in memory under a path (the tile sets of a map imported
+// as it loads), which the probes and loaders read in place of a file there.
+typedef std::vector<std::pair<std::string, std::vector<uint8_t>>> MemoryImageFiles;
+extern MemoryImageFiles ImagesInMemory;
+// The bytes held under path (letter case aside), or null.
+const std::vector<uint8_t>* ImageInMemory(const char* path);
 
 // The format's probe on the file at path, opened in the format's byte order:
 // -1 or 0. `message` is then empty, or says that the file could not be

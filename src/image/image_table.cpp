@@ -120,6 +120,30 @@ void ReleaseImage(Image* image) {
   }
 }
 
+// Drops the table's image under name, to be read afresh when next asked for.
+static void DropImageNamed(const std::string& name) {
+  for (int i = 0; i < ImageTableSize; i++) {
+    Image* image = ImageTable[i];
+    if (image == nullptr || image->name == nullptr || !NamesEqual(image->name, name.c_str())) continue;
+    FreeImage(image);
+    MemFree(image);
+    ImageTable[i] = nullptr;
+  }
+}
+
+void HoldImagesInMemory(std::vector<std::pair<std::string, std::vector<uint8_t>>> files) {
+  MemoryImageFiles before = std::move(ImagesInMemory);
+  ImagesInMemory = std::move(files);
+  for (const auto& file : ImagesInMemory) {
+    const std::vector<uint8_t>* old = nullptr;
+    for (const auto& b : before)
+      if (NamesEqual(b.first.c_str(), file.first.c_str())) old = &b.second;
+    if (old == nullptr || *old != file.second) DropImageNamed(file.first);
+  }
+  for (const auto& b : before)
+    if (ImageInMemory(b.first.c_str()) == nullptr) DropImageNamed(b.first);
+}
+
 void BeginImageBatch() {
   ImageBatch = -1;
   for (int i = 0; i < ImageTableSize; i++)

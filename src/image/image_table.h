@@ -3,6 +3,9 @@
 // A program's part (LoadImage, ReleaseImage, sprites) is public (zorta/image.h).
 #pragma once
 #include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "zorta/image.h"
 
@@ -16,6 +19,9 @@ extern int32_t ImageBatch;
 // load (object types): outside a batch too, the image stays the batches'.
 Image* RequestImage(const char* name, int dither);
 int ReadImageFile(const char* path, Image* image);
+// Replaces the image files held in memory (see ImagesInMemory). An image of
+// the table whose held bytes changed or went is dropped, to be read afresh.
+void HoldImagesInMemory(std::vector<std::pair<std::string, std::vector<uint8_t>>> files);
 void BeginImageBatch();
 void EndImageBatch(int createSurfaces, int buildMasks);
 void DoubleImage(Image* image);

@@ -3,15 +3,19 @@
 #include <cstdio>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "base/settings.h"
+#include "image/image_formats.h"
 #include "image/image_table.h"
 #include "io/file.h"
 #include "io/named_list.h"
 #include "world/layers.h"
 #include "world/map_codec.h"
 #include "world/objects.h"
+#include "world/tiled_import.h"
+#include "world/tiled_read.h"
 #include "world/world.h"
 
 namespace zorta {
@@ -142,6 +146,14 @@ void BuildMap(const MapDescription& map) {
   if (SelectedMapObject->type != nullptr) SelectByData(&ObjectTypeList, SelectedMapObject->type);
 }
 
+// The current map stays, and with it every image it and its live objects
+// draw from: nothing is swept by this batch.
+void KeepCurrentImages() {
+  for (int i = 0; i < ImageTableSize; i++)
+    if (ImageTable[i] != nullptr) ImageTable[i]->stale = 0;
+  EndImageBatch(-1, -1);
+}
+
 }  // namespace
 
 MapLayer* LayerAt(int index) {
@@ -164,18 +176,32 @@ void LoadMap(const char* name) {
     opened = ReadWholeFile(path, &bytes);
   }
   if (!opened) {
-    // The current map stays, and with it every image it and its live
-    // objects draw from: nothing is swept by this batch.
-    for (int i = 0; i < ImageTableSize; i++)
-      if (ImageTable[i] != nullptr) ImageTable[i]->stale = 0;
-    EndImageBatch(-1, -1);
+    KeepCurrentImages();
     return;
   }
-  FreeMap();
   MapDescription map;
-  DecodeMap(bytes.data(), bytes.size(), &map);  // not a map file: an empty map
+  MemoryImageFiles tileSets;
+  // Not a map file: a map saved by Tiled is imported here, as `map import`
+  // would, its tile sets kept in memory; anything else is an empty map.
+  if (!DecodeMap(bytes.data(), bytes.size(), &map)) {
+    std::string text(bytes.begin(), bytes.end());
+    if (IsTiledMapData(text)) {
+      TiledImport imported;
+      std::string error;
+      if (!ImportTiledData(path, text, &imported, &error)) {
+        KeepCurrentImages();
+        snprintf(ErrorText, sizeof ErrorText, "LoadMap() - %s", error.c_str());
+        FatalError();
+        return;
+      }
+      map = std::move(imported.map);
+      for (ImportedTileSet& set : imported.tileSets) tileSets.emplace_back(set.path, std::move(set.bytes));
+    }
+  }
   bytes.clear();
   bytes.shrink_to_fit();
+  FreeMap();
+  HoldImagesInMemory(std::move(tileSets));
   BuildMap(map);
   if (ShutdownDone) return;
   EndImageBatch(-1, -1);

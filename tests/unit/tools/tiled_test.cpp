@@ -16,7 +16,7 @@
 
 #include "test_util.h"
 #include "tiled_import.h"
-#include "tiled_read.h"
+#include "world/tiled_read.h"
 
 using namespace zorta;
 
@@ -142,6 +142,7 @@ TEST(TiledRead, TmxAndJsonReadAlike) {
   Files["maps/set.tsj"] =
       R"({"name": "s", "tilewidth": 16, "tileheight": 16, "margin": 1, "spacing": 2, "columns": 3,
           "image": "../art/s.png", "imagewidth": 52, "imageheight": 52,
+          "properties": [{"name": "keepnumbers", "type": "bool", "value": false}],
           "tiles": [{"id": 4, "animation": [{"tileid": 2, "duration": 100}]}]})";
   std::string tmx = R"(<map orientation="orthogonal" width="4" height="4" tilewidth="16" tileheight="16" infinite="1">
  <tileset firstgid="1" source="set.tsj"/>
@@ -176,6 +177,9 @@ TEST(TiledRead, TmxAndJsonReadAlike) {
     EXPECT_EQ(set.spacing, 2);
     ASSERT_EQ(set.tiles.size(), 1u);
     EXPECT_EQ(set.tiles[0].firstFrame, 2);
+    const TiledProperty* keep = FindTiledProperty(set.properties, "keepnumbers");
+    ASSERT_NE(keep, nullptr);
+    EXPECT_EQ(keep->value, "false");
     ASSERT_EQ(map.layers.size(), 2u);
     const TiledLayer& l = map.layers[0];
     EXPECT_EQ(l.kind, TiledTileLayer);
@@ -258,6 +262,11 @@ class TiledImportTest : public ::testing::Test {
     for (int y = 0; y < 16; y++)
       for (int x = 0; x < 32; x++) memcpy(&twice[(y * 32 + x) * 4], &rgba[((y / 2) * 16 + x / 2) * 4], 4);
     WritePng("tiles16.png", 32, 16, twice);
+    // Four 8 x 8 tiles in two rows, tile k all of red k * 60.
+    std::vector<uint8_t> four(16 * 16 * 4, 255);
+    for (int y = 0; y < 16; y++)
+      for (int x = 0; x < 16; x++) four[(y * 16 + x) * 4] = static_cast<uint8_t>((y / 8 * 2 + x / 8) * 60);
+    WritePng("four.png", 16, 16, four);
   }
   static void WritePng(const char* path, int width, int height, const std::vector<uint8_t>& rgba) {
     png_image image;
@@ -281,6 +290,19 @@ class TiledImportTest : public ::testing::Test {
            "\" tileheight=\"" + t + "\"><tileset firstgid=\"1\" name=\"t\" tilewidth=\"" +
            std::to_string(setWidth ? setWidth : tile) + "\" tileheight=\"" + t + "\"><image source=\"" + png +
            "\"/></tileset>" + layers + "</map>";
+  }
+  // A 2 x 2 map of 8-pixel tiles: tile set `name` (four.png, gids 1-4 and
+  // up to 69999 past its tiles) keeps its numbers, tile set "u" (tiles8.png,
+  // gids 70000-70001) does not.
+  static std::string KeptMap(const std::string& layers, const char* name = "k") {
+    return "<map orientation=\"orthogonal\" width=\"2\" height=\"2\" tilewidth=\"8\" tileheight=\"8\">"
+           "<tileset firstgid=\"1\" name=\"" +
+           std::string(name) +
+           "\" tilewidth=\"8\" tileheight=\"8\"><properties><property name=\"keepnumbers\" type=\"bool\" "
+           "value=\"true\"/></properties><image source=\"four.png\"/></tileset>"
+           "<tileset firstgid=\"70000\" name=\"u\" tilewidth=\"8\" tileheight=\"8\"><image source=\"tiles8.png\"/>"
+           "</tileset>" +
+           layers + "</map>";
   }
   static std::string Layer(const char* name, const char* csv, const char* extra = "") {
     return std::string("<layer name=\"") + name + "\" width=\"2\" height=\"2\" " + extra + "><data encoding=\"csv\">" +
@@ -357,6 +379,7 @@ TEST_F(TiledImportTest, TransparencyMainLayerAndObjects) {
   EXPECT_EQ(o.reals[1], 0.5f);
   EXPECT_EQ(o.ints[2], -3);
   EXPECT_EQ(o.flags, (1u << 2) | (16u << 1));
+  EXPECT_EQ(o.y2, 1) << "drawn at scale 0";
   std::string notes;
   for (const std::string& n : out.notes) notes += n + "\n";
   EXPECT_NE(notes.find("16 pixel tiles scaled up 2 times to 32\n"), std::string::npos) << notes;
@@ -392,6 +415,25 @@ TEST_F(TiledImportTest, RefusalsWriteNothing) {
       {Map(8, Layer("L", "0,0,0,0"), "orthogonal", 0, "gone.png"), "m.tmx: image 'gone.png' is missing"},
       {Map(16, Layer("L", "1,0,0,0"), "orthogonal", 9),
        "m.tmx: layer 'L': tile 1: tile set 't' has 9 x 16 tiles in a map of 16 x 16 tiles"},
+      {KeptMap(Layer("L", "2,0,0,70000")),
+       "m.tmx: layer 'L': the tile at column 1, row 1 is not from tile set 'k', and tile set 'k' keeps its tile "
+       "numbers (a layer draws from it alone)"},
+      {KeptMap(Layer("L", "70001,2,0,0")),
+       "m.tmx: layer 'L': the tile at column 0, row 0 is not from tile set 'k', and tile set 'k' keeps its tile "
+       "numbers (a layer draws from it alone)"},
+      {KeptMap(Layer("L", "0,2147483650,0,0")),
+       "m.tmx: layer 'L': the tile at column 1, row 0 is flipped or rotated, and tile set 'k' keeps its tile numbers "
+       "(a flipped copy has no number)"},
+      {KeptMap(Layer("L", "0,0,1,0")),
+       "m.tmx: layer 'L': the tile at column 0, row 1 is tile 0, and tile set 'k' keeps its tile numbers: 0 is the "
+       "empty cell"},
+      {KeptMap(Layer("L", "0,0,65538,0")),
+       "m.tmx: layer 'L': the tile at column 0, row 1 is tile 65537, and tile set 'k' keeps its tile numbers: a cell "
+       "holds at most 65535"},
+      {KeptMap(Layer("A", "70000,0,0,0") + Layer("B", "2,0,0,0"), "m-1"),
+       "m.tmx: the tiles of layer 'A' and tile set 'm-1' would both be 'TileSets/m-1.gfx' (rename the tile set)"},
+      {KeptMap(Layer("L", "2,0,0,0"), "../k"),
+       "m.tmx: tile set '../k' keeps its tile numbers, and its name cannot name a file"},
   };
   for (const Case& c : cases) {
     WriteWholeFile("m.tmx", c.text);
@@ -404,6 +446,37 @@ TEST_F(TiledImportTest, RefusalsWriteNothing) {
     struct stat st;
     EXPECT_NE(stat("data", &st), 0) << "written for " << c.text;
   }
+}
+
+TEST_F(TiledImportTest, KeptNumbersShareTheirTileSet) {
+  // Two layers keep tile set k's numbers and share its one tile set, whole
+  // and in its own columns; a layer of tile set u is renumbered as before.
+  // Ids past k's four tiles stay as values, and are listed.
+  TiledImport out;
+  std::string error;
+  ASSERT_TRUE(Import(KeptMap(Layer("A", "4,0,10,2") + Layer("B", "70000,0,0,0") + Layer("C", "0,3,10,10")), &out,
+                     &error))
+      << error;
+  ASSERT_EQ(out.map.layers.size(), 3u);
+  EXPECT_EQ(out.map.layers[0].tiles, (std::vector<uint16_t>{3, 0, 9, 1}));
+  EXPECT_EQ(out.map.layers[0].image, "TileSets/k.gfx");
+  EXPECT_EQ(out.map.layers[1].tiles, (std::vector<uint16_t>{1, 0, 0, 0}));
+  EXPECT_EQ(out.map.layers[1].image, "TileSets/m-2.gfx");
+  EXPECT_EQ(out.map.layers[2].tiles, (std::vector<uint16_t>{0, 2, 9, 9}));
+  EXPECT_EQ(out.map.layers[2].image, "TileSets/k.gfx");
+  ASSERT_EQ(out.tileSets.size(), 2u);
+  EXPECT_EQ(out.tileSets[0].path, "TileSets/k.gfx");
+  const std::vector<uint8_t>& gfx = out.tileSets[0].bytes;
+  EXPECT_EQ(gfx[12], 64);  // two columns of tiles scaled up 4 times
+  EXPECT_EQ(gfx[16], 64);
+  for (int cell = 0; cell < 4; cell++) EXPECT_EQ(CellPixel(gfx, cell, 31, 31)[0], cell * 60) << "cell " << cell;
+  EXPECT_EQ(out.notes, (std::vector<std::string>{
+                           "8 pixel tiles scaled up 4 times to 32",
+                           "layer 'A': tile 9 in 1 cell is past the 4 tiles of tile set 'k': kept as the value, "
+                           "never drawn",
+                           "layer 'C': tile 9 in 2 cells is past the 4 tiles of tile set 'k': kept as the value, "
+                           "never drawn",
+                       }));
 }
 
 // A map's files are put in place all together or not at all: an output that

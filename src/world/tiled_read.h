@@ -42,6 +42,7 @@ struct TiledTileSet {
   int32_t imageWidth = 0, imageHeight = 0;
   int32_t offsetX = 0, offsetY = 0;
   std::vector<TiledTile> tiles;
+  std::vector<TiledProperty> properties;
 };
 
 struct TiledPoint {
@@ -100,6 +101,10 @@ bool DecodeTileData(const std::string& text, const std::string& encoding, const 
 // are read through `reader`, relative to the map's folder.
 bool ParseTiledMap(const std::string& path, const std::string& bytes, TiledFileReader reader, TiledMap* map,
                    std::string* error);
+// -1 when the bytes are a map Tiled wrote: TMX, Tiled's JSON (an object that
+// names its orientation or Tiled's version), or either gzip-compressed; 0 for
+// anything else, such as a map file or the JSON that `map build` reads.
+int IsTiledMapData(const std::string& bytes);
 // ParseTiledMap of the file at path.
 bool ReadTiledMap(const std::string& path, TiledMap* map, std::string* error);
 

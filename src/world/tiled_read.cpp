@@ -1,4 +1,4 @@
-#include "tiled_read.h"
+#include "world/tiled_read.h"
 
 #include <zlib.h>
 #include <zstd.h>
@@ -258,6 +258,7 @@ bool XmlTileSetBody(const pugi::xml_node& ts, TiledTileSet* set, const std::stri
     if (frame && !IntAttr(frame, "tileid", 0, TiledGidMask, 0, &tile.firstFrame, where, error)) return false;
     set->tiles.push_back(tile);
   }
+  XmlProperties(ts, &set->properties);
   return true;
 }
 
@@ -597,6 +598,7 @@ bool ParseJsonTileSet(const Json& j, TiledTileSet* set, const std::string& file,
       set->tiles.push_back(tile);
     }
   }
+  JsonProperties(j, &set->properties);
   return true;
 }
 
@@ -855,6 +857,16 @@ bool ParseTiledMap(const std::string& path, const std::string& bytes, TiledFileR
   size_t first = text.find_first_not_of(" \t\r\n");
   if (first != std::string::npos && text[first] == '<') return ParseTmx(&r, text);
   return ParseJson(&r, text);
+}
+
+int IsTiledMapData(const std::string& bytes) {
+  if (bytes.size() >= 2 && static_cast<uint8_t>(bytes[0]) == 0x1F && static_cast<uint8_t>(bytes[1]) == 0x8B) return -1;
+  size_t first = bytes.find_first_not_of(" \t\r\n");
+  if (first == std::string::npos) return 0;
+  if (bytes[first] == '<') return -1;
+  if (bytes[first] != '{') return 0;
+  Json m = Json::parse(bytes, nullptr, false);
+  return m.is_object() && (m.contains("orientation") || m.contains("tiledversion")) ? -1 : 0;
 }
 
 bool ReadTiledMap(const std::string& path, TiledMap* map, std::string* error) {
