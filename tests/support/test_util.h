@@ -10,9 +10,11 @@
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 inline std::string ReadWholeFile(const std::string& path) {
@@ -66,6 +68,41 @@ inline std::string BuildDir() {
   return dir.substr(0, dir.rfind('/'));
 #endif
 }
+
+// A fresh folder inside the working folder (the test program's own scratch
+// folder), entered for a test: NAME-K, K counting the folders made, so one a
+// test could not remove (Windows keeps files open) never stands in the next
+// one's way; one an earlier, killed run left, files and all, is removed
+// first. Fails the test where it cannot be made: wrap Enter in
+// ASSERT_NO_FATAL_FAILURE.
+struct WorkFolder {
+  std::string home, path;
+  void Enter(const std::string& name) {
+    static int made = 0;
+    std::error_code error;
+    home = std::filesystem::current_path(error).string();
+    ASSERT_FALSE(error) << error.message();
+    path = home + "/" + name + "-" + std::to_string(++made);
+    std::filesystem::remove_all(path, error);
+    ASSERT_TRUE(std::filesystem::create_directory(path, error)) << path << ": " << error.message();
+    std::filesystem::current_path(path, error);
+    ASSERT_FALSE(error) << path << ": " << error.message();
+  }
+  // Back to where Enter was called, then the folder removed (out of it first:
+  // Windows keeps a working folder from removal). What the removal met.
+  std::error_code Leave() {
+    std::error_code error;
+    if (home.empty()) return error;
+    std::filesystem::current_path(home, error);
+    if (error) {
+      ADD_FAILURE() << "cannot go back to " << home << ": " << error.message();
+      return error;
+    }
+    std::filesystem::remove_all(path, error);
+    home.clear();
+    return error;
+  }
+};
 
 #ifndef _WIN32
 // While it lives, files this process writes stop at `bytes`, as on a full

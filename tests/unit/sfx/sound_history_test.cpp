@@ -9,9 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "base/timing.h"
@@ -23,17 +21,11 @@
 #include "sfx/sound_history.h"
 #include "sfx/sound_studio.h"
 #include "sfx/user_sounds.h"
+#include "test_util.h"
 
 using namespace zorta;
 
 namespace {
-std::string Slurp(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::ostringstream text;
-  text << f.rdbuf();
-  return text.str();
-}
-
 std::vector<int16_t> Frames(int slot) {
   const int16_t* d = FSOUND_Sample_GetData(SoundBank[slot]);
   return d == nullptr ? std::vector<int16_t>() : std::vector<int16_t>(d, d + FSOUND_Sample_GetLength(SoundBank[slot]));
@@ -58,18 +50,11 @@ std::string Version(int slot, int32_t number) {
 }
 
 struct SoundHistoryTest : ::testing::Test {
-  std::string home, dir;
+  WorkFolder folder;
   uint32_t now = 1000;
   void SetUp() override {
     ResetForTests();
-    char buf[4096];
-    ASSERT_NE(getcwd(buf, sizeof buf), nullptr);
-    home = buf;
-    dir = home + "/sound-history";
-    std::error_code stale;
-    std::filesystem::remove_all(dir, stale);
-    ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
-    ASSERT_EQ(chdir(dir.c_str()), 0);
+    ASSERT_NO_FATAL_FAILURE(folder.Enter("sound-history"));
     mkdir("Sounds", 0700);
     SeedRandom(0);
     FillSoundBank();
@@ -80,9 +65,7 @@ struct SoundHistoryTest : ::testing::Test {
     FreeSoundBank();
     SoundSeamReset();
     SeamReset();
-    EXPECT_EQ(chdir(home.c_str()), 0);
-    std::error_code gone;
-    std::filesystem::remove_all(dir, gone);
+    folder.Leave();
   }
   void Start() {
     SetUserSoundHistory(-1);
@@ -110,7 +93,7 @@ TEST_F(SoundHistoryTest, FiftyVersionsKeptTheOldestDroppedAndTheCurrentOneNotKep
   EXPECT_EQ(h.current, 55);
   EXPECT_EQ(h.name, "120-x.txt");
   EXPECT_FALSE(std::filesystem::exists("Sounds/.history/120/0005.txt"));
-  EXPECT_EQ(Slurp("Sounds/.history/120/0006.txt"), "frames 6\n");
+  EXPECT_EQ(ReadWholeFile("Sounds/.history/120/0006.txt"), "frames 6\n");
   // A damaged index loses versions, never the reader's footing.
   std::ofstream("Sounds/.history/120/index", std::ios::binary) << "current 9\nversion 9 1\nversion 3 2\nversion x\n\xff";
   h = HistoryOf(120);
@@ -125,22 +108,22 @@ TEST_F(SoundHistoryTest, UndoAndRedoWriteVersionsBackAsNoNewOnesAndAHandEditIsOn
   ASSERT_TRUE(StudioNewSound(130, SynthLaser, 7, &message)) << message;
   WaitForUserSounds();
   const std::string path = "Sounds/130-laser.txt";
-  const std::string first = Slurp(path);
+  const std::string first = ReadWholeFile(path);
   EXPECT_EQ(first.rfind("# laser, seed 7\n", 0), 0u) << first;
   ASSERT_NE(SoundBank[130], nullptr);
   EXPECT_EQ(Plays(), 1) << "the new sound plays once it is made";
   ASSERT_TRUE(StudioMutateSound(130, 8, &message)) << message;
-  const std::string mutated = Slurp(path);
+  const std::string mutated = ReadWholeFile(path);
   EXPECT_NE(mutated, first);
   ASSERT_TRUE(StudioAnotherSound(130, 9, &message)) << message;
-  EXPECT_EQ(Slurp(path).rfind("# laser, seed 9\n", 0), 0u);
+  EXPECT_EQ(ReadWholeFile(path).rfind("# laser, seed 9\n", 0), 0u);
   Settle();
   EXPECT_EQ(HistoryOf(130).versions.size(), 3u);
 
   // Undo twice: the first version byte for byte, and the watcher keeps no copy of it.
   ASSERT_TRUE(StudioStepSound(130, -1, &message)) << message;
   ASSERT_TRUE(StudioStepSound(130, -1, &message)) << message;
-  EXPECT_EQ(Slurp(path), first);
+  EXPECT_EQ(ReadWholeFile(path), first);
   EXPECT_FALSE(StudioStepSound(130, -1, &message));
   EXPECT_EQ(message, "Nothing to undo.");
   Settle();
@@ -148,7 +131,7 @@ TEST_F(SoundHistoryTest, UndoAndRedoWriteVersionsBackAsNoNewOnesAndAHandEditIsOn
   EXPECT_EQ(h.versions.size(), 3u);
   EXPECT_EQ(h.current, 1);
   ASSERT_TRUE(StudioStepSound(130, 1, &message)) << message;
-  EXPECT_EQ(Slurp(path), mutated);
+  EXPECT_EQ(ReadWholeFile(path), mutated);
   Settle();
 
   // A hand edit is a version of its own, after the others.
@@ -167,7 +150,7 @@ TEST_F(SoundHistoryTest, UndoAndRedoWriteVersionsBackAsNoNewOnesAndAHandEditIsOn
   Start();
   EXPECT_EQ(HistoryOf(130).versions.size(), 4u);
   ASSERT_TRUE(StudioStepSound(130, -1, &message)) << message;
-  EXPECT_EQ(Slurp(path), Version(130, 3));
+  EXPECT_EQ(ReadWholeFile(path), Version(130, 3));
   // A hand edit not yet seen is kept before undo writes over it.
   std::ofstream(path, std::ios::binary) << "# unseen\nframes 10\n";
   ASSERT_TRUE(StudioStepSound(130, -1, &message)) << message;
@@ -175,7 +158,7 @@ TEST_F(SoundHistoryTest, UndoAndRedoWriteVersionsBackAsNoNewOnesAndAHandEditIsOn
   ASSERT_EQ(h.versions.size(), 5u);
   EXPECT_EQ(Version(130, 5), "# unseen\nframes 10\n");
   EXPECT_EQ(h.current, 4);
-  EXPECT_EQ(Slurp(path), edited);
+  EXPECT_EQ(ReadWholeFile(path), edited);
 }
 
 TEST_F(SoundHistoryTest, DeleteKeepsTheHistoryAndBringsTheSoundBack) {
@@ -184,7 +167,7 @@ TEST_F(SoundHistoryTest, DeleteKeepsTheHistoryAndBringsTheSoundBack) {
   ASSERT_TRUE(StudioNewSound(200, SynthBlip, 1, &message)) << message;
   WaitForUserSounds();
   EXPECT_EQ(StudioSlotKindOf(200), StudioUserSlot);
-  const std::string made = Slurp("Sounds/200-blip.txt");
+  const std::string made = ReadWholeFile("Sounds/200-blip.txt");
   ASSERT_TRUE(StudioDeleteSound(200, &message)) << message;
   EXPECT_FALSE(std::filesystem::exists("Sounds/200-blip.txt"));
   EXPECT_EQ(SoundBank[200], nullptr);
@@ -193,7 +176,7 @@ TEST_F(SoundHistoryTest, DeleteKeepsTheHistoryAndBringsTheSoundBack) {
   EXPECT_EQ(HistoryOf(200).versions.size(), 1u);
   EXPECT_EQ(StudioRemovedName(200), "200-blip.txt");
   ASSERT_TRUE(StudioStepSound(200, 0, &message)) << message;
-  EXPECT_EQ(Slurp("Sounds/200-blip.txt"), made);
+  EXPECT_EQ(ReadWholeFile("Sounds/200-blip.txt"), made);
   WaitForUserSounds();
   EXPECT_NE(SoundBank[200], nullptr);
   EXPECT_FALSE(StudioNewSound(200, SynthBlip, 2, &message)) << "the slot is taken again";
@@ -209,7 +192,7 @@ TEST_F(SoundHistoryTest, ABuiltInCopiedPlaysItsVerySoundAndAHandWrittenRecipeIsN
   std::string message;
   ASSERT_TRUE(StudioCopyBuiltin(24, &slot, &message)) << message;
   EXPECT_EQ(slot, 90);
-  EXPECT_EQ(Slurp("Sounds/090-copy-of-24.txt"), BuiltinRecipeWithSeed(24));
+  EXPECT_EQ(ReadWholeFile("Sounds/090-copy-of-24.txt"), BuiltinRecipeWithSeed(24));
   WaitForUserSounds();
   EXPECT_EQ(Frames(90), Frames(24));
   EXPECT_EQ(Plays(), 1);
@@ -217,6 +200,6 @@ TEST_F(SoundHistoryTest, ABuiltInCopiedPlaysItsVerySoundAndAHandWrittenRecipeIsN
   EXPECT_FALSE(StudioMutateSound(89, 1, &message));
   EXPECT_NE(message.find("Sounds/89-mine.txt is no synth sound"), std::string::npos) << message;
   EXPECT_FALSE(StudioAnotherSound(89, 1, &message));
-  EXPECT_EQ(Slurp("Sounds/89-mine.txt"), "frames 300\nvolume 100\nsine 0.02 a(0.25)\n");
+  EXPECT_EQ(ReadWholeFile("Sounds/89-mine.txt"), "frames 300\nvolume 100\nsine 0.02 a(0.25)\n");
   EXPECT_FALSE(StudioNewSound(24, SynthBlip, 1, &message)) << "a built-in slot is no empty one";
 }

@@ -25,6 +25,7 @@
 #include "sfx/recipe.h"
 #include "sfx/sound_bank.h"
 #include "sfx/user_sounds.h"
+#include "test_util.h"
 
 using namespace zorta;
 
@@ -102,20 +103,11 @@ void HoldBuild(const char* file) {
 }
 
 struct UserSounds : ::testing::Test {
-  std::string home, dir;
+  WorkFolder folder;
   BuildGate gate;
   void SetUp() override {
     ResetForTests();
-    char buf[4096];
-    ASSERT_NE(getcwd(buf, sizeof buf), nullptr);
-    home = buf;
-    // Inside the process's own fresh folder: a folder named after the process
-    // id could be one an earlier, killed run left behind, files and all.
-    dir = home + "/user-sounds";
-    std::error_code stale;
-    std::filesystem::remove_all(dir, stale);
-    ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
-    ASSERT_EQ(chdir(dir.c_str()), 0);
+    ASSERT_NO_FATAL_FAILURE(folder.Enter("user-sounds"));
     mkdir("Sounds", 0700);
     Reports.clear();
     SetUserSoundReport(Record);
@@ -131,10 +123,7 @@ struct UserSounds : ::testing::Test {
     SoundSeamReset();
     SeamReset();
     SetUserSoundReport(nullptr);
-    // Out of the folder first: Windows keeps a working folder from removal.
-    EXPECT_EQ(chdir(home.c_str()), 0);
-    std::error_code gone;
-    std::filesystem::remove_all(dir, gone);
+    std::error_code gone = folder.Leave();
     EXPECT_FALSE(gone) << gone.message();
   }
 };

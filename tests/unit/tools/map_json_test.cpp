@@ -21,18 +21,9 @@ namespace {
 
 class MapJson : public ::testing::Test {
  protected:
-  std::string home;
-  void SetUp() override {
-    char cwd[4096];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    home = cwd;
-    char tmpl[] = "mapjson-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    ASSERT_EQ(chdir(tmpl), 0);
-  }
-  void TearDown() override {
-    if (chdir(home.c_str()) != 0) ADD_FAILURE() << "cannot go back to " << home;
-  }
+  WorkFolder folder;
+  void SetUp() override { ASSERT_NO_FATAL_FAILURE(folder.Enter("mapjson")); }
+  void TearDown() override { folder.Leave(); }
 
   // `map info` of the file: its exit code, output and messages.
   int Info(const std::string& path, std::string* out, std::string* err = nullptr) {

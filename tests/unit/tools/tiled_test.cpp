@@ -236,15 +236,9 @@ TEST(TiledRead, DamagedMapsGiveMessages) {
 
 class TiledImportTest : public ::testing::Test {
  protected:
-  std::string home, dir;
+  WorkFolder folder;
   void SetUp() override {
-    char cwd[4096];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    home = cwd;
-    char tmpl[] = "tiled-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir = tmpl;
-    ASSERT_EQ(chdir(tmpl), 0);
+    ASSERT_NO_FATAL_FAILURE(folder.Enter("tiled"));
     // Two 8 x 8 tiles side by side, every pixel its own colour: tile 0's
     // pixel (x, y) is (x * 16, y * 16, 7); tile 1 is half transparent at
     // the top, clear below and has one opaque magenta pixel.
@@ -278,7 +272,7 @@ class TiledImportTest : public ::testing::Test {
     ASSERT_TRUE(png_image_write_to_file(&image, path, 0, rgba.data(), 0, nullptr));
   }
   void TearDown() override {
-    if (chdir(home.c_str()) != 0) ADD_FAILURE() << "cannot go back to " << home;
+    folder.Leave();
   }
   // A 2 x 2 map of `tile`-pixel tiles whose tile set has tiles `setWidth`
   // wide (0: as the map's) in tiles8.png or tiles16.png (or `image`).

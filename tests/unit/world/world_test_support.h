@@ -131,15 +131,10 @@ inline uint32_t BlockPixel(int k) {
 
 class WorldTest : public ::testing::Test {
  protected:
-  std::string ownFolder;
+  WorkFolder folder;
   // Each test gets a fresh working folder, so Maps/ holds only its own maps.
   void SetUp() override {
-    char cwd[4096];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    ownFolder = cwd;
-    char tmpl[] = "world-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    ASSERT_EQ(chdir(tmpl), 0);
+    ASSERT_NO_FATAL_FAILURE(folder.Enter("world"));
     ResetForTests();
     ScreenWidth = 640;
     ScreenHeight = 480;
@@ -165,7 +160,7 @@ class WorldTest : public ::testing::Test {
     SeamReset();
     WinSeamReset();
     ClockSeamUseFake(false);
-    if (!ownFolder.empty() && chdir(ownFolder.c_str()) != 0) ADD_FAILURE() << "cannot go back to " << ownFolder;
+    folder.Leave();
   }
   void StartDisplay() {
     DisplaySeamSetDesktopDepth(32);
