@@ -143,6 +143,18 @@ bool Unwrap(const std::string& bytes, std::string* out, std::string* error) {
 
 bool InRange(double v, double lo, double hi) { return v >= lo && v <= hi; }
 
+// A tile set's whole-number fields, named alike in TMX and JSON, with the
+// bounds both readers hold them to (0 where one is not given).
+struct TileSetField {
+  const char* name;
+  int64_t lo, hi;
+  int32_t TiledTileSet::*member;
+};
+const TileSetField TileSetFields[] = {
+    {"tilewidth", 1, 4096, &TiledTileSet::tileWidth}, {"tileheight", 1, 4096, &TiledTileSet::tileHeight},
+    {"margin", 0, 4096, &TiledTileSet::margin},       {"spacing", 0, 4096, &TiledTileSet::spacing},
+    {"columns", 0, 1 << 20, &TiledTileSet::columns},  {"tilecount", 0, 1 << 24, &TiledTileSet::tileCount}};
+
 // ---- TMX. ----
 
 // What a group says applies to everything in it.
@@ -215,18 +227,10 @@ bool XmlTileSetBody(const pugi::xml_node& ts, TiledTileSet* set, const std::stri
   int64_t v;
   set->file = file;
   set->name = ts.attribute("name").value();
-  if (!IntAttr(ts, "tilewidth", 1, 4096, 0, &v, where, error)) return false;
-  set->tileWidth = static_cast<int32_t>(v);
-  if (!IntAttr(ts, "tileheight", 1, 4096, 0, &v, where, error)) return false;
-  set->tileHeight = static_cast<int32_t>(v);
-  if (!IntAttr(ts, "margin", 0, 4096, 0, &v, where, error)) return false;
-  set->margin = static_cast<int32_t>(v);
-  if (!IntAttr(ts, "spacing", 0, 4096, 0, &v, where, error)) return false;
-  set->spacing = static_cast<int32_t>(v);
-  if (!IntAttr(ts, "columns", 0, 1 << 20, 0, &v, where, error)) return false;
-  set->columns = static_cast<int32_t>(v);
-  if (!IntAttr(ts, "tilecount", 0, 1 << 24, 0, &v, where, error)) return false;
-  set->tileCount = static_cast<int32_t>(v);
+  for (const TileSetField& f : TileSetFields) {
+    if (!IntAttr(ts, f.name, f.lo, f.hi, 0, &v, where, error)) return false;
+    set->*f.member = static_cast<int32_t>(v);
+  }
   if (set->tileWidth == 0 || set->tileHeight == 0) return Fail(error, where + ": no tile size");
   pugi::xml_node offset = ts.child("tileoffset");
   if (offset) {
@@ -551,18 +555,10 @@ bool ParseJsonTileSet(const Json& j, TiledTileSet* set, const std::string& file,
   int64_t v;
   set->file = file;
   set->name = JsonString(j, "name");
-  if (!JsonInt(j, "tilewidth", 1, 4096, 0, &v, where, error)) return false;
-  set->tileWidth = static_cast<int32_t>(v);
-  if (!JsonInt(j, "tileheight", 1, 4096, 0, &v, where, error)) return false;
-  set->tileHeight = static_cast<int32_t>(v);
-  if (!JsonInt(j, "margin", 0, 4096, 0, &v, where, error)) return false;
-  set->margin = static_cast<int32_t>(v);
-  if (!JsonInt(j, "spacing", 0, 4096, 0, &v, where, error)) return false;
-  set->spacing = static_cast<int32_t>(v);
-  if (!JsonInt(j, "columns", 0, 1 << 20, 0, &v, where, error)) return false;
-  set->columns = static_cast<int32_t>(v);
-  if (!JsonInt(j, "tilecount", 0, 1 << 24, 0, &v, where, error)) return false;
-  set->tileCount = static_cast<int32_t>(v);
+  for (const TileSetField& f : TileSetFields) {
+    if (!JsonInt(j, f.name, f.lo, f.hi, 0, &v, where, error)) return false;
+    set->*f.member = static_cast<int32_t>(v);
+  }
   if (set->tileWidth == 0 || set->tileHeight == 0) return Fail(error, where + ": no tile size");
   auto offset = j.find("tileoffset");
   if (offset != j.end() && offset->is_object()) {
