@@ -2,7 +2,6 @@
 // bombs by the size a layer declares), both file formats read alike, and the
 // import's tiles, flips, scaling, main layer, objects and refusals.
 #include <gtest/gtest.h>
-#include <png.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -14,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "png_file.h"
 #include "test_util.h"
 #include "tiled_import.h"
 #include "world/tiled_read.h"
@@ -263,13 +263,7 @@ class TiledImportTest : public ::testing::Test {
     WritePng("four.png", 16, 16, four);
   }
   static void WritePng(const char* path, int width, int height, const std::vector<uint8_t>& rgba) {
-    png_image image;
-    memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    image.width = static_cast<png_uint_32>(width);
-    image.height = static_cast<png_uint_32>(height);
-    image.format = PNG_FORMAT_RGBA;
-    ASSERT_TRUE(png_image_write_to_file(&image, path, 0, rgba.data(), 0, nullptr));
+    ASSERT_TRUE(WriteRgbaPng(path, width, height, rgba)) << path;
   }
   void TearDown() override {
     folder.Leave();

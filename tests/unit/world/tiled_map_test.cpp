@@ -1,8 +1,8 @@
 // Maps saved by Tiled in Maps/: loaded as the map file and tile sets that
 // importing them writes, with nothing written beside them; a broken one stops
 // with the loader's message; JSON is taken for Tiled's only by its content.
-#include <png.h>
 
+#include "png_file.h"
 #include "world/tiled_import.h"
 #include "world_test_support.h"
 
@@ -21,14 +21,8 @@ class TiledMaps : public WorldTest {
         uint8_t* p = &rgba[(y * 64 + x) * 4];
         p[0] = static_cast<uint8_t>(x * 4), p[1] = static_cast<uint8_t>(y * 8), p[2] = x < 32 ? 10 : 90, p[3] = 255;
       }
-    png_image image;
-    memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    image.width = 64;
-    image.height = 32;
-    image.format = PNG_FORMAT_RGBA;
     mkdir("Maps", 0755);
-    ASSERT_TRUE(png_image_write_to_file(&image, "Maps/tiles.png", 0, rgba.data(), 0, nullptr));
+    ASSERT_TRUE(WriteRgbaPng("Maps/tiles.png", 64, 32, rgba));
   }
   static std::string Tmx(const char* image) {
     return std::string(R"(<map orientation="orthogonal" width="3" height="2" tilewidth="32" tileheight="32">)") +
