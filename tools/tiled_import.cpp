@@ -26,8 +26,18 @@ bool MakeFolder(const std::string& path, std::string* error) {
 
 bool ImportTiledFile(const std::string& mapPath, const std::string& outDir, TiledImport* imported,
                      std::string* mapFile, std::string* error) {
-  std::string name = TiledMapName(mapPath), bytes;
-  if (!ReadTiledFile(mapPath, &bytes, error) || !ImportTiledData(mapPath, bytes, imported, error)) return false;
+  std::string name = TiledMapName(mapPath);
+  TiledMap tiled;
+  if (!ReadTiledMap(mapPath, &tiled, error) || !ImportTiledMap(tiled, name, imported, error)) return false;
+  // Every file the map was read from: an output may be none of them (a
+  // picture kept where its tile set is to go would be lost).
+  std::vector<std::string> inputs = {mapPath};
+  for (const TiledTileSet& set : tiled.tileSets) {
+    inputs.push_back(set.file);
+    if (!set.image.empty()) inputs.push_back(set.image);
+    for (const TiledTile& tile : set.tiles)
+      if (!tile.image.empty()) inputs.push_back(tile.image);
+  }
   std::vector<std::string> sources, outputs;
   std::vector<uint8_t> mapBytes = EncodeMap(imported->map);
   outputs.push_back(outDir + "/Maps/" + name + ".map");
@@ -36,7 +46,7 @@ bool ImportTiledFile(const std::string& mapPath, const std::string& outDir, Tile
     outputs.push_back(outDir + "/" + set.path);
     sources.push_back(mapPath);
   }
-  if (!OutputsAreDistinct(sources, outputs, {mapPath}, error) || !MakeFolder(outDir, error) ||
+  if (!OutputsAreDistinct(sources, outputs, inputs, error) || !MakeFolder(outDir, error) ||
       !MakeFolder(outDir + "/Maps", error) || !MakeFolder(outDir + "/TileSets", error))
     return false;
   // Every file is written whole beside the others first, then each is moved

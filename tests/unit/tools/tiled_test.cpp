@@ -497,4 +497,24 @@ TEST_F(TiledImportTest, AllFilesOrNone) {
   EXPECT_EQ(stat(("data/.import-" + std::to_string(getpid())).c_str(), &st), -1);
 }
 
+TEST_F(TiledImportTest, NoInputIsWrittenOver) {
+  // The tile set's picture kept where the import would put the layer's tile
+  // set: refused, the picture whole.
+  ASSERT_EQ(mkdir("data", 0777), 0);
+  ASSERT_EQ(mkdir("data/TileSets", 0777), 0);
+  std::string picture = ReadWholeFile("tiles8.png");
+  WriteWholeFile("data/TileSets/m-1.gfx", picture);
+  WriteWholeFile("m.tmx", Map(8, Layer("A", "1,0,0,0"), "orthogonal", 0, "data/TileSets/m-1.gfx"));
+  FILE* out = fopen("out.txt", "wb");
+  FILE* err = fopen("err.txt", "wb");
+  EXPECT_EQ(MapImportCommand("m.tmx", "data", out, err), 1);
+  fclose(out);
+  fclose(err);
+  EXPECT_EQ(ReadWholeFile("err.txt"),
+            "zorta-tool map import: will not write over the input 'data/TileSets/m-1.gfx' (give another output)\n");
+  EXPECT_TRUE(ReadWholeFile("data/TileSets/m-1.gfx") == picture) << "the picture was written over";
+  struct stat st;
+  EXPECT_NE(stat("data/Maps/m.map", &st), 0);
+}
+
 }  // namespace
